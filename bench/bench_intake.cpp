@@ -1,0 +1,62 @@
+// Times addFiles on one folder of N R3D files, first into an empty queue and
+// then again when every file is already listed (the duplicate test alone).
+// The cost per file must stay flat from 10,000 to 20,000 files.
+#include "queue/TranscodeQueue.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+double medianMs(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTemporaryDir scratch;
+    const QString log = scratch.filePath(QStringLiteral("bench_log.txt"));
+    out << "files   first add (ms)  per file (us)  repeat add (ms)  per file (us)\n";
+    for (const int n : {10'000, 20'000}) {
+        const QString folder = scratch.filePath(QStringLiteral("clips%1").arg(n));
+        QDir().mkpath(folder);
+        for (int i = 0; i < n; ++i) {
+            QFile f(folder +
+                    QStringLiteral("/A%1_C001_0101AB.R3D").arg(i, 6, 10, QLatin1Char('0')));
+            f.open(QIODevice::WriteOnly);
+            f.resize(1'000'000);
+        }
+        const QUrl url = QUrl::fromLocalFile(folder + u'/');
+        std::vector<double> first, repeat;
+        for (int run = 0; run < 5; ++run) {
+            TranscodeQueue q;
+            q.setLogPath(log);
+            QElapsedTimer t;
+            t.start();
+            q.addFiles({url});
+            first.push_back(t.nsecsElapsed() / 1e6);
+            t.restart();
+            q.addFiles({url});
+            repeat.push_back(t.nsecsElapsed() / 1e6);
+            if (q.jobs().size() != n)
+                return 1;
+        }
+        const double f = medianMs(first), r = medianMs(repeat);
+        out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                   .arg(n, 5)
+                   .arg(f, 15, 'f', 1)
+                   .arg(f * 1000 / n, 13, 'f', 2)
+                   .arg(r, 15, 'f', 1)
+                   .arg(r * 1000 / n, 13, 'f', 2);
+    }
+    return 0;
+}

@@ -1,0 +1,66 @@
+#include "DebugText.h"
+
+namespace {
+
+bool isUnprintable(char32_t ucs4) {
+    switch (QChar::category(ucs4)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QString DebugText::quoted(const QString &text) {
+    QString out;
+    out.reserve(text.size() + 2);
+    out += u'"';
+    for (const char32_t c : text.toUcs4()) {
+        switch (c) {
+        case U'\\':
+            out += u"\\\\";
+            break;
+        case U'"':
+            out += u"\\\"";
+            break;
+        case U'\'':
+            out += u"\\'";
+            break;
+        case U'\t':
+            out += u"\\t";
+            break;
+        case U'\n':
+            out += u"\\n";
+            break;
+        case U'\r':
+            out += u"\\r";
+            break;
+        case U'\0':
+            out += u"\\0";
+            break;
+        default:
+            if (isUnprintable(c))
+                out += u"\\u{" + QString::number(quint32(c), 16) + u'}';
+            else
+                out += QString::fromUcs4(&c, 1);
+        }
+    }
+    out += u'"';
+    return out;
+}
+
+QString DebugText::quotedList(const QStringList &texts) {
+    QStringList parts;
+    parts.reserve(texts.size());
+    for (const QString &t : texts)
+        parts.append(quoted(t));
+    return u'[' + parts.join(u", ") + u']';
+}

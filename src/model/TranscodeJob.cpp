@@ -1,0 +1,51 @@
+#include "TranscodeJob.h"
+
+#include <QFileInfo>
+
+namespace {
+
+qint64 lookUpFileSize(const QUrl &url) {
+    if (!url.isLocalFile())
+        return 0;
+    const QFileInfo info(url.toLocalFile());
+    return info.exists() ? info.size() : 0;
+}
+
+} // namespace
+
+TranscodeJob::TranscodeJob(const QUrl &sourceURL, QObject *parent)
+    : QObject(parent), m_id(QUuid::createUuid()), m_sourceURL(sourceURL),
+      m_sourceSizeBytes(lookUpFileSize(sourceURL)) {
+}
+
+template <typename T, typename Signal>
+void TranscodeJob::publish(T &field, const T &value, Signal changed) {
+    Q_EMIT willChange();
+    field = value;
+    Q_EMIT(this->*changed)();
+}
+
+void TranscodeJob::setSourceSizeBytes(qint64 value) {
+    publish(m_sourceSizeBytes, value, &TranscodeJob::sourceSizeBytesChanged);
+}
+void TranscodeJob::setOutputURL(const QUrl &value) {
+    publish(m_outputURL, value, &TranscodeJob::outputURLChanged);
+}
+void TranscodeJob::setOutputSizeBytes(qint64 value) {
+    publish(m_outputSizeBytes, value, &TranscodeJob::outputSizeBytesChanged);
+}
+void TranscodeJob::setProgress(double value) {
+    publish(m_progress, value, &TranscodeJob::progressChanged);
+}
+void TranscodeJob::setStartedAt(const QDateTime &value) {
+    publish(m_startedAt, value, &TranscodeJob::startedAtChanged);
+}
+void TranscodeJob::setFinishedAt(const QDateTime &value) {
+    publish(m_finishedAt, value, &TranscodeJob::finishedAtChanged);
+}
+void TranscodeJob::setStatus(JobStatus value) {
+    publish(m_status, value, &TranscodeJob::statusChanged);
+}
+void TranscodeJob::setErrorMessage(const QString &value) {
+    publish(m_errorMessage, std::optional<QString>(value), &TranscodeJob::errorMessageChanged);
+}

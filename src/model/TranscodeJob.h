@@ -1,0 +1,89 @@
+#pragma once
+
+#include "JobStatus.h"
+#include "R3DMetadata.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QUrl>
+#include <QUuid>
+#include <optional>
+
+// One R3D source file on its way through the queue. Observable: every
+// assignment of a published field first emits willChange(), then stores the
+// value, then emits the field's own change signal, so observers can redraw
+// from the new value. `metadata` is plain and announces nothing.
+//
+// Jobs belong to the main thread; the runner hands progress over through a
+// queued call.
+class TranscodeJob : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QUuid id READ id CONSTANT)
+    Q_PROPERTY(QUrl sourceURL READ sourceURL CONSTANT)
+    Q_PROPERTY(qint64 sourceSizeBytes READ sourceSizeBytes NOTIFY sourceSizeBytesChanged)
+    Q_PROPERTY(QUrl outputURL READ outputURL NOTIFY outputURLChanged)
+    Q_PROPERTY(qint64 outputSizeBytes READ outputSizeBytes NOTIFY outputSizeBytesChanged)
+    Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
+    Q_PROPERTY(QDateTime startedAt READ startedAt NOTIFY startedAtChanged)
+    Q_PROPERTY(QDateTime finishedAt READ finishedAt NOTIFY finishedAtChanged)
+    Q_PROPERTY(JobStatus status READ status NOTIFY statusChanged)
+
+public:
+    // Creates a queued job and looks up the source file's size (0 when it
+    // cannot be read).
+    explicit TranscodeJob(const QUrl &sourceURL, QObject *parent = nullptr);
+
+    QUuid id() const { return m_id; }
+    QUrl sourceURL() const { return m_sourceURL; }
+    QString sourcePath() const { return m_sourceURL.toLocalFile(); }
+    qint64 sourceSizeBytes() const { return m_sourceSizeBytes; }
+    // Empty while the conversion has not succeeded.
+    QUrl outputURL() const { return m_outputURL; }
+    bool hasOutputURL() const { return !m_outputURL.isEmpty(); }
+    qint64 outputSizeBytes() const { return m_outputSizeBytes; }
+    double progress() const { return m_progress; }
+    // Invalid while unset.
+    QDateTime startedAt() const { return m_startedAt; }
+    QDateTime finishedAt() const { return m_finishedAt; }
+    JobStatus status() const { return m_status; }
+    std::optional<QString> errorMessage() const { return m_errorMessage; }
+    std::optional<R3DMetadata> metadata() const { return m_metadata; }
+
+    void setSourceSizeBytes(qint64 value);
+    void setOutputURL(const QUrl &value);
+    void setOutputSizeBytes(qint64 value);
+    void setProgress(double value);
+    void setStartedAt(const QDateTime &value);
+    void setFinishedAt(const QDateTime &value);
+    void setStatus(JobStatus value);
+    void setErrorMessage(const QString &value);
+    // Plain field: no announcement.
+    void setMetadata(const R3DMetadata &value) { m_metadata = value; }
+
+Q_SIGNALS:
+    // Emitted before any published field is stored.
+    void willChange();
+    void sourceSizeBytesChanged();
+    void outputURLChanged();
+    void outputSizeBytesChanged();
+    void progressChanged();
+    void startedAtChanged();
+    void finishedAtChanged();
+    void statusChanged();
+    void errorMessageChanged();
+
+private:
+    template <typename T, typename Signal> void publish(T &field, const T &value, Signal changed);
+
+    const QUuid m_id;
+    const QUrl m_sourceURL;
+    qint64 m_sourceSizeBytes = 0;
+    QUrl m_outputURL;
+    qint64 m_outputSizeBytes = 0;
+    double m_progress = 0.0;
+    QDateTime m_startedAt;
+    QDateTime m_finishedAt;
+    JobStatus m_status = JobStatus::queued;
+    std::optional<QString> m_errorMessage;
+    std::optional<R3DMetadata> m_metadata;
+};

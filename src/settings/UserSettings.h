@@ -1,0 +1,76 @@
+#pragma once
+
+#include "model/ProResPreset.h"
+
+#include <QObject>
+#include <QSettings>
+#include <QUrl>
+
+// The user's persistent choices, kept in the platform's settings store
+// (organisation and application "Tarnel") and written through at once.
+// One object exists per process; it lives on the main thread.
+//
+// Observable: every change is announced by willChange() before the value is
+// stored and by the property's own signal afterwards.
+class UserSettings : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QUrl outputDirectoryURL READ outputDirectoryURL NOTIFY outputDirectoryURLChanged)
+    Q_PROPERTY(
+        bool autoSendToFCP READ autoSendToFCP WRITE setAutoSendToFCP NOTIFY autoSendToFCPChanged)
+    Q_PROPERTY(bool playCompletionSound READ playCompletionSound WRITE setPlayCompletionSound NOTIFY
+                   playCompletionSoundChanged)
+
+public:
+    static constexpr auto kSelectedPresetKey = "selectedPreset";
+    static constexpr auto kRedlinePathKey = "redlinePath";
+    static constexpr auto kOutputDirectoryPathKey = "outputDirectoryPath";
+    static constexpr auto kAutoSendToFCPKey = "autoSendToFCP";
+    static constexpr auto kPlayCompletionSoundKey = "playCompletionSound";
+
+    static QString defaultRedlinePath();
+
+    // Restores the stored output folder, or creates and stores the default.
+    explicit UserSettings(QObject *parent = nullptr);
+
+    ProResPreset selectedPreset() const;
+    void setSelectedPreset(ProResPreset preset);
+
+    QString redlinePath() const;
+    void setRedlinePath(const QString &path);
+
+    // Empty when no folder is set.
+    QUrl outputDirectoryURL() const { return m_outputDirectoryURL; }
+    QString outputDirectoryPath() const { return m_outputDirectoryURL.toLocalFile(); }
+
+    bool autoSendToFCP() const;
+    void setAutoSendToFCP(bool on);
+    bool playCompletionSound() const;
+    void setPlayCompletionSound(bool on);
+
+    bool isUsingDefaultOutputDirectory() const;
+
+    // The platform's Movies folder (the XDG videos folder on Linux), or
+    // "Movies" in the home folder, followed by "Tarnel". Not created.
+    static QUrl defaultOutputDirectory();
+    // Keeps the stored folder when it is an existing folder; otherwise falls
+    // back to the default folder, creating and storing it.
+    void restoreOutputDirectory();
+    void setOutputDirectory(const QUrl &folder);
+    // Creates the folder and its missing parents; failures are ignored.
+    static void ensureDirectoryExists(const QUrl &folder);
+
+Q_SIGNALS:
+    void willChange();
+    void outputDirectoryURLChanged();
+    void autoSendToFCPChanged();
+    void playCompletionSoundChanged();
+    void selectedPresetChanged();
+    void redlinePathChanged();
+
+private:
+    void store(const char *key, const QVariant &value);
+    void publishOutputDirectory(const QUrl &folder);
+
+    mutable QSettings m_store;
+    QUrl m_outputDirectoryURL;
+};

@@ -1,0 +1,322 @@
+#include "model/TranscodeJob.h"
+#include "queue/DebugLog.h"
+#include "queue/TranscodeQueue.h"
+#include "support/TestEnvironment.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+void touch(const QString &path, qint64 size = 10) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.resize(size); // sparse: large sizes cost no disk
+    f.close();
+}
+
+QUrl folderUrl(const QString &path) {
+    return QUrl::fromLocalFile(path + u'/');
+}
+
+QStringList names(const TranscodeQueue &q) {
+    QStringList out;
+    for (const TranscodeJob *j : q.jobs())
+        out << j->sourceURL().fileName();
+    return out;
+}
+
+QStringList readLog(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// The message part of each log line, without the time stamp.
+QStringList messages(const QString &path) {
+    static const QRegularExpression stamp(
+        QStringLiteral("^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\+0000\\] "));
+    QStringList out;
+    for (const QString &line : readLog(path)) {
+        const auto m = stamp.match(line);
+        out << (m.hasMatch() ? line.mid(m.capturedLength()) : u"<no stamp>" + line);
+    }
+    return out;
+}
+
+} // namespace
+
+class IntakeTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_log;
+
+private Q_SLOTS:
+    void init() {
+        m_log = m_dir.filePath(QStringLiteral("log-%1.txt").arg(QTest::currentTestFunction()));
+        QFile::remove(m_log);
+    }
+
+    void defaultLogIsOnTheDesktop() {
+        QCOMPARE(DebugLog::defaultLocation(), TestEnvironment::instance().logFile());
+        TranscodeQueue q;
+        QCOMPARE(q.logPath(), TestEnvironment::instance().logFile());
+    }
+
+    void folderIsListedOneLevelDeep() {
+        QTemporaryDir dir;
+        touch(dir.filePath("A.R3D"));
+        touch(dir.filePath("b.r3d"));
+        touch(dir.filePath(".hidden.R3d"));
+        touch(dir.filePath("notes.txt"));
+        touch(dir.filePath("clip.R3D.mov"));
+        QDir(dir.path()).mkpath("C.RDC");
+        touch(dir.filePath("C.RDC/C_001.R3D"));
+        QDir(dir.path()).mkpath("Odd.R3D"); // a folder named like a clip counts by name
+
+        TranscodeQueue q;
+        q.setLogPath(m_log);
+        q.addFiles({folderUrl(dir.path())});
+        QStringList found = names(q);
+        found.sort();
+        QCOMPARE(found, (QStringList{".hidden.R3d", "A.R3D", "Odd.R3D", "b.r3d"}));
+        QCOMPARE(messages(m_log), QStringList{"addFiles: found 4 R3D file(s), 4 new"});
+
+        q.addFiles({folderUrl(dir.filePath("C.RDC"))});
+        QCOMPARE(names(q).last(), QString("C_001.R3D"));
+
+        // Without the trailing slash a folder is judged by its name alone.
+        TranscodeQueue q2;
+        q2.setLogPath(m_log);
+        q2.addFiles({QUrl::fromLocalFile(dir.filePath("C.RDC"))});
+        QVERIFY(q2.jobs().isEmpty());
+    }
+
+    void duplicatesAcrossStates() {
+        QTemporaryDir dir;
+        touch(dir.filePath("A.R3D"));
+        touch(dir.filePath("B.R3D"));
+        const QUrl a = QUrl::fromLocalFile(dir.filePath("A.R3D"));
+        const QUrl b = QUrl::fromLocalFile(dir.filePath("B.R3D"));
+
+        TranscodeQueue q;
+        q.setLogPath(m_log);
+        int callbacks = 0;
+        q.onChange = [&] { ++callbacks; };
+        QSignalSpy jobsChanged(&q, &TranscodeQueue::jobsChanged);
+
+        q.addFiles({a, b});
+        q.jobs().at(0)->setStatus(JobStatus::failed);
+        q.jobs().at(1)->setStatus(JobStatus::done);
+        q.addFiles({a, b});
+        QCOMPARE(q.jobs().size(), 2);
+        // Nothing appended, still announced and called back.
+        QCOMPARE(jobsChanged.count(), 2);
+        QCOMPARE(callbacks, 2);
+
+        // Removed, then added again.
+        q.remove(q.jobs().at(0));
+        q.addFiles({a});
+        QCOMPARE(names(q), (QStringList{"B.R3D", "A.R3D"}));
+
+        // A file and its folder in one drop give two jobs for that file.
+        TranscodeQueue q2;
+        q2.setLogPath(m_log);
+        q2.addFiles({a, folderUrl(dir.path())});
+        QCOMPARE(q2.jobs().size(), 3);
+
+        // Paths compare as exact text: another spelling is another file.
+        q2.addFiles({QUrl::fromLocalFile(dir.path() + QStringLiteral("/./A.R3D"))});
+        QCOMPARE(q2.jobs().size(), 4);
+
+        QCOMPARE(messages(m_log), (QStringList{
+                                      "addFiles: found 2 R3D file(s), 2 new",
+                                      "addFiles: found 2 R3D file(s), 0 new",
+                                      "addFiles: found 1 R3D file(s), 1 new",
+                                      "addFiles: found 3 R3D file(s), 3 new",
+                                      "addFiles: found 1 R3D file(s), 1 new",
+                                  }));
+    }
+
+    void nothingFoundLogsEscapedPaths() {
+        QTemporaryDir dir;
+        const QString odd = dir.path() + QString::fromUtf8("/it's a \"take\"\\\n\tÜ.mov");
+        touch(odd);
+        TranscodeQueue q;
+        q.setLogPath(m_log);
+        int callbacks = 0;
+        q.onChange = [&] { ++callbacks; };
+        QSignalSpy jobsChanged(&q, &TranscodeQueue::jobsChanged);
+
+        q.addFiles({QUrl::fromLocalFile(odd), folderUrl(dir.filePath("missing"))});
+        QVERIFY(q.jobs().isEmpty());
+        QCOMPARE(callbacks, 0);
+        QCOMPARE(jobsChanged.count(), 0);
+        const QString expected = u"addFiles: no R3D files found in dropped URLs: [\"" + dir.path() +
+                                 QString::fromUtf8("/it\\'s a \\\"take\\\"\\\\\\n\\tÜ.mov\", \"") +
+                                 dir.path() + u"/missing/\"]";
+        QFile f(m_log);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString all = QString::fromUtf8(f.readAll());
+        QCOMPARE(all.count(u'\n'), 1); // one entry on one line
+        QVERIFY2(all.endsWith(expected + u'\n'), qPrintable(all));
+
+        q.addFiles({});
+        QCOMPARE(messages(m_log).last(),
+                 QString("addFiles: no R3D files found in dropped URLs: []"));
+    }
+
+    void oddNamesBecomeJobs() {
+        QTemporaryDir dir;
+        const QStringList odd{"with space.R3D",
+                              "quote\".R3D",
+                              "back\\slash.R3D",
+                              "new\nline.R3D",
+                              QString::fromUtf8("Über 日本.R3D"),
+                              QString(200, u'x') + ".R3D"};
+        for (const QString &n : odd)
+            touch(dir.filePath(n), 7);
+        // A name whose bytes are not UTF-8: Qt cannot name such a file, so the
+        // listing skips it; the other entries are still added.
+        const QByteArray raw = QFile::encodeName(dir.path()) + "/bad\xff\xfe.R3D";
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+
+        TranscodeQueue q;
+        q.setLogPath(m_log);
+        q.addFiles({folderUrl(dir.path())});
+        ::unlink(raw.constData());
+        QStringList added = names(q);
+        added.sort();
+        QStringList expected = odd;
+        expected.sort();
+        QCOMPARE(added, expected);
+        for (const TranscodeJob *j : q.jobs()) {
+            QCOMPARE(j->sourceSizeBytes(), 7);
+            QCOMPARE(j->status(), JobStatus::queued);
+        }
+    }
+
+    void unreadableFolderContributesNothing() {
+        TranscodeQueue q;
+        q.setLogPath(m_log);
+        q.addFiles({folderUrl(m_dir.filePath("does-not-exist"))});
+        QVERIFY(q.jobs().isEmpty());
+        QVERIFY(messages(m_log).last().startsWith("addFiles: no R3D files found"));
+    }
+
+    void removeAndClearSpareTheConvertingJob() {
+        QTemporaryDir dir;
+        for (const char *n : {"A.R3D", "B.R3D", "C.R3D"})
+            touch(dir.filePath(n));
+        TranscodeQueue q;
+        q.setLogPath(m_log);
+        q.addFiles({folderUrl(dir.path())});
+        QCOMPARE(q.jobs().size(), 3);
+        TranscodeJob *converting = q.jobs().at(1);
+        converting->setStatus(JobStatus::converting);
+
+        int callbacks = 0;
+        q.onChange = [&] { ++callbacks; };
+        QSignalSpy jobsChanged(&q, &TranscodeQueue::jobsChanged);
+        q.remove(converting);
+        QCOMPARE(q.jobs().size(), 3);
+        QCOMPARE(jobsChanged.count(), 0);
+        QCOMPARE(callbacks, 0);
+
+        TranscodeJob stranger(QUrl::fromLocalFile("/x/Z.R3D"));
+        q.remove(&stranger); // matches nothing, still announced
+        QCOMPARE(jobsChanged.count(), 1);
+        QCOMPARE(callbacks, 1);
+
+        q.clearList();
+        QCOMPARE(q.jobs(), QList<TranscodeJob *>{converting});
+        QCOMPARE(jobsChanged.count(), 2);
+        QCOMPARE(callbacks, 2);
+        QCOMPARE(messages(m_log).size(), 1); // removing logs nothing
+    }
+
+    void countsAndSizes() {
+        QTemporaryDir dir;
+        touch(dir.filePath("big.R3D"), 10'000'000'000);
+        touch(dir.filePath("mid.R3D"), 5'000'000'000);
+        TranscodeQueue q;
+        q.setLogPath(m_log);
+        QVERIFY(!q.canStart());
+        q.addFiles({folderUrl(dir.path())});
+        QCOMPARE(q.totalSourceBytes(), qint64(15'000'000'000));
+        QCOMPARE(q.queuedCount(), 2);
+        QVERIFY(q.canStart());
+
+        q.jobs().at(0)->setStatus(JobStatus::failed);
+        q.jobs().at(1)->setStatus(JobStatus::sentToFCP);
+        QCOMPARE(q.finishedCount(), 2);
+        QCOMPARE(q.queuedCount(), 0);
+        QVERIFY(!q.canStart()); // only finished jobs
+        QCOMPARE(q.totalSourceBytes(), qint64(15'000'000'000));
+    }
+
+    void logEntriesAcrossTwoQueues() {
+        {
+            TranscodeQueue first;
+            first.setLogPath(m_log);
+            first.log("one");
+        }
+        TranscodeQueue second;
+        second.setLogPath(m_log);
+        second.log("two\nlines");
+        const QStringList lines = readLog(m_log);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].endsWith("] one"));
+        QVERIFY(lines[1].endsWith("] two"));
+        QCOMPARE(lines[2], QString("lines")); // continuation line carries no stamp
+        QCOMPARE(messages(m_log).mid(0, 2), (QStringList{"one", "two"}));
+
+        // A log deleted while running is recreated by the next entry.
+        QVERIFY(QFile::remove(m_log));
+        second.log("three");
+        QCOMPARE(messages(m_log), QStringList{"three"});
+    }
+
+    void entryFormat() {
+        const QDateTime moment(QDate(2026, 12, 5), QTime(8, 17, 17, 450), Qt::UTC);
+        QCOMPARE(DebugLog::entry(moment, "hello"), QString("[2026-12-05 08:17:17 +0000] hello\n"));
+        const QDateTime local = moment.toOffsetFromUtc(3600 * 5);
+        QCOMPARE(DebugLog::entry(local, "x"), QString("[2026-12-05 08:17:17 +0000] x\n"));
+    }
+
+    void unwritableLogIsIgnored_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("path is a folder") << "folder";
+        QTest::newRow("desktop is a file") << "file";
+    }
+    void unwritableLogIsIgnored() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QString logPath;
+        if (kind == "folder") {
+            logPath = dir.filePath("Tarnel_debug.txt");
+            QDir().mkpath(logPath);
+        } else {
+            touch(dir.filePath("Desktop"));
+            logPath = dir.filePath("Desktop/Tarnel_debug.txt");
+        }
+        touch(dir.filePath("A.R3D"));
+        TranscodeQueue q;
+        q.setLogPath(logPath);
+        q.addFiles({QUrl::fromLocalFile(dir.filePath("A.R3D"))});
+        QCOMPARE(q.jobs().size(), 1);
+        QVERIFY(!QFileInfo(logPath).isFile());
+    }
+};
+
+TARNEL_TEST_MAIN(IntakeTest)
+#include "tst_intake.moc"

@@ -1,0 +1,55 @@
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSettings>
+#include <cstdlib>
+
+TestEnvironment::TestEnvironment()
+    : m_root(QDir::tempPath() + QStringLiteral("/tarnel-test-XXXXXX")) {
+    const QString h = home();
+    for (const char *sub : {"Desktop", "Videos", ".config", ".local/share", ".cache", "tmp"})
+        QDir().mkpath(h + u'/' + QLatin1String(sub));
+    const auto set = [](const char *name, const QString &value) {
+        qputenv(name, QFile::encodeName(value));
+    };
+    set("HOME", h);
+    set("XDG_CONFIG_HOME", h + QStringLiteral("/.config"));
+    set("XDG_DATA_HOME", h + QStringLiteral("/.local/share"));
+    set("XDG_CACHE_HOME", h + QStringLiteral("/.cache"));
+    set("TMPDIR", h + QStringLiteral("/tmp"));
+    qunsetenv("XDG_DESKTOP_DIR");
+    qunsetenv("XDG_VIDEOS_DIR");
+    QLocale::setDefault(QLocale::c());
+}
+
+TestEnvironment &TestEnvironment::instance() {
+    static TestEnvironment env;
+    return env;
+}
+
+QString TestEnvironment::home() const {
+    return m_root.path();
+}
+
+QString TestEnvironment::settingsFile() const {
+    return home() + QStringLiteral("/.config/Tarnel/Tarnel.conf");
+}
+
+void TestEnvironment::clearSettings() const {
+    // Through QSettings, so that its in-process cache forgets the values too.
+    QSettings store(QStringLiteral("Tarnel"), QStringLiteral("Tarnel"));
+    store.clear();
+    store.sync();
+}
+
+void TestEnvironment::writeSettingsFile(const QByteArray &content) const {
+    QDir().mkpath(home() + QStringLiteral("/.config/Tarnel"));
+    QFile file(settingsFile());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
+    file.close();
+    QSettings store(QStringLiteral("Tarnel"), QStringLiteral("Tarnel"));
+    store.sync(); // re-reads the file that changed behind the cache
+}
