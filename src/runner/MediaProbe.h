@@ -1,0 +1,14 @@
+#pragma once
+
+#include "model/R3DMetadata.h"
+
+#include <QString>
+
+// Measures a QuickTime movie from its header alone (no pass over the media
+// data): first video track's picture size and frame rate, the length in
+// frames at that whole rate, and whether there is audio. Anything that cannot
+// be read takes its fallback value; this never fails.
+class MediaProbe {
+public:
+    static R3DMetadata readMetadata(const QString &path);
+};

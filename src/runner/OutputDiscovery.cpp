@@ -1,0 +1,56 @@
+#include "OutputDiscovery.h"
+
+#include "model/FileName.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <algorithm>
+#include <vector>
+
+QDateTime OutputDiscovery::distantPast() {
+    return QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+}
+
+QDateTime OutputDiscovery::modificationDate(const QString &path) {
+    const QFileInfo info(path);
+    const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
+    return modified.isValid() ? modified : distantPast();
+}
+
+std::optional<QString> OutputDiscovery::findOutputFile(const QString &folder,
+                                                       const QString &baseName,
+                                                       const QString &expectedName,
+                                                       const QDateTime &startedAt) {
+    struct Entry {
+        QString path;
+        QDateTime modified;
+    };
+    std::vector<Entry> movies;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        if (FileName::pathExtension(info.fileName()).toLower() != u"mov")
+            continue;
+        const QDateTime modified = info.lastModified();
+        movies.push_back({info.filePath(), modified.isValid() ? modified : distantPast()});
+    }
+
+    std::vector<Entry> candidates;
+    for (const Entry &e : movies) {
+        const QString name = FileName::baseName(e.path);
+        if (name == expectedName || name.contains(expectedName) || name.contains(baseName))
+            candidates.push_back(e);
+    }
+    if (candidates.empty()) {
+        const QDateTime threshold = startedAt.addMSecs(-2000);
+        for (const Entry &e : movies) {
+            if (e.modified >= threshold)
+                candidates.push_back(e);
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Entry &a, const Entry &b) { return a.modified < b.modified; });
+    if (candidates.empty())
+        return std::nullopt;
+    return candidates.back().path;
+}

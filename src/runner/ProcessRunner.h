@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/PlatformError.h"
+
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <sys/types.h>
+#include <variant>
+
+// What a finished child process yields.
+struct ProcessResult {
+    qint32 terminationStatus = 0; // exit code, or the signal number when killed
+    QString standardOutputText;   // decoded as UTF-8; empty when not valid UTF-8
+    QString standardErrorText;
+};
+
+// Runs one child process to its end, without a shell: standard input is the
+// null device, standard output and standard error are read as data arrives,
+// each into its own buffer. Every chunk that is valid UTF-8 is handed to
+// onOutput on the reading thread.
+//
+// At the time limit the child is asked to terminate (SIGTERM); if it is
+// still running a grace period later it is killed, so a child that ignores
+// the request cannot block the caller forever. Output still in the pipes at
+// exit is collected (not handed to onOutput); a descendant that keeps the
+// pipes open stops the collection after drainLimit of silence.
+class ProcessRunner {
+public:
+    using OutputHandler = std::function<void(const QString &chunk)>;
+    using Outcome = std::variant<ProcessResult, PlatformError>;
+
+    std::chrono::milliseconds timeout{std::chrono::hours(1)};
+    std::chrono::milliseconds gracePeriod{std::chrono::seconds(10)};
+    std::chrono::milliseconds drainLimit{std::chrono::seconds(5)};
+
+    // Signals the child of a run() in progress, if there is one (copies of
+    // this object share it). Used to stop a conversion when its owner goes away.
+    void signalRunningChild(int signal) const;
+
+    Outcome run(const QString &executablePath, const QStringList &arguments,
+                const OutputHandler &onOutput) const;
+
+    // Strict UTF-8: invalid input gives the empty text.
+    static QString decodeUtf8(const QByteArray &bytes, bool *valid = nullptr);
+    // The last `count` user-perceived characters (grapheme clusters).
+    static QString lastCharacters(const QString &text, int count);
+
+private:
+    // The running child's process id, cleared before the child is reaped so
+    // a signal can never reach a reused id.
+    struct ChildTracker {
+        std::mutex lock;
+        pid_t pid = 0;
+    };
+    std::shared_ptr<ChildTracker> m_tracker = std::make_shared<ChildTracker>();
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+// The runner's own failures, each with a fixed description for the user.
+class REDlineError {
+public:
+    enum class Case {
+        executableNotFound,
+        processFailure,
+        outputDirectoryMissing,
+        outputFileMissing
+    };
+
+    static REDlineError executableNotFound(const QString &path) {
+        return REDlineError(Case::executableNotFound, path, 0);
+    }
+    static REDlineError processFailure(qint32 status, const QString &text) {
+        return REDlineError(Case::processFailure, text, status);
+    }
+    static REDlineError outputDirectoryMissing() {
+        return REDlineError(Case::outputDirectoryMissing, {}, 0);
+    }
+    static REDlineError outputFileMissing() { return REDlineError(Case::outputFileMissing, {}, 0); }
+
+    Case kind() const { return m_case; }
+    // The REDline path of executableNotFound, the text of processFailure.
+    QString text() const { return m_text; }
+    qint32 status() const { return m_status; }
+
+    // What the user reads.
+    QString description() const;
+    // The case name with its payload on one line, e.g.
+    // processFailure(3, "tail of standard error").
+    QString debugDescription() const;
+
+    friend bool operator==(const REDlineError &, const REDlineError &) = default;
+
+private:
+    REDlineError(Case c, QString text, qint32 status)
+        : m_case(c), m_text(std::move(text)), m_status(status) {}
+
+    Case m_case;
+    QString m_text;
+    qint32 m_status;
+};

@@ -1,0 +1,189 @@
+#include "runner/MediaProbe.h"
+#include "runner/OutputDiscovery.h"
+#include "runner/REDlineRunner.h"
+#include "support/TestEnvironment.h"
+#include "support/TestTools.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// One folder entry: its name, its modification time in seconds relative to
+// the start of the conversion, and whether it is a folder.
+struct Entry {
+    QString name;
+    double offset;
+    bool folder = false;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Entry>)
+
+class DiscoveryTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_movies;
+
+private Q_SLOTS:
+    void findOutputFile_data() {
+        QTest::addColumn<QList<Entry>>("entries");
+        QTest::addColumn<QString>("baseName");
+        QTest::addColumn<QString>("expected");
+        const QString a = "A001_C002_0101AB";
+        QTest::newRow("newer of two name matches")
+            << QList<Entry>{{a + "_old.mov", -86400}, {a + "_tarnel.mov", 5}} << a
+            << a + "_tarnel.mov";
+        QTest::newRow("extension ignores case")
+            << QList<Entry>{{a + "_tarnel.MOV", 1}} << a << a + "_tarnel.MOV";
+        QTest::newRow("unrelated name, only fresh movie")
+            << QList<Entry>{{"other.mov", 3}, {"stale.mov", -3600}, {"notes.txt", 4}} << a
+            << "other.mov";
+        QTest::newRow("1.5 s before start still counts")
+            << QList<Entry>{{"x.mov", -1.5}} << a << "x.mov";
+        QTest::newRow("2.5 s before start does not") << QList<Entry>{{"x.mov", -2.5}} << a << "";
+        QTest::newRow("old name match beats fresh stranger")
+            << QList<Entry>{{a + "_tarnel.mov", -3600}, {"fresh.mov", 2}} << a << a + "_tarnel.mov";
+        QTest::newRow("folder named like a movie")
+            << QList<Entry>{{"scratch.mov", 1, true}} << a << "scratch.mov";
+        QTest::newRow("hidden companion is a name match")
+            << QList<Entry>{{a + "_tarnel.mov", 1}, {"._" + a + "_tarnel.mov", 2}} << a
+            << "._" + a + "_tarnel.mov";
+        QTest::newRow("containing the base name is enough")
+            << QList<Entry>{{"B001_C001_tarnel.mov", 1}, {"B001_C001_X_tarnel.mov", 2}}
+            << "B001_C001"
+            << "B001_C001_X_tarnel.mov";
+        QTest::newRow("no movies") << QList<Entry>{{a + "_tarnel.mp4", 1}} << a << "";
+        QTest::newRow("empty folder") << QList<Entry>{} << a << "";
+    }
+    void findOutputFile() {
+        QFETCH(QList<Entry>, entries);
+        QFETCH(QString, baseName);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-86400 * 2);
+        for (const Entry &e : entries) {
+            const QString path = dir.filePath(e.name);
+            if (e.folder) {
+                QDir().mkpath(path);
+            } else {
+                QFile f(path);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+            }
+            QFile f(path);
+            QVERIFY(f.open(e.folder ? QIODevice::ReadOnly : QIODevice::ReadWrite) || e.folder);
+            const QDateTime when = start.addMSecs(qint64(e.offset * 1000));
+            if (!f.setFileTime(when, QFileDevice::FileModificationTime))
+                QVERIFY(QProcess::execute("touch",
+                                          {"-d", when.toString(Qt::ISODateWithMs), path}) == 0);
+        }
+        const auto found =
+            OutputDiscovery::findOutputFile(dir.path(), baseName, baseName + "_tarnel", start);
+        QCOMPARE(found.value_or(QString()),
+                 expected.isEmpty() ? QString() : dir.filePath(expected));
+    }
+
+    void unreadableFolderFindsNothing() {
+        QVERIFY(!OutputDiscovery::findOutputFile(m_movies.filePath("missing"), "a", "a_tarnel",
+                                                 QDateTime::currentDateTimeUtc()));
+        QCOMPARE(OutputDiscovery::modificationDate(m_movies.filePath("missing")),
+                 OutputDiscovery::distantPast());
+    }
+
+    void measure_data() {
+        QTest::addColumn<QStringList>("ffmpegArgs");
+        QTest::addColumn<qint64>("rate");
+        QTest::addColumn<qint64>("width");
+        QTest::addColumn<qint64>("height");
+        QTest::addColumn<qint64>("frames");
+        QTest::addColumn<bool>("audio");
+        const QStringList fast{"-c:v", "mpeg4", "-q:v", "31"};
+        QTest::newRow("1080p25, 4 s, audio")
+            << (QStringList{"-f", "lavfi", "-i", "testsrc2=s=1920x1080:r=25:d=4", "-f", "lavfi",
+                            "-i", "sine=d=4:r=48000"} +
+                fast + QStringList{"-c:a", "pcm_s16le"})
+            << qint64(25) << qint64(1920) << qint64(1080) << qint64(100) << true;
+        QTest::newRow("29.97 for 100.1 s")
+            << (QStringList{"-f", "lavfi", "-i", "color=c=gray:s=64x36:r=30000/1001:d=100.1"} +
+                fast)
+            << qint64(30) << qint64(64) << qint64(36) << qint64(3003) << false;
+        QTest::newRow("23.976 for 10.01 s")
+            << (QStringList{"-f", "lavfi", "-i", "color=c=gray:s=64x36:r=24000/1001:d=10.01"} +
+                fast)
+            << qint64(24) << qint64(64) << qint64(36) << qint64(240) << false;
+        QTest::newRow("12.5 rounds up")
+            << (QStringList{"-f", "lavfi", "-i", "color=c=gray:s=64x36:r=25/2:d=4"} + fast)
+            << qint64(13) << qint64(64) << qint64(36) << qint64(52) << false;
+        QTest::newRow("no video: 24 fps fallback, length still counted")
+            << QStringList{"-f", "lavfi", "-i", "sine=d=3:r=48000", "-c:a", "pcm_s16le"}
+            << qint64(24) << qint64(4096) << qint64(2160) << qint64(72) << true;
+    }
+    void measure() {
+        QFETCH(QStringList, ffmpegArgs);
+        QFETCH(qint64, rate);
+        QFETCH(qint64, width);
+        QFETCH(qint64, height);
+        QFETCH(qint64, frames);
+        QFETCH(bool, audio);
+        const QString path = m_movies.filePath(QString(QTest::currentDataTag()) + ".mov");
+        QVERIFY(TestTools::ffmpeg(ffmpegArgs + QStringList{path}));
+        const R3DMetadata m = MediaProbe::readMetadata(path);
+        QCOMPARE(m.frameRate, rate);
+        QCOMPARE(m.width, width);
+        QCOMPARE(m.height, height);
+        QCOMPARE(m.frameCount, frames);
+        QCOMPARE(m.hasAudio, audio);
+        QCOMPARE(m.startTimecode, QString("00:00:00:00"));
+        QCOMPARE(m.reelName, QString());
+    }
+
+    void unreadableFilesGiveTheFallback_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("text file") << QByteArray("Hello, this is not a movie at all.\n");
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("random bytes") << QByteArray(4096, '\x5a');
+    }
+    void unreadableFilesGiveTheFallback() {
+        QFETCH(QByteArray, content);
+        const QString path = m_movies.filePath("fake.mov");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        f.close();
+        QCOMPARE(MediaProbe::readMetadata(path), R3DMetadata::fallback());
+        QCOMPARE(MediaProbe::readMetadata(m_movies.filePath("missing.mov")),
+                 R3DMetadata::fallback());
+    }
+
+    void truncatedMovieGivesTheFallback() {
+        const QString whole = m_movies.filePath("whole.mov");
+        QVERIFY(TestTools::ffmpeg(
+            {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25:d=2", "-c:v", "mpeg4", whole}));
+        QFile in(whole);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QString cut = m_movies.filePath("cut.mov");
+        QFile out(cut);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(in.read(in.size() / 2)); // the header sits at the end
+        out.close();
+        QCOMPARE(MediaProbe::readMetadata(cut), R3DMetadata::fallback());
+    }
+
+    void runnerMeasuresOffTheMainThread() {
+        const QString path = m_movies.filePath("async.mov");
+        QVERIFY(TestTools::ffmpeg(
+            {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=50:d=2", "-c:v", "mpeg4", path}));
+        REDlineRunner runner;
+        auto future = runner.readMetadata(QUrl::fromLocalFile(path));
+        QVERIFY(QTest::qWaitFor([&] { return future.isFinished(); }, 30'000));
+        future.waitForFinished();
+        const R3DMetadata m = future.result();
+        QCOMPARE(m.frameRate, qint64(50));
+        QCOMPARE(m.frameCount, qint64(100));
+        QCOMPARE(m.width, qint64(320));
+    }
+};
+
+TARNEL_TEST_MAIN(DiscoveryTest)
+#include "tst_discovery.moc"

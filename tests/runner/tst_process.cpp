@@ -1,0 +1,320 @@
+#include "model/TranscodeJob.h"
+#include "runner/REDlineRunner.h"
+#include "support/TestEnvironment.h"
+#include "support/TestTools.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+// Sets environment variables for the children of one test, and clears them.
+class ScopedEnv {
+public:
+    explicit ScopedEnv(std::initializer_list<std::pair<const char *, QByteArray>> vars) {
+        for (const auto &[name, value] : vars) {
+            qputenv(name, value);
+            m_names << name;
+        }
+    }
+    ~ScopedEnv() {
+        for (const char *n : m_names)
+            qunsetenv(n);
+    }
+
+private:
+    QList<const char *> m_names;
+};
+
+TranscodeResult wait(QFuture<TranscodeResult> future) {
+    // Spin the event loop so posted progress updates are applied meanwhile.
+    if (!QTest::qWaitFor([&] { return future.isFinished(); }, 120'000))
+        qFatal("transcode did not finish");
+    future.waitForFinished(); // synchronises through the future's lock
+    return future.result();
+}
+
+ProcessResult runOk(const ProcessRunner &runner, const QString &program, const QStringList &args,
+                    const ProcessRunner::OutputHandler &onOutput = {}) {
+    auto outcome = runner.run(program, args, onOutput);
+    if (!std::holds_alternative<ProcessResult>(outcome))
+        qFatal("launch failed: %s", qPrintable(std::get<PlatformError>(outcome).description));
+    return std::get<ProcessResult>(outcome);
+}
+
+QString sim() {
+    return TestTools::redlineSim();
+}
+
+QString describe(const TranscodeResult &r) {
+    return r.error ? r.error->debugDescription() : QStringLiteral("succeeded");
+}
+
+} // namespace
+
+class ProcessTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString makeSource(const QString &name) {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write("not really raw");
+        return path;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY2(QFileInfo(sim()).isExecutable(), qPrintable(sim())); }
+
+    void exactArgumentsReachTheChild_data() {
+        QTest::addColumn<QString>("sourceName");
+        QTest::addColumn<QString>("outName");
+        QTest::addColumn<int>("preset");
+        QTest::newRow("plain") << "A001_C002_0101AB.R3D"
+                               << "out" << int(ProResPreset::proRes422LT);
+        QTest::newRow("blanks and quotes") << "my \"best\" it's take.R3D"
+                                           << "Out Folder" << int(ProResPreset::proRes422HQ);
+        QTest::newRow("shell syntax") << "$(touch pwned) `id`; rm -rf x | y.R3D"
+                                      << "$HOME & *" << int(ProResPreset::proRes4444);
+        QTest::newRow("line feed and non-ASCII")
+            << QString::fromUtf8("Über\nZeile 日本.take2.R3D") << QString::fromUtf8("Ausgabe Ü")
+            << int(ProResPreset::proRes422Proxy);
+    }
+    void exactArgumentsReachTheChild() {
+        QFETCH(QString, sourceName);
+        QFETCH(QString, outName);
+        QFETCH(int, preset);
+        const QString source = makeSource(sourceName);
+        const QString outDir = m_dir.filePath(outName);
+        QDir().mkpath(outDir);
+        const QString record = m_dir.filePath("args.bin");
+        ScopedEnv env{{"REDLINE_SIM_ARGS_FILE", QFile::encodeName(record)},
+                      {"REDLINE_SIM_PROGRESS_LINES", "3"}};
+
+        REDlineRunner runner;
+        TranscodeJob job(QUrl::fromLocalFile(source));
+        const auto p = ProResPreset(preset);
+        const TranscodeResult result =
+            wait(runner.transcode(&job, p, QUrl::fromLocalFile(outDir + u'/'), sim()));
+        QVERIFY2(result.succeeded(), qPrintable(describe(result)));
+
+        const QString base = QFileInfo(sourceName).completeBaseName();
+        const QStringList expected{
+            "--i",          source,     "--o",          base + "_tarnel", "--outDir",
+            outDir,         "--format", "201",          "--PRcodec",      ProResPresets::prCodec(p),
+            "--useRMD",     "2",        "--primaryDev", "--colorSpace",   "25",
+            "--gammaCurve", "34"};
+        QCOMPARE(TestTools::recordedArguments(record), expected);
+        QCOMPARE(result.outputURL.toLocalFile(), outDir + u'/' + base + "_tarnel.mov");
+        QVERIFY(QFileInfo(result.outputURL.toLocalFile()).size() > 1000);
+        QVERIFY(!QFileInfo::exists(QDir::currentPath() + "/pwned"));
+    }
+
+    void checksBeforeLaunch() {
+        REDlineRunner runner;
+        TranscodeJob job(QUrl::fromLocalFile(makeSource("A.R3D")));
+        const QString missing = m_dir.filePath("no such REDline");
+        auto r = wait(runner.transcode(&job, ProResPreset::proRes422,
+                                       QUrl::fromLocalFile(m_dir.path() + "/"), missing));
+        QCOMPARE(std::get<REDlineError>(r.error->error), REDlineError::executableNotFound(missing));
+
+        r = wait(runner.transcode(&job, ProResPreset::proRes422,
+                                  QUrl::fromLocalFile(m_dir.filePath("gone/")), sim()));
+        QCOMPARE(std::get<REDlineError>(r.error->error), REDlineError::outputDirectoryMissing());
+        QCOMPARE(job.progress(), 0.0);
+    }
+
+    void launchFailureIsThePlatformError_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("not executable") << "plain";
+    }
+    void launchFailureIsThePlatformError() {
+        QFETCH(QString, kind);
+        const QString path = m_dir.filePath("REDline-" + kind);
+        if (kind == "folder") {
+            QDir().mkpath(path);
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("#!/bin/sh\nexit 0\n");
+        }
+        REDlineRunner runner;
+        TranscodeJob job(QUrl::fromLocalFile(makeSource("A.R3D")));
+        const auto r = wait(runner.transcode(&job, ProResPreset::proRes422,
+                                             QUrl::fromLocalFile(m_dir.path() + "/"), path));
+        QVERIFY(!r.succeeded());
+        const auto *platform = std::get_if<PlatformError>(&r.error->error);
+        QVERIFY(platform);
+        QCOMPARE(platform->code, EACCES);
+        QVERIFY2(r.error->description().contains(path), qPrintable(r.error->description()));
+        QVERIFY(r.error->debugDescription().startsWith("Error Domain=POSIX Code=13 \""));
+    }
+
+    void nonZeroExitKeepsTheTail_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("stderrChars");
+        QTest::newRow("5000 characters, status 3") << 3 << 5000;
+        QTest::newRow("short text") << 7 << 30;
+        QTest::newRow("nothing on standard error") << 1 << 0;
+    }
+    void nonZeroExitKeepsTheTail() {
+        QFETCH(int, status);
+        QFETCH(int, stderrChars);
+        ScopedEnv env{{"REDLINE_SIM_EXIT", QByteArray::number(status)},
+                      {"REDLINE_SIM_STDERR_BYTES", QByteArray::number(stderrChars)}};
+        QByteArray text;
+        for (int i = 0; text.size() < stderrChars; ++i)
+            text += "REDline diagnostic line " + QByteArray::number(i) + '\n';
+        text.truncate(stderrChars);
+
+        REDlineRunner runner;
+        TranscodeJob job(QUrl::fromLocalFile(makeSource("A.R3D")));
+        const auto r = wait(runner.transcode(&job, ProResPreset::proRes422,
+                                             QUrl::fromLocalFile(m_dir.path() + "/"), sim()));
+        const QString tail = QString::fromUtf8(text.right(800));
+        QCOMPARE(std::get<REDlineError>(r.error->error),
+                 REDlineError::processFailure(status, tail));
+        QCOMPARE(r.error->description(),
+                 "REDline exited with code " + QString::number(status) + ":\n" + tail);
+    }
+
+    void successWithoutMovie() {
+        ScopedEnv env{{"REDLINE_SIM_NO_MOVIE", "1"}};
+        const QString outDir = m_dir.filePath("empty-out");
+        QDir().mkpath(outDir);
+        REDlineRunner runner;
+        TranscodeJob job(QUrl::fromLocalFile(makeSource("A.R3D")));
+        const auto r = wait(runner.transcode(&job, ProResPreset::proRes422,
+                                             QUrl::fromLocalFile(outDir + "/"), sim()));
+        QCOMPARE(std::get<REDlineError>(r.error->error), REDlineError::outputFileMissing());
+    }
+
+    void invalidUtf8ReadsAsEmptyText() {
+        ScopedEnv env{{"REDLINE_SIM_INVALID_UTF8", "1"}, {"REDLINE_SIM_EXIT", "4"}};
+        REDlineRunner runner;
+        TranscodeJob job(QUrl::fromLocalFile(makeSource("A.R3D")));
+        const auto r = wait(runner.transcode(&job, ProResPreset::proRes422,
+                                             QUrl::fromLocalFile(m_dir.path() + "/"), sim()));
+        QCOMPARE(std::get<REDlineError>(r.error->error), REDlineError::processFailure(4, ""));
+        QCOMPARE(job.progress(), 0.0); // the invalid chunk was not searched
+    }
+
+    void timeLimitAsksToTerminate() {
+        ScopedEnv env{{"REDLINE_SIM_SLEEP", "60"}};
+        ProcessRunner runner;
+        runner.timeout = std::chrono::milliseconds(300);
+        QElapsedTimer t;
+        t.start();
+        const auto result = runOk(
+            runner, sim(),
+            REDlineRunner::arguments("/x.R3D", "x_tarnel", m_dir.path(), ProResPreset::proRes422));
+        QCOMPARE(result.terminationStatus, SIGTERM);
+        QVERIFY(t.elapsed() < 10'000);
+    }
+
+    void ignoredTerminationIsKilledAfterGrace() {
+        ScopedEnv env{{"REDLINE_SIM_SLEEP", "60"}, {"REDLINE_SIM_IGNORE_TERM", "1"}};
+        ProcessRunner runner;
+        runner.timeout = std::chrono::milliseconds(200);
+        runner.gracePeriod = std::chrono::milliseconds(300);
+        QElapsedTimer t;
+        t.start();
+        const auto result = runOk(
+            runner, sim(),
+            REDlineRunner::arguments("/x.R3D", "x_tarnel", m_dir.path(), ProResPreset::proRes422));
+        QCOMPARE(result.terminationStatus, SIGKILL);
+        QVERIFY(t.elapsed() < 10'000);
+    }
+
+    void outputStillInPipesIsCollected() {
+        // Megabytes on both pipes, written just before a quick exit.
+        const QString script = TestTools::script(
+            m_dir.filePath("chatty.sh"),
+            "head -c 3000000 /dev/zero | tr '\\0' a\nhead -c 1000000 /dev/zero | tr '\\0' b >&2\n"
+            "exit 0\n");
+        ProcessRunner runner;
+        std::atomic<qint64> handed{0};
+        const auto result =
+            runOk(runner, script, {}, [&](const QString &chunk) { handed += chunk.size(); });
+        QCOMPARE(result.terminationStatus, 0);
+        QCOMPARE(result.standardOutputText, QString(3'000'000, u'a'));
+        QCOMPARE(result.standardErrorText, QString(1'000'000, u'b'));
+        QVERIFY(handed.load() <= 4'000'000);
+    }
+
+    void splitCharacterIsNeitherLostNorSearched() {
+        const QString script = TestTools::script(
+            m_dir.filePath("split.sh"),
+            "printf '\\303'\nsleep 0.2\nprintf '\\251 frame complete. 1 0.5\\n'\n");
+        ProcessRunner runner;
+        QStringList chunks;
+        std::mutex m;
+        const auto result = runOk(runner, script, {}, [&](const QString &chunk) {
+            std::lock_guard l(m);
+            chunks << chunk;
+        });
+        QVERIFY(chunks.isEmpty()); // neither half is valid UTF-8 on its own
+        QCOMPARE(result.standardOutputText, QString::fromUtf8("é frame complete. 1 0.5\n"));
+    }
+
+    void descendantHoldingThePipeDoesNotHang() {
+        const QString script =
+            TestTools::script(m_dir.filePath("daemon.sh"), "echo started\nsleep 30 &\nexit 0\n");
+        ProcessRunner runner;
+        runner.drainLimit = std::chrono::milliseconds(300);
+        QElapsedTimer t;
+        t.start();
+        const auto result = runOk(runner, script, {});
+        QCOMPARE(result.standardOutputText, QString("started\n"));
+        QVERIFY(t.elapsed() < 10'000);
+    }
+
+    void progressReachesTheJobOnTheMainThread() {
+        ScopedEnv env{{"REDLINE_SIM_PROGRESS_LINES", "400"}, {"REDLINE_SIM_SPLIT_PROGRESS", "0"}};
+        REDlineRunner runner;
+        TranscodeJob job(QUrl::fromLocalFile(makeSource("P.R3D")));
+        QList<double> seen;
+        bool offMain = false;
+        connect(&job, &TranscodeJob::progressChanged, this, [&] {
+            offMain |= QThread::currentThread() != qApp->thread();
+            seen << job.progress();
+        });
+        const auto r = wait(runner.transcode(&job, ProResPreset::proRes422,
+                                             QUrl::fromLocalFile(m_dir.path() + "/"), sim()));
+        QVERIFY(r.succeeded());
+        QTest::qWait(50); // let the last posted updates arrive
+        QVERIFY(!offMain);
+        QVERIFY(!seen.isEmpty());
+        QVERIFY2(seen.size() <= 110, qPrintable(QString::number(seen.size())));
+        QCOMPARE(seen.last(), 1.0);
+        for (int i = 1; i < seen.size(); ++i)
+            QVERIFY(seen[i] >= 1.0 || seen[i] - seen[i - 1] >= 0.01);
+    }
+
+    void destroyingTheRunnerStopsTheConversion() {
+        ScopedEnv env{{"REDLINE_SIM_SLEEP", "60"}};
+        TranscodeJob job(QUrl::fromLocalFile(makeSource("S.R3D")));
+        QElapsedTimer t;
+        t.start();
+        QFuture<TranscodeResult> future;
+        {
+            REDlineRunner runner;
+            future = runner.transcode(&job, ProResPreset::proRes422,
+                                      QUrl::fromLocalFile(m_dir.path() + "/"), sim());
+            QTest::qWait(300);
+        }
+        QVERIFY(future.isFinished());
+        future.waitForFinished();
+        QCOMPARE(std::get<REDlineError>(future.result().error->error).status(), SIGTERM);
+        QVERIFY(t.elapsed() < 10'000);
+    }
+};
+
+TARNEL_TEST_MAIN(ProcessTest)
+#include "tst_process.moc"
