@@ -1,0 +1,122 @@
+#include "FCPXMLGenerator.h"
+
+#include "model/FileName.h"
+#include "model/TranscodeJob.h"
+#include "platform/MediumDateFormatter.h"
+#include "platform/Workspace.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace {
+
+struct Timing {
+    qint64 timescale;
+    qint64 step;
+};
+
+// Whole rates 24, 30 and 60 are written as their 1000/1001 rates, 25 and 50
+// exactly; any other rate gets the 23.976 timing.
+Timing timingFor(qint64 rate) {
+    switch (rate) {
+    case 25:
+        return {25000, 1000};
+    case 30:
+        return {30000, 1001};
+    case 50:
+        return {50000, 1000};
+    case 60:
+        return {60000, 1001};
+    default:
+        return {24000, 1001};
+    }
+}
+
+} // namespace
+
+QString FCPXMLGenerator::xmlEscaped(const QString &text) {
+    QString out = text;
+    out.replace(u'&', QStringLiteral("&amp;"));
+    out.replace(u'<', QStringLiteral("&lt;"));
+    out.replace(u'>', QStringLiteral("&gt;"));
+    out.replace(u'"', QStringLiteral("&quot;"));
+    return out;
+}
+
+QString FCPXMLGenerator::generateXML(const TranscodeJob &job, const QUrl &outputURL,
+                                     const R3DMetadata &metadata, const QDateTime &now) {
+    const qint64 rate = metadata.frameRate > 0 ? metadata.frameRate : 24;
+    const Timing t = timingFor(rate);
+    const qint64 frames = metadata.frameCount >= 1 ? metadata.frameCount : t.timescale / t.step;
+    const QString w = QString::number(metadata.width);
+    const QString h = QString::number(metadata.height);
+    const QString frameDuration =
+        QString::number(t.step) + u'/' + QString::number(t.timescale) + u's';
+    const QString duration =
+        QString::number(frames * t.step) + u'/' + QString::number(t.timescale) + u's';
+    const QString name = xmlEscaped(FileName::baseName(job.sourceURL()));
+    const QString event = xmlEscaped(u"Tarnel Import \u2014 " + MediumDateFormatter::format(now));
+    // The percent-encoded file URL, escaped as well so that a path with "&"
+    // still gives a well-formed document.
+    const QString src = xmlEscaped(outputURL.toString(QUrl::FullyEncoded));
+    const QString audio =
+        metadata.hasAudio
+            ? QStringLiteral(
+                  " hasAudio=\"1\" audioSources=\"1\" audioChannels=\"2\" audioRate=\"48000\"")
+            : QString();
+
+    const QStringList lines{
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"),
+        QStringLiteral("<!DOCTYPE fcpxml>"),
+        QStringLiteral("<fcpxml version=\"1.14\">"),
+        QStringLiteral("    <resources>"),
+        u"        <format id=\"r1\" name=\"FFVideoFormat" + w + u'x' + h + u'p' +
+            QString::number(rate) + u"\" frameDuration=\"" + frameDuration + u"\" width=\"" + w +
+            u"\" height=\"" + h + u"\" colorSpace=\"1-1-1 (Rec. 709)\"/>",
+        u"        <asset id=\"r2\" name=\"" + name + u"\" start=\"0s\" duration=\"" + duration +
+            u"\" hasVideo=\"1\" format=\"r1\" videoSources=\"1\"" + audio + u'>',
+        u"            <media-rep kind=\"original-media\" src=\"" + src + u"\"/>",
+        QStringLiteral("        </asset>"),
+        QStringLiteral("    </resources>"),
+        QStringLiteral("    <library>"),
+        u"        <event name=\"" + event + u"\">",
+        u"            <asset-clip ref=\"r2\" name=\"" + name + u"\" start=\"0s\" duration=\"" +
+            duration + u"\" format=\"r1\" tcFormat=\"NDF\"/>",
+        QStringLiteral("        </event>"),
+        QStringLiteral("    </library>"),
+        QStringLiteral("</fcpxml>"),
+    };
+    return lines.join(u'\n');
+}
+
+QString FCPXMLGenerator::documentPath(const TranscodeJob &job) {
+    return QDir::tempPath() + u'/' + FileName::baseName(job.sourceURL()) +
+           QStringLiteral("_tarnel.fcpxml");
+}
+
+std::optional<PlatformError>
+FCPXMLGenerator::sendToFCP(const TranscodeJob &job, const std::optional<R3DMetadata> &metadata) {
+    if (!job.hasOutputURL())
+        return std::nullopt;
+    const QString document =
+        generateXML(job, job.outputURL(), metadata.value_or(R3DMetadata::fallback()));
+    const QString path = documentPath(job);
+
+    // Atomic: the complete file takes its name in one step.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(document.toUtf8()) < 0 || !file.commit()) {
+        return PlatformError{QStringLiteral("File"), int(file.error()),
+                             u"The Final Cut Pro document could not be saved at \u201C" + path +
+                                 u"\u201D: " + file.errorString()};
+    }
+
+    Workspace &workspace = m_workspace ? *m_workspace : Workspace::shared();
+    const auto application = workspace.applicationForIdentifier(QLatin1String(kFinalCutIdentifier));
+    if (!application) {
+        return PlatformError{QStringLiteral("Tarnel.FinalCut"), 1,
+                             u"Final Cut Pro was not found. The document for \u201C" +
+                                 FileName::baseName(job.sourceURL()) + u"\u201D was saved to:\n" +
+                                 path};
+    }
+    return workspace.open({path}, *application);
+}

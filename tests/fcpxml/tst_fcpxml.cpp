@@ -1,0 +1,322 @@
+#include "fcpxml/FCPXMLGenerator.h"
+#include "model/TranscodeJob.h"
+#include "support/TestEnvironment.h"
+#include "support/TestTools.h"
+
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <unicode/locid.h>
+#include <unicode/timezone.h>
+
+namespace {
+
+const QDateTime kNoon(QDate(2026, 12, 5), QTime(12, 0), Qt::UTC);
+
+// The attributes of every element, by element name, from a document that
+// must parse as well-formed XML.
+QMultiHash<QString, QXmlStreamAttributes> parse(const QString &xml, QString *error) {
+    QMultiHash<QString, QXmlStreamAttributes> elements;
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement)
+            elements.insert(reader.name().toString(), reader.attributes());
+    }
+    if (reader.hasError())
+        *error = reader.errorString() + QStringLiteral(" at line %1").arg(reader.lineNumber());
+    return elements;
+}
+
+QString readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+} // namespace
+
+class FcpxmlTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_apps;
+
+    void installEntry(const QString &exec) {
+        QDir().mkpath(m_apps + "/applications");
+        QFile f(m_apps + "/applications/com.apple.FinalCut.desktop");
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("[Desktop Entry]\nType=Application\nName=Final Cut Pro\nExec=" + exec.toUtf8() +
+                " %f\n");
+    }
+    void removeEntry() { QFile::remove(m_apps + "/applications/com.apple.FinalCut.desktop"); }
+
+    TranscodeJob *convertedJob(const QString &sourceName, const QString &moviePath) {
+        auto *job = new TranscodeJob(QUrl::fromLocalFile("/card/" + sourceName), this);
+        job->setOutputURL(QUrl::fromLocalFile(moviePath));
+        return job;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        icu::Locale::setDefault(icu::Locale::getUS(), *std::make_unique<UErrorCode>(U_ZERO_ERROR));
+        icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("UTC"));
+        m_apps = m_dir.filePath("xdg-data");
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_apps));
+    }
+
+    void rateTable_data() {
+        QTest::addColumn<qint64>("rate");
+        QTest::addColumn<qint64>("frames");
+        QTest::addColumn<QString>("formatRate");
+        QTest::addColumn<QString>("frameDuration");
+        QTest::addColumn<QString>("duration");
+        QTest::newRow("24") << qint64(24) << qint64(240) << "24"
+                            << "1001/24000s"
+                            << "240240/24000s";
+        QTest::newRow("25") << qint64(25) << qint64(100) << "25"
+                            << "1000/25000s"
+                            << "100000/25000s";
+        QTest::newRow("30") << qint64(30) << qint64(300) << "30"
+                            << "1001/30000s"
+                            << "300300/30000s";
+        QTest::newRow("50") << qint64(50) << qint64(10) << "50"
+                            << "1000/50000s"
+                            << "10000/50000s";
+        QTest::newRow("60") << qint64(60) << qint64(3) << "60"
+                            << "1001/60000s"
+                            << "3003/60000s";
+        QTest::newRow("48 keeps its name, 23.976 timing") << qint64(48) << qint64(48) << "48"
+                                                          << "1001/24000s"
+                                                          << "48048/24000s";
+        QTest::newRow("0 reads as 24") << qint64(0) << qint64(24) << "24"
+                                       << "1001/24000s"
+                                       << "24024/24000s";
+        QTest::newRow("negative reads as 24") << qint64(-30) << qint64(24) << "24"
+                                              << "1001/24000s"
+                                              << "24024/24000s";
+        QTest::newRow("zero frames at 24: one second") << qint64(24) << qint64(0) << "24"
+                                                       << "1001/24000s"
+                                                       << "23023/24000s";
+        QTest::newRow("zero frames at 25") << qint64(25) << qint64(0) << "25"
+                                           << "1000/25000s"
+                                           << "25000/25000s";
+        QTest::newRow("zero frames at 60") << qint64(60) << qint64(-5) << "60"
+                                           << "1001/60000s"
+                                           << "59059/60000s";
+    }
+    void rateTable() {
+        QFETCH(qint64, rate);
+        QFETCH(qint64, frames);
+        QFETCH(QString, formatRate);
+        QFETCH(QString, frameDuration);
+        QFETCH(QString, duration);
+        TranscodeJob job(QUrl::fromLocalFile("/card/A001_C001.R3D"));
+        R3DMetadata m;
+        m.frameRate = rate;
+        m.frameCount = frames;
+        m.width = 4096;
+        m.height = 2160;
+        const QString xml = FCPXMLGenerator::generateXML(
+            job, QUrl::fromLocalFile("/Users/user/Movies/Tarnel/A001_C001.mov"), m, kNoon);
+        const QString expected =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<!DOCTYPE fcpxml>\n"
+            "<fcpxml version=\"1.14\">\n"
+            "    <resources>\n"
+            "        <format id=\"r1\" name=\"FFVideoFormat4096x2160p" +
+            formatRate + "\" frameDuration=\"" + frameDuration +
+            "\" width=\"4096\" height=\"2160\" colorSpace=\"1-1-1 (Rec. 709)\"/>\n"
+            "        <asset id=\"r2\" name=\"A001_C001\" start=\"0s\" duration=\"" +
+            duration +
+            "\" hasVideo=\"1\" format=\"r1\" videoSources=\"1\">\n"
+            "            <media-rep kind=\"original-media\" "
+            "src=\"file:///Users/user/Movies/Tarnel/A001_C001.mov\"/>\n"
+            "        </asset>\n"
+            "    </resources>\n"
+            "    <library>\n"
+            "        <event name=\"Tarnel Import \u2014 Dec 5, 2026\">\n"
+            "            <asset-clip ref=\"r2\" name=\"A001_C001\" start=\"0s\" duration=\"" +
+            duration +
+            "\" format=\"r1\" tcFormat=\"NDF\"/>\n"
+            "        </event>\n"
+            "    </library>\n"
+            "</fcpxml>";
+        QCOMPARE(xml, expected);
+        QString error;
+        parse(xml, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+
+    void audioAttributes() {
+        TranscodeJob job(QUrl::fromLocalFile("/card/A.R3D"));
+        R3DMetadata m;
+        m.hasAudio = true;
+        const QStringList lines =
+            FCPXMLGenerator::generateXML(job, QUrl::fromLocalFile("/o/A.mov"), m, kNoon)
+                .split('\n');
+        QCOMPARE(lines.size(), 15);
+        QVERIFY(lines[5].endsWith("videoSources=\"1\" hasAudio=\"1\" audioSources=\"1\" "
+                                  "audioChannels=\"2\" audioRate=\"48000\">"));
+    }
+
+    // Odd clip names and output paths always give a well-formed document
+    // whose values read back as they were.
+    void oddNamesAndPaths_data() {
+        QTest::addColumn<QString>("sourceName");
+        QTest::addColumn<QString>("clipName");
+        QTest::addColumn<QString>("outputPath");
+        QTest::newRow("markup in the name") << "Take & Retake <1>.R3D"
+                                            << "Take & Retake <1>"
+                                            << "/o/Take.mov";
+        QTest::newRow("quotes") << "say \"cut\" it's.R3D"
+                                << "say \"cut\" it's"
+                                << "/o/q.mov";
+        QTest::newRow("dots") << "A001.C002.R3D"
+                              << "A001.C002"
+                              << "/o/A001.C002_tarnel.mov";
+        QTest::newRow("no extension") << "RAWCLIP"
+                                      << "RAWCLIP"
+                                      << "/o/RAWCLIP.mov";
+        QTest::newRow("non-ASCII") << QString::fromUtf8("Café 日本 Ü.R3D")
+                                   << QString::fromUtf8("Café 日本 Ü") << "/o/c.mov";
+        QTest::newRow("very long")
+            << QString(300, u'x') + ".R3D" << QString(300, u'x') << "/o/x.mov";
+        QTest::newRow("path with blanks, &, #, %")
+            << "A.R3D"
+            << "A"
+            << "/Volumes/My Drive/R&D #2/100% done/A_tarnel.mov";
+        QTest::newRow("path with non-ASCII and quotes")
+            << "A.R3D"
+            << "A" << QString::fromUtf8("/Users/zoë/\"Ausgabe\" 'neu'/A.mov");
+    }
+    void oddNamesAndPaths() {
+        QFETCH(QString, sourceName);
+        QFETCH(QString, clipName);
+        QFETCH(QString, outputPath);
+        TranscodeJob job(QUrl::fromLocalFile("/card/" + sourceName));
+        const QString xml = FCPXMLGenerator::generateXML(job, QUrl::fromLocalFile(outputPath),
+                                                         R3DMetadata{}, kNoon);
+        QString error;
+        const auto elements = parse(xml, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error + "\n" + xml));
+        QCOMPARE(elements.value("asset").value("name").toString(), clipName);
+        QCOMPARE(elements.value("asset-clip").value("name").toString(), clipName);
+        const QString src = elements.value("media-rep").value("src").toString();
+        QVERIFY2(!src.contains(' '), qPrintable(src));
+        QCOMPARE(QUrl(src).toLocalFile(), outputPath);
+        QVERIFY(!xml.contains("&amp;amp;")); // escaped once only
+        QVERIFY(!xml.contains("&apos;"));    // the apostrophe is left alone
+    }
+
+    void xmlEscaped_data() {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("all four") << "<a & \"b\">"
+                                  << "&lt;a &amp; &quot;b&quot;&gt;";
+        QTest::newRow("entity stays literal") << "&lt;"
+                                              << "&amp;lt;";
+        QTest::newRow("apostrophe") << "it's"
+                                    << "it's";
+    }
+    void xmlEscaped() {
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        QCOMPARE(FCPXMLGenerator::xmlEscaped(in), out);
+    }
+
+    void eventDateFollowsTheLocale() {
+        TranscodeJob job(QUrl::fromLocalFile("/card/A.R3D"));
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(icu::Locale::getGermany(), status);
+        const QString german = FCPXMLGenerator::generateXML(job, QUrl::fromLocalFile("/o/A.mov"),
+                                                            R3DMetadata{}, kNoon);
+        icu::Locale::setDefault(icu::Locale::getUS(), status);
+        QVERIFY2(german.contains(QString::fromUtf8("Tarnel Import — 05.12.2026")),
+                 qPrintable(german));
+    }
+
+    void sendWithoutMovieDoesNothing() {
+        TranscodeJob job(QUrl::fromLocalFile("/card/Nothing.R3D"));
+        FCPXMLGenerator generator;
+        QVERIFY(!generator.sendToFCP(job, std::nullopt).has_value());
+        QVERIFY(!QFileInfo::exists(FCPXMLGenerator::documentPath(job)));
+    }
+
+    void sendOpensTheDocumentWithFinalCut() {
+        const QString record = m_dir.filePath("opened.txt");
+        installEntry(TestTools::script(m_dir.filePath("fcp.sh"),
+                                       "printf '%s\\n' \"$@\" > '" + record.toUtf8() + "'\n"));
+        TranscodeJob *job = convertedJob("A001_C001.R3D", "/Volumes/Out/A001_C001_tarnel.mov");
+        FCPXMLGenerator generator;
+
+        // No record: the fallback record.
+        QVERIFY(!generator.sendToFCP(*job, std::nullopt).has_value());
+        const QString path = FCPXMLGenerator::documentPath(*job);
+        QCOMPARE(path, QDir::tempPath() + "/A001_C001_tarnel.fcpxml");
+        QTRY_COMPARE(readAll(record), path + "\n");
+        const QString first = readAll(path);
+        QVERIFY(first.contains("FFVideoFormat4096x2160p24\" frameDuration=\"1001/24000s\""));
+        QVERIFY(first.contains(
+            "duration=\"23023/24000s\" hasVideo=\"1\" format=\"r1\" videoSources=\"1\">"));
+
+        // A second send for the same name replaces the document.
+        R3DMetadata m;
+        m.frameRate = 25;
+        m.frameCount = 100;
+        m.width = 1920;
+        m.height = 1080;
+        m.hasAudio = true;
+        QFile::remove(record);
+        QVERIFY(!generator.sendToFCP(*job, m).has_value());
+        QTRY_COMPARE(readAll(record), path + "\n");
+        const QString second = readAll(path);
+        QCOMPARE(second, FCPXMLGenerator::generateXML(*job, job->outputURL(), m));
+        QCOMPARE(QDir(QDir::tempPath()).entryList({"A001_C001_tarnel*"}).size(), 1);
+        removeEntry();
+    }
+
+    void missingFinalCutIsAnError() {
+        removeEntry();
+        TranscodeJob *job = convertedJob("B002.R3D", "/o/B002_tarnel.mov");
+        FCPXMLGenerator generator;
+        const auto error = generator.sendToFCP(*job, std::nullopt);
+        QVERIFY(error.has_value());
+        const QString path = FCPXMLGenerator::documentPath(*job);
+        QVERIFY(error->description.startsWith("Final Cut Pro was not found."));
+        QVERIFY(error->description.endsWith("\n" + path));
+        QVERIFY(readAll(path).startsWith("<?xml"));
+    }
+
+    void entryThatCannotStart() {
+        installEntry(m_dir.filePath("no-such-program"));
+        TranscodeJob *job = convertedJob("C003.R3D", "/o/C003_tarnel.mov");
+        FCPXMLGenerator generator;
+        const auto error = generator.sendToFCP(*job, std::nullopt);
+        removeEntry();
+        QVERIFY(error.has_value());
+        QVERIFY2(error->description.contains("com.apple.FinalCut.desktop"),
+                 qPrintable(error->description));
+        QVERIFY(QFileInfo::exists(FCPXMLGenerator::documentPath(*job)));
+    }
+
+    void unwritableTemporaryFolder() {
+        const QString record = m_dir.filePath("opened-unwritable.txt");
+        installEntry(TestTools::script(m_dir.filePath("fcp2.sh"),
+                                       "echo opened > '" + record.toUtf8() + "'\n"));
+        // A folder stands where the document must go, so it cannot be written
+        // (permissions would not stop a test that runs as root).
+        TranscodeJob *job = convertedJob("D004.R3D", "/o/D004_tarnel.mov");
+        QVERIFY(QDir().mkpath(FCPXMLGenerator::documentPath(*job)));
+        FCPXMLGenerator generator;
+        const auto error = generator.sendToFCP(*job, std::nullopt);
+        removeEntry();
+        QVERIFY(error.has_value());
+        QCOMPARE(error->domain, QString("File"));
+        QVERIFY(error->description.contains("could not be saved"));
+        QTest::qWait(200);
+        QVERIFY(!QFileInfo::exists(record)); // Final Cut Pro was not contacted
+    }
+};
+
+TARNEL_TEST_MAIN(FcpxmlTest)
+#include "tst_fcpxml.moc"
