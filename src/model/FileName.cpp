@@ -33,3 +33,10 @@ QString FileName::baseName(const QString &path) {
 bool FileName::denotesFolder(const QUrl &url) {
     return url.path().endsWith(u'/');
 }
+
+QString FileName::folderPath(const QUrl &url) {
+    QString p = url.toLocalFile();
+    while (p.size() > 1 && p.endsWith(u'/'))
+        p.chop(1);
+    return p;
+}

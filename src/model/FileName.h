@@ -17,4 +17,6 @@ public:
     // True when the URL's path ends with "/": how folders arrive from drops
     // and open panels.
     static bool denotesFolder(const QUrl &url);
+    // The file-system path of a folder URL without the trailing "/".
+    static QString folderPath(const QUrl &url);
 };

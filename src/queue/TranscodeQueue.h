@@ -1,7 +1,9 @@
 #pragma once
 
 #include "DebugLog.h"
+#include "fcpxml/FCPXMLGenerator.h"
 #include "model/TranscodeJob.h"
+#include "runner/REDlineRunner.h"
 #include "settings/UserSettings.h"
 
 #include <QList>
@@ -11,9 +13,16 @@
 #include <functional>
 #include <optional>
 
+class SoundPlayer;
+
 // Owns the list of jobs of one main window: turns dropped or chosen files and
 // folders into queued jobs, removes jobs, answers the window's questions
-// about the list, and writes the debug log. Lives on the main thread.
+// about the list, converts the queued jobs one after another, hands finished
+// clips to Final Cut Pro, and writes the debug log. Lives on the main thread.
+//
+// A run is a chain of steps on the main thread, one job per step; every step
+// reads the list and the settings afresh, and the main thread stays free
+// while REDline converts a file or a movie is measured.
 //
 // Observable: jobs, lastSentToFCPName and isConverting announce every
 // assignment through willChange() before storing and their own signal after.
@@ -49,12 +58,24 @@ public:
     // Removes every job that is not converting.
     void clearList();
 
+    // Starts a run if one can start; returns before the first step.
+    void start();
+    // Hands a converted job's clip to Final Cut Pro now.
+    void manualSend(TranscodeJob *job);
+    // The expected size of all outputs at the selected preset; 0 without settings.
+    qint64 estimatedOutputBytes() const;
+
     bool canStart() const;
     int queuedCount() const;
     int finishedCount() const;
     qint64 totalSourceBytes() const;
 
     void log(const QString &message) const { m_log.append(message); }
+
+    REDlineRunner &runner() { return *m_runner; }
+    FCPXMLGenerator &generator() { return m_generator; }
+    // The completion sound's player; the platform's by default.
+    void setSoundPlayer(SoundPlayer *player) { m_soundPlayer = player; }
 
     static bool isR3D(const QUrl &url);
     static QList<QUrl> collectR3DFiles(const QUrl &url);
@@ -66,6 +87,11 @@ Q_SIGNALS:
     void isConvertingChanged();
 
 private:
+    // One step of the run: the first queued job, or the end of the run.
+    void processNext();
+    void finishConversion(TranscodeJob *job, const TranscodeResult &result);
+    void finishMeasurement(TranscodeJob *job, const R3DMetadata &metadata);
+    void queueFinished();
     void setJobs(QList<TranscodeJob *> jobs);
     void setIsConverting(bool value);
     void setLastSentToFCPName(const QString &name);
@@ -75,5 +101,8 @@ private:
     std::optional<QString> m_lastSentToFCPName;
     bool m_isConverting = false;
     QPointer<UserSettings> m_settings;
+    REDlineRunner *m_runner = nullptr; // owned as a child
+    FCPXMLGenerator m_generator;
+    SoundPlayer *m_soundPlayer = nullptr;
     DebugLog m_log;
 };

@@ -10,7 +10,6 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QPointer>
-#include <QtConcurrent/QtConcurrentRun>
 #include <csignal>
 
 QString TranscodeError::description() const {
@@ -24,17 +23,14 @@ QString TranscodeError::debugDescription() const {
 }
 
 REDlineRunner::REDlineRunner(QObject *parent) : QObject(parent) {
-    m_context.setMaxThreadCount(1);
-    m_context.setExpiryTimeout(-1);
     processRunner.timeout = processTimeout;
 }
 
 REDlineRunner::~REDlineRunner() {
     processRunner.signalRunningChild(SIGTERM);
-    if (!m_context.waitForDone(int(std::chrono::milliseconds(processRunner.gracePeriod).count()))) {
+    if (!m_context.waitForIdle(processRunner.gracePeriod))
         processRunner.signalRunningChild(SIGKILL);
-        m_context.waitForDone();
-    }
+    // The executor's destructor then waits for the worker to finish.
 }
 
 QStringList REDlineRunner::arguments(const QString &sourcePath, const QString &expectedName,
@@ -72,28 +68,57 @@ void REDlineRunner::applyProgress(const QUuid &jobId, double value) {
 
 namespace {
 
-// Plain folder path without the trailing "/" that folder URLs carry.
-QString folderPath(const QUrl &url) {
-    QString p = url.toLocalFile();
-    while (p.size() > 1 && p.endsWith(u'/'))
-        p.chop(1);
-    return p;
+// A copy that shares no data with the original, for handing text to the
+// worker thread.
+QString detached(const QString &text) {
+    return QString(text.constData(), text.size());
 }
 
 } // namespace
 
-QFuture<TranscodeResult> REDlineRunner::transcode(TranscodeJob *job, ProResPreset preset,
-                                                  const QUrl &outputDirectory,
-                                                  const QString &redlinePath) {
-    const QString sourcePath = job->sourcePath();
+template <typename Result, typename Work>
+void REDlineRunner::submit(Work work, QObject *receiver, std::function<void(const Result &)> done) {
+    const quint64 ticket = ++m_lastTicket;
+    m_pending.insert(ticket, Pending{receiver, [done = std::move(done)](const std::any &result) {
+                                         done(std::any_cast<const Result &>(result));
+                                     }});
+    m_context.submit([this, ticket, work = std::move(work)] {
+        Result result = work();
+        // The runner outlives its worker (its destructor waits), so posting
+        // to it is safe; the event is dropped if the runner is gone by then.
+        // The result is moved, so the worker keeps no share of its data.
+        postToMainThread(
+            [this, ticket, result = std::move(result)] { complete(ticket, std::any(result)); });
+    });
+}
+
+void REDlineRunner::postToMainThread(std::function<void()> call) {
+    std::lock_guard lock(m_postLock);
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void REDlineRunner::complete(quint64 ticket, const std::any &result) {
+    const Pending pending = m_pending.take(ticket);
+    if (pending.receiver && pending.deliver)
+        pending.deliver(result);
+}
+
+void REDlineRunner::transcode(TranscodeJob *job, ProResPreset preset, const QUrl &outputDirectory,
+                              const QString &redlinePath, QObject *receiver, TranscodeDone done) {
+    // The worker gets its own copies of every text: nothing it holds is
+    // shared with the main thread.
+    const QString sourcePath = detached(job->sourcePath());
+    const QString outDirPath = detached(FileName::folderPath(outputDirectory));
+    const QString redline = detached(redlinePath);
     const QUuid jobId = job->id();
     m_progressTargets.removeIf([](const auto &entry) { return entry.value().isNull(); });
     m_progressTargets.insert(jobId, job);
     const ProcessRunner runner = processRunner;
-    return QtConcurrent::run(&m_context, [=, this]() -> TranscodeResult {
+    const auto work = [=, this]() -> TranscodeResult {
+        const QString &redlinePath = redline;
+        const QString &outDir = outDirPath;
         if (!QFileInfo::exists(redlinePath))
             return {{}, TranscodeError{REDlineError::executableNotFound(redlinePath)}};
-        const QString outDir = folderPath(outputDirectory);
         if (!QFileInfo::exists(outDir))
             return {{}, TranscodeError{REDlineError::outputDirectoryMissing()}};
 
@@ -101,17 +126,15 @@ QFuture<TranscodeResult> REDlineRunner::transcode(TranscodeJob *job, ProResPrese
         const QString expectedName = baseName + QStringLiteral("_tarnel");
         const QDateTime startedAt = QDateTime::currentDateTimeUtc();
         ProgressBox box;
-        const auto outcome =
-            runner.run(redlinePath, arguments(sourcePath, expectedName, outDir, preset),
-                       [this, &box, jobId](const QString &chunk) {
-                           // The job belongs to the main thread: post each accepted
-                           // value there, never wait for it.
-                           reportProgress(chunk, box, [this, jobId](double value) {
-                               QMetaObject::invokeMethod(
-                                   this, [this, jobId, value] { applyProgress(jobId, value); },
-                                   Qt::QueuedConnection);
-                           });
-                       });
+        const auto outcome = runner.run(
+            redlinePath, arguments(sourcePath, expectedName, outDir, preset),
+            [this, &box, jobId](const QString &chunk) {
+                // The job belongs to the main thread: post each accepted
+                // value there, never wait for it.
+                reportProgress(chunk, box, [this, jobId](double value) {
+                    postToMainThread([this, jobId, value] { applyProgress(jobId, value); });
+                });
+            });
         if (const auto *launchError = std::get_if<PlatformError>(&outcome))
             return {{}, TranscodeError{*launchError}};
         const ProcessResult &result = std::get<ProcessResult>(outcome);
@@ -127,10 +150,12 @@ QFuture<TranscodeResult> REDlineRunner::transcode(TranscodeJob *job, ProResPrese
         if (!movie)
             return {{}, TranscodeError{REDlineError::outputFileMissing()}};
         return {QUrl::fromLocalFile(*movie), std::nullopt};
-    });
+    };
+    submit<TranscodeResult>(work, receiver, std::move(done));
 }
 
-QFuture<R3DMetadata> REDlineRunner::readMetadata(const QUrl &url) {
-    const QString path = url.toLocalFile();
-    return QtConcurrent::run(&m_context, [path] { return MediaProbe::readMetadata(path); });
+void REDlineRunner::readMetadata(const QUrl &url, QObject *receiver, MetadataDone done) {
+    const QString path = detached(url.toLocalFile());
+    submit<R3DMetadata>([path] { return MediaProbe::readMetadata(path); }, receiver,
+                        std::move(done));
 }

@@ -1,18 +1,20 @@
 #pragma once
 
 #include "REDlineError.h"
+#include "SerialExecutor.h"
 #include "model/ProResPreset.h"
 #include "model/R3DMetadata.h"
 #include "platform/PlatformError.h"
 #include "runner/ProcessRunner.h"
 
-#include <QFuture>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
-#include <QThreadPool>
 #include <QUrl>
 #include <QUuid>
+#include <any>
+#include <functional>
+#include <mutex>
 #include <variant>
 
 class TranscodeJob;
@@ -37,9 +39,13 @@ struct TranscodeResult {
 
 // Converts one R3D file at a time by running REDline, and measures movies.
 // Both operations run in the runner's own serial context (one worker
-// thread), never on the main thread; their futures deliver on whatever
-// context the caller continues on. Progress reaches the job through queued
-// calls to the main thread.
+// thread), never on the main thread. Results come back to the main thread:
+// the `done` callback runs there, later, unless `receiver` is gone by then.
+// Progress reaches the job through queued calls to the main thread.
+//
+// Nothing that belongs to the main thread (jobs, receivers, callbacks) is
+// handed to the worker: it gets plain values and a ticket, and posts the
+// ticket back with the result.
 class REDlineRunner : public QObject {
     Q_OBJECT
 
@@ -52,9 +58,12 @@ public:
     // after the grace period) and waits for the worker.
     ~REDlineRunner() override;
 
-    QFuture<TranscodeResult> transcode(TranscodeJob *job, ProResPreset preset,
-                                       const QUrl &outputDirectory, const QString &redlinePath);
-    QFuture<R3DMetadata> readMetadata(const QUrl &url);
+    using TranscodeDone = std::function<void(const TranscodeResult &)>;
+    using MetadataDone = std::function<void(const R3DMetadata &)>;
+
+    void transcode(TranscodeJob *job, ProResPreset preset, const QUrl &outputDirectory,
+                   const QString &redlinePath, QObject *receiver, TranscodeDone done);
+    void readMetadata(const QUrl &url, QObject *receiver, MetadataDone done);
 
     // REDline's 17 arguments for one conversion.
     static QStringList arguments(const QString &sourcePath, const QString &expectedName,
@@ -71,11 +80,30 @@ public:
     ProcessRunner processRunner;
 
 private:
+    // Runs `work` in the serial context and hands its result to `deliver` on
+    // the main thread.
+    template <typename Result, typename Work>
+    void submit(Work work, QObject *receiver, std::function<void(const Result &)> done);
+    // From any thread: runs `call` on the main thread, later. Posts from the
+    // worker and both pipe readers go through one lock, so they are ordered
+    // in a way the thread sanitizer can check as well.
+    void postToMainThread(std::function<void()> call);
+    // Main thread only: delivers a finished ticket's result.
+    void complete(quint64 ticket, const std::any &result);
     // Main thread only: sets a job's progress if the job still exists.
     void applyProgress(const QUuid &jobId, double value);
+
+    struct Pending {
+        QPointer<QObject> receiver;
+        std::function<void(const std::any &)> deliver;
+    };
+    // Main thread only.
+    QHash<quint64, Pending> m_pending;
+    quint64 m_lastTicket = 0;
+    std::mutex m_postLock;
 
     // Main thread only: the jobs that conversions report progress to. The
     // worker threads carry only a job's id, never the job itself.
     QHash<QUuid, QPointer<TranscodeJob>> m_progressTargets;
-    QThreadPool m_context;
+    SerialExecutor m_context; // last: its destructor waits for the worker
 };

@@ -1,5 +1,7 @@
 #include "UserSettings.h"
 
+#include "model/FileName.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -27,14 +29,6 @@ QUrl folderURL(const QString &path) {
     if (!p.endsWith(u'/'))
         p += u'/';
     return QUrl::fromLocalFile(p);
-}
-
-// Path of a folder URL without the trailing "/", as it is stored.
-QString storedPath(const QUrl &folder) {
-    QString p = folder.toLocalFile();
-    while (p.size() > 1 && p.endsWith(u'/'))
-        p.chop(1);
-    return p;
 }
 
 } // namespace
@@ -124,14 +118,20 @@ void UserSettings::restoreOutputDirectory() {
     }
     const QUrl fallback = defaultOutputDirectory();
     ensureDirectoryExists(fallback);
-    store(kOutputDirectoryPathKey, storedPath(fallback));
+    store(kOutputDirectoryPathKey, FileName::folderPath(fallback));
     publishOutputDirectory(fallback);
 }
 
 void UserSettings::setOutputDirectory(const QUrl &folder) {
+    if (folder.isEmpty()) {
+        // No folder at all: nothing to create, and conversions will refuse to start.
+        store(kOutputDirectoryPathKey, QString());
+        publishOutputDirectory(QUrl());
+        return;
+    }
     ensureDirectoryExists(folder);
-    store(kOutputDirectoryPathKey, storedPath(folder));
-    publishOutputDirectory(folderURL(storedPath(folder)));
+    store(kOutputDirectoryPathKey, FileName::folderPath(folder));
+    publishOutputDirectory(folderURL(FileName::folderPath(folder)));
 }
 
 void UserSettings::publishOutputDirectory(const QUrl &folder) {

@@ -175,10 +175,15 @@ private Q_SLOTS:
         QVERIFY(TestTools::ffmpeg(
             {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=50:d=2", "-c:v", "mpeg4", path}));
         REDlineRunner runner;
-        auto future = runner.readMetadata(QUrl::fromLocalFile(path));
-        QVERIFY(QTest::qWaitFor([&] { return future.isFinished(); }, 30'000));
-        future.waitForFinished();
-        const R3DMetadata m = future.result();
+        std::optional<R3DMetadata> result;
+        bool onMainThread = false;
+        runner.readMetadata(QUrl::fromLocalFile(path), this, [&](const R3DMetadata &m) {
+            onMainThread = QThread::currentThread() == qApp->thread();
+            result = m;
+        });
+        QVERIFY(QTest::qWaitFor([&] { return result.has_value(); }, 30'000));
+        QVERIFY(onMainThread);
+        const R3DMetadata m = *result;
         QCOMPARE(m.frameRate, qint64(50));
         QCOMPARE(m.frameCount, qint64(100));
         QCOMPARE(m.width, qint64(320));

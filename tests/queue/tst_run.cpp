@@ -1,0 +1,336 @@
+#include "model/TranscodeJob.h"
+#include "queue/TranscodeQueue.h"
+#include "settings/UserSettings.h"
+#include "support/RecordingSoundPlayer.h"
+#include "support/TestEnvironment.h"
+#include "support/TestTools.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Each log entry's lines, the first without its time stamp; continuation
+// lines of multi-line messages as they are.
+QStringList logLines(const QString &path) {
+    static const QRegularExpression stamp(
+        QStringLiteral("^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\+0000\\] "));
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList out;
+    for (const QString &line : QString::fromUtf8(f.readAll()).split(u'\n')) {
+        const auto m = stamp.match(line);
+        out << (m.hasMatch() ? line.mid(m.capturedLength()) : line);
+    }
+    if (!out.isEmpty() && out.last().isEmpty())
+        out.removeLast();
+    return out;
+}
+
+QStringList diagnostics(const QString &file, const QString &outDir, const QString &redline,
+                        bool redlineExists) {
+    return {"processNext: starting " + file,
+            "  output dir  = " + outDir,
+            "  redline     = " + redline,
+            QString("  redline exists = ") + (redlineExists ? "true" : "false"),
+            "  output exists  = true",
+            "  preset      = ProRes 422 LT",
+            "  PRcodec flag= 2",
+            "step 1: launching REDline transcode..."};
+}
+
+} // namespace
+
+class RunTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<UserSettings> m_settings;
+    std::unique_ptr<TranscodeQueue> m_queue;
+    RecordingSoundPlayer m_sounds;
+    QString m_out, m_log, m_apps;
+
+    QUrl source(const QString &name) {
+        const QString path = m_dir->filePath("card/" + name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(QByteArray(2000, 'r'));
+        return QUrl::fromLocalFile(path);
+    }
+    bool waitForRunEnd() {
+        return QTest::qWaitFor([&] { return !m_queue->isConverting(); }, 120'000);
+    }
+    void installFinalCut(const QString &record) {
+        QDir().mkpath(m_apps + "/applications");
+        QFile f(m_apps + "/applications/com.apple.FinalCut.desktop");
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        const QString script = TestTools::script(
+            m_dir->filePath("fcp.sh"), "printf '%s\\n' \"$@\" >> '" + record.toUtf8() + "'\n");
+        f.write("[Desktop Entry]\nType=Application\nName=Final Cut Pro\nExec=" + script.toUtf8() +
+                " %f\n");
+    }
+    void removeFinalCut() { QFile::remove(m_apps + "/applications/com.apple.FinalCut.desktop"); }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(m_dir->filePath("card"));
+        m_out = m_dir->filePath("Out Folder");
+        m_log = m_dir->filePath("Tarnel_debug.txt");
+        m_apps = m_dir->filePath("xdg-data");
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_apps));
+        TestEnvironment::instance().clearSettings();
+        m_settings = std::make_unique<UserSettings>();
+        m_settings->setRedlinePath(TestTools::redlineSim());
+        m_settings->setOutputDirectory(QUrl::fromLocalFile(m_out + "/"));
+        m_queue = std::make_unique<TranscodeQueue>();
+        m_queue->setLogPath(m_log);
+        m_queue->setSoundPlayer(&m_sounds);
+        m_queue->setSettings(m_settings.get());
+        m_sounds.played.clear();
+    }
+    void cleanup() {
+        m_queue.reset();
+        m_settings.reset();
+        qunsetenv("REDLINE_SIM_SLEEP");
+    }
+
+    void twoJobsWithoutREDline() {
+        const QString missing = m_dir->filePath("Applications/REDline");
+        m_settings->setRedlinePath(missing);
+        m_queue->addFiles({source("A.R3D"), source("B.R3D")});
+        m_queue->start();
+        QVERIFY(m_queue->isConverting());
+        QVERIFY(waitForRunEnd());
+
+        const QString description =
+            "REDline not found at:\n" + missing + "\n\nPlease install REDCINE-X Professional.";
+        for (const TranscodeJob *job : m_queue->jobs()) {
+            QCOMPARE(job->status(), JobStatus::failed);
+            QCOMPARE(job->errorMessage().value_or(""), description);
+            QVERIFY(!job->finishedAt().isValid());
+            QVERIFY(!job->hasOutputURL());
+        }
+        QStringList expected{"addFiles: found 2 R3D file(s), 2 new",
+                             "start: beginning queue of 2 file(s)"};
+        for (const QString name : {"A.R3D", "B.R3D"}) {
+            expected += diagnostics(name, m_out, missing, false);
+            expected += {"FAILED: executableNotFound(\"" + missing + "\")",
+                         "FAILED description: REDline not found at:", missing, "",
+                         "Please install REDCINE-X Professional."};
+        }
+        expected += {"processNext: no queued jobs",
+                     QString::fromUtf8("queue finished — 2 file(s), 2 failed")};
+        QCOMPARE(logLines(m_log), expected);
+        QCOMPARE(m_sounds.played, QStringList{"Basso"});
+    }
+
+    void successAmongEarlierJobs() {
+        m_queue->addFiles({source("old1.R3D"), source("old2.R3D"), source("old3.R3D")});
+        m_queue->jobs()[0]->setStatus(JobStatus::done);
+        m_queue->jobs()[1]->setStatus(JobStatus::sentToFCP);
+        m_queue->jobs()[2]->setStatus(JobStatus::failed);
+        m_queue->addFiles({source("A001_C002.R3D")});
+        TranscodeJob *job = m_queue->jobs().last();
+        QList<JobStatus> seen;
+        connect(job, &TranscodeJob::statusChanged, this, [&] { seen << job->status(); });
+
+        m_queue->start();
+        QVERIFY(waitForRunEnd());
+
+        const QString movie = m_out + "/A001_C002_tarnel.mov";
+        QCOMPARE(seen, (QList<JobStatus>{JobStatus::converting, JobStatus::done}));
+        QCOMPARE(job->status(), JobStatus::done);
+        QCOMPARE(job->outputURL().toLocalFile(), movie);
+        QCOMPARE(job->outputSizeBytes(), QFileInfo(movie).size());
+        QCOMPARE(job->progress(), 1.0);
+        QVERIFY(job->startedAt().isValid() && job->finishedAt() >= job->startedAt());
+        QVERIFY(job->metadata().has_value());
+        QCOMPARE(job->metadata()->width, qint64(640));
+        QCOMPARE(job->metadata()->frameRate, qint64(24));
+        QVERIFY(job->metadata()->hasAudio);
+
+        QStringList expected{"addFiles: found 3 R3D file(s), 3 new",
+                             "addFiles: found 1 R3D file(s), 1 new",
+                             "start: beginning queue of 1 file(s)"};
+        expected += diagnostics("A001_C002.R3D", m_out, TestTools::redlineSim(), true);
+        expected += {"step 1 done: output = " + movie,
+                     "output size = " + ByteCountFormatterText(QFileInfo(movie).size()),
+                     "step 2: reading metadata from converted file...",
+                     "step 2 done: fps=24 640x360 frames=24",
+                     "step 3 skipped: auto-send off (use the Send to Final Cut button)",
+                     "processNext: no queued jobs",
+                     QString::fromUtf8("queue finished — 4 file(s), 1 failed")};
+        QCOMPARE(logLines(m_log), expected);
+        QCOMPARE(m_sounds.played, QStringList{"Basso"}); // an earlier run's failure counts
+    }
+
+    void noOutputFolder() {
+        m_settings->setOutputDirectory(QUrl());
+        m_queue->addFiles({source("A.R3D"), source("B.R3D")});
+        m_queue->start();
+        QVERIFY(waitForRunEnd());
+        const TranscodeJob *first = m_queue->jobs()[0];
+        QCOMPARE(first->status(), JobStatus::failed);
+        QCOMPARE(first->errorMessage().value_or(""),
+                 QString("No output folder selected. Tap 'Change' to pick one."));
+        QCOMPARE(first->progress(), 0.0);
+        QCOMPARE(m_queue->jobs()[1]->status(), JobStatus::queued);
+        QCOMPARE(logLines(m_log).mid(2), QStringList{QString::fromUtf8(
+                                             "processNext: outputDirectoryURL is nil — aborting")});
+        QVERIFY(m_sounds.played.isEmpty());
+        QVERIFY(m_queue->canStart());
+    }
+
+    void noSettingsEndsTheRun() {
+        m_queue->setSettings(nullptr);
+        m_queue->addFiles({source("A.R3D")});
+        m_queue->start();
+        QVERIFY(waitForRunEnd());
+        QCOMPARE(m_queue->jobs()[0]->status(), JobStatus::queued);
+        QCOMPARE(logLines(m_log).last(),
+                 QString::fromUtf8("processNext: settings is nil — aborting"));
+        QCOMPARE(m_queue->estimatedOutputBytes(), 0);
+        QVERIFY(m_queue->canStart());
+    }
+
+    void autoSendOnAndOff() {
+        const QString record = m_dir->filePath("opened.txt");
+        installFinalCut(record);
+        m_settings->setAutoSendToFCP(true);
+        m_settings->setPlayCompletionSound(false);
+        m_queue->addFiles({source("Take & Retake.R3D")});
+        QSignalSpy lastSent(m_queue.get(), &TranscodeQueue::lastSentToFCPNameChanged);
+        m_queue->start();
+        QVERIFY(waitForRunEnd());
+        const TranscodeJob *job = m_queue->jobs()[0];
+        QCOMPARE(job->status(), JobStatus::sentToFCP);
+        QCOMPARE(m_queue->lastSentToFCPName().value_or(""), QString("Take & Retake"));
+        QCOMPARE(lastSent.count(), 1);
+        const QString document = QDir::tempPath() + "/Take & Retake_tarnel.fcpxml";
+        QTRY_COMPARE(QFile(record).exists(), true);
+        QFile opened(record);
+        QVERIFY(opened.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(opened.readAll()), document + "\n");
+        const QStringList lines = logLines(m_log);
+        QVERIFY(lines.contains("step 3: sending to FCP (auto-send on)..."));
+        QVERIFY(lines.contains("step 3 done: sent Take & Retake to FCP"));
+        QVERIFY(m_sounds.played.isEmpty()); // sound switched off
+        removeFinalCut();
+    }
+
+    void failedAutoSendThenManualSend() {
+        removeFinalCut();
+        m_settings->setAutoSendToFCP(true);
+        m_queue->addFiles({source("C1.R3D")});
+        m_queue->start();
+        QVERIFY(waitForRunEnd());
+        TranscodeJob *job = m_queue->jobs()[0];
+        QCOMPARE(job->status(), JobStatus::failed);
+        QVERIFY(job->hasOutputURL());
+        QVERIFY(job->finishedAt().isValid());
+        QVERIFY(job->metadata().has_value());
+        const QString firstError = job->errorMessage().value_or("");
+        QVERIFY(firstError.startsWith("Final Cut Pro was not found."));
+        const QStringList lines = logLines(m_log);
+        QVERIFY(
+            lines.contains("FAILED: Error Domain=Tarnel.FinalCut Code=1 \"Final Cut Pro was not "
+                           "found. The document for \u201CC1\u201D was saved to:\\n" +
+                           QDir::tempPath() + "/C1_tarnel.fcpxml\""));
+        QCOMPARE(m_sounds.played, QStringList{"Basso"});
+
+        // A manual send that fails again keeps the state and records the reason.
+        int callbacks = 0;
+        m_queue->onChange = [&] { ++callbacks; };
+        QFile::remove(FCPXMLGenerator::documentPath(*job));
+        QDir().mkpath(FCPXMLGenerator::documentPath(*job)); // the document cannot be written
+        m_queue->manualSend(job);
+        QDir(FCPXMLGenerator::documentPath(*job)).removeRecursively();
+        QCOMPARE(job->status(), JobStatus::failed);
+        QVERIFY(job->errorMessage().value_or("").contains("could not be saved"));
+        QVERIFY(
+            logLines(m_log).last().startsWith("manual send FAILED: The Final Cut Pro document"));
+        QCOMPARE(callbacks, 1);
+
+        // Now Final Cut Pro is there: the manual send works and the old message stays.
+        const QString failedMessage = job->errorMessage().value_or("");
+        installFinalCut(m_dir->filePath("opened2.txt"));
+        m_queue->manualSend(job);
+        QCOMPARE(job->status(), JobStatus::sentToFCP);
+        QCOMPARE(job->errorMessage().value_or(""), failedMessage);
+        QCOMPARE(logLines(m_log).last(), QString("manual send: C1 -> FCP"));
+        QCOMPARE(callbacks, 2);
+
+        // A job without a movie is not sent, and nothing is called back.
+        m_queue->addFiles({source("Fresh.R3D")});
+        callbacks = 0;
+        m_queue->manualSend(m_queue->jobs().last());
+        QCOMPARE(callbacks, 0);
+        QCOMPARE(logLines(m_log).last(), QString("addFiles: found 1 R3D file(s), 1 new"));
+        removeFinalCut();
+    }
+
+    void fileAddedDuringTheRun() {
+        qputenv("REDLINE_SIM_SLEEP", "1");
+        m_queue->addFiles({source("A.R3D"), source("B.R3D")});
+        m_queue->start();
+        QTRY_COMPARE(m_queue->jobs()[0]->status(), JobStatus::converting);
+        m_queue->addFiles({source("C.R3D")});
+        QVERIFY(waitForRunEnd());
+        QStringList order;
+        for (const QString &line : logLines(m_log)) {
+            if (line.startsWith("processNext: starting "))
+                order << line.mid(22);
+        }
+        QCOMPARE(order, (QStringList{"A.R3D", "B.R3D", "C.R3D"}));
+        for (const TranscodeJob *job : m_queue->jobs())
+            QCOMPARE(job->status(), JobStatus::done);
+        QCOMPARE(logLines(m_log).last(), QString::fromUtf8("queue finished — 3 file(s), 0 failed"));
+        QCOMPARE(m_sounds.played, QStringList{"Glass"});
+    }
+
+    void clearingDuringTheRun() {
+        qputenv("REDLINE_SIM_SLEEP", "1");
+        m_queue->addFiles({source("A.R3D"), source("B.R3D"), source("C.R3D")});
+        m_queue->start();
+        m_queue->start(); // pressed twice: one run
+        QTRY_COMPARE(m_queue->jobs()[0]->status(), JobStatus::converting);
+        m_queue->clearList();
+        QCOMPARE(m_queue->jobs().size(), 1);
+        QVERIFY(waitForRunEnd());
+        const QStringList lines = logLines(m_log);
+        QCOMPARE(lines.filter("start: beginning queue").size(), 1);
+        QCOMPARE(lines.filter("processNext: starting").size(), 1);
+        QCOMPARE(lines.last(), QString::fromUtf8("queue finished — 1 file(s), 0 failed"));
+    }
+
+    void estimatedOutputBytes() {
+        QFile big(m_dir->filePath("card/big.R3D"));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        big.resize(10'000'000'000);
+        QFile mid(m_dir->filePath("card/mid.R3D"));
+        QVERIFY(mid.open(QIODevice::WriteOnly));
+        mid.resize(5'000'000'000);
+        m_queue->addFiles(
+            {QUrl::fromLocalFile(big.fileName()), QUrl::fromLocalFile(mid.fileName())});
+        QCOMPARE(m_queue->estimatedOutputBytes(), qint64(5'400'000'000));
+        m_settings->setSelectedPreset(ProResPreset::proRes422HQ);
+        QCOMPARE(m_queue->estimatedOutputBytes(), qint64(17'250'000'000));
+        m_queue->setSettings(nullptr);
+        QCOMPARE(m_queue->estimatedOutputBytes(), qint64(0));
+    }
+
+private:
+    static QString ByteCountFormatterText(qint64 bytes);
+};
+
+#include "platform/ByteCountFormatter.h"
+QString RunTest::ByteCountFormatterText(qint64 bytes) {
+    return ByteCountFormatter::fileSize(bytes);
+}
+
+TARNEL_TEST_MAIN(RunTest)
+#include "tst_run.moc"
