@@ -1,9 +1,18 @@
-#include <QCoreApplication>
-#include <QTextStream>
+#include "TarnelApp.h"
+
+#include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[]) {
-    QCoreApplication app(argc, argv);
-    QTextStream(stderr) << "Tarnel: the windows are not built yet; the core library and its "
-                           "tests are.\n";
-    return 0;
+    Q_INIT_RESOURCE(resources);
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tarnel"));
+    QApplication::setApplicationName(QStringLiteral("Tarnel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tarnel"));
+    QApplication::setDesktopFileName(QStringLiteral("tarnel"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
+
+    TarnelApp tarnel;
+    tarnel.newWindow();
+    return app.exec();
 }

@@ -1,0 +1,381 @@
+#include "AppMainView.h"
+
+#include "AddFilesDialog.h"
+#include "DropZone.h"
+#include "JobRowView.h"
+#include "Palette.h"
+#include "SettingsCard.h"
+#include "Spinner.h"
+#include "UiText.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/Workspace.h"
+#include "queue/TranscodeQueue.h"
+#include "settings/UserSettings.h"
+
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace {
+
+const QUrl kDownloadPage(QStringLiteral("https://www.red.com/downloads"));
+
+QFrame *divider(QWidget *parent) {
+    auto *line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setStyleSheet(QStringLiteral("color: rgba(0,0,0,40);"));
+    return line;
+}
+
+// The red tile with the "HeaderMark" picture, or a plain "T" if the picture
+// cannot be loaded.
+class MarkTile : public QWidget {
+public:
+    explicit MarkTile(QWidget *parent)
+        : QWidget(parent), m_mark(QStringLiteral(":/HeaderMark.png")) {
+        setFixedSize(38, 38);
+        setAccessibleName(QStringLiteral("Tarnel"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter p(this);
+        p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+        QPainterPath tile;
+        tile.addRoundedRect(QRectF(rect()), 10, 10);
+        p.fillPath(tile, Palette::red());
+        const QRect inner((width() - 26) / 2, (height() - 26) / 2, 26, 26);
+        if (!m_mark.isNull()) {
+            p.drawPixmap(inner, m_mark);
+        } else {
+            p.setPen(Qt::white);
+            p.setFont(UiText::font(18, true));
+            p.drawText(rect(), Qt::AlignCenter, QStringLiteral("T"));
+        }
+    }
+
+private:
+    QPixmap m_mark;
+};
+
+QPushButton *linkButton(const QString &text, double size, QWidget *parent) {
+    auto *b = new QPushButton(text, parent);
+    b->setFlat(true);
+    b->setCursor(Qt::PointingHandCursor);
+    QFont f = UiText::font(size);
+    f.setUnderline(true);
+    b->setFont(f);
+    b->setAccessibleName(text);
+    b->setStyleSheet(
+        QStringLiteral("QPushButton { color: %1; border: none; padding: 0; text-align: left; }")
+            .arg(Palette::red().name()));
+    return b;
+}
+
+} // namespace
+
+// The pictures are compiled into the static UI library, which has to
+// register them itself.
+static void registerResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+AppMainView::AppMainView(UserSettings *settings, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_queue(new TranscodeQueue(this)) {
+    registerResources();
+    setObjectName(QStringLiteral("mainView"));
+    setFixedSize(520, 660);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buildHeader());
+    column->addWidget(divider(this));
+
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto *body = new QWidget(scroll);
+    auto *bodyColumn = new QVBoxLayout(body);
+    bodyColumn->setContentsMargins(18, 18, 18, 18);
+    bodyColumn->setSpacing(14);
+    bodyColumn->addWidget(buildStatusRow());
+    m_card = new SettingsCard(m_settings, m_queue, body);
+    bodyColumn->addWidget(m_card);
+    m_dropZone = new DropZone(body);
+    bodyColumn->addWidget(m_dropZone);
+
+    m_placeholder = new QLabel(
+        QStringLiteral(
+            "No files yet \u2014 drop R3D files above or use \u201CAdd Files\u2026\u201D"),
+        body);
+    m_placeholder->setObjectName(QStringLiteral("placeholder"));
+    m_placeholder->setFont(UiText::font(11));
+    m_placeholder->setAlignment(Qt::AlignCenter);
+    m_placeholder->setContentsMargins(0, 6, 0, 0);
+    UiText::setColor(m_placeholder, UiText::tertiary(this));
+    bodyColumn->addWidget(m_placeholder);
+
+    m_listHeader = new QWidget(body);
+    auto *header = new QHBoxLayout(m_listHeader);
+    header->setContentsMargins(0, 0, 0, 0);
+    m_fileCount = new QLabel(m_listHeader);
+    m_fileCount->setObjectName(QStringLiteral("fileCount"));
+    QFont countFont = UiText::font(10, true);
+    countFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.7);
+    m_fileCount->setFont(countFont);
+    m_sizeSummary = new QLabel(m_listHeader);
+    m_sizeSummary->setObjectName(QStringLiteral("sizeSummary"));
+    m_sizeSummary->setFont(UiText::font(10));
+    m_clear = new QPushButton(QStringLiteral("Clear list"), m_listHeader);
+    m_clear->setObjectName(QStringLiteral("clearList"));
+    m_clear->setFlat(true);
+    m_clear->setFont(UiText::font(11));
+    m_clear->setAccessibleName(QStringLiteral("Clear list"));
+    for (QLabel *l : {m_fileCount, m_sizeSummary})
+        UiText::setColor(l, UiText::tertiary(this));
+    header->addWidget(m_fileCount);
+    header->addWidget(m_sizeSummary);
+    header->addStretch(1);
+    header->addWidget(m_clear);
+    bodyColumn->addWidget(m_listHeader);
+
+    m_rowsBox = new QWidget(body);
+    m_rows = new QVBoxLayout(m_rowsBox);
+    m_rows->setContentsMargins(0, 0, 0, 0);
+    m_rows->setSpacing(6);
+    bodyColumn->addWidget(m_rowsBox);
+    bodyColumn->addStretch(1);
+    scroll->setWidget(body);
+    column->addWidget(scroll, 1);
+    column->addWidget(divider(this));
+    column->addWidget(buildBottomBar());
+
+    connect(m_dropZone, &DropZone::filesDropped, m_queue, &TranscodeQueue::addFiles);
+    connect(m_clear, &QPushButton::clicked, m_queue, &TranscodeQueue::clearList);
+
+    // Redraw on every announced change of the queue or the settings.
+    connect(m_queue, &TranscodeQueue::jobsChanged, this, &AppMainView::syncRows);
+    for (auto signal :
+         {&TranscodeQueue::isConvertingChanged, &TranscodeQueue::lastSentToFCPNameChanged})
+        connect(m_queue, signal, this, &AppMainView::refresh);
+    for (auto signal :
+         {&UserSettings::outputDirectoryURLChanged, &UserSettings::autoSendToFCPChanged,
+          &UserSettings::playCompletionSoundChanged, &UserSettings::selectedPresetChanged,
+          &UserSettings::redlinePathChanged})
+        connect(m_settings, signal, this, &AppMainView::refresh);
+    syncRows();
+}
+
+AppMainView::~AppMainView() = default;
+
+QWidget *AppMainView::buildHeader() {
+    auto *bar = new QWidget(this);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(18, 12, 18, 12);
+    row->setSpacing(10);
+    row->addWidget(new MarkTile(bar));
+    auto *titles = new QVBoxLayout;
+    titles->setSpacing(1);
+    auto *name = new QLabel(bar);
+    name->setObjectName(QStringLiteral("appName"));
+    name->setFont(UiText::font(19, true));
+    name->setTextFormat(Qt::RichText);
+    name->setText(
+        QStringLiteral("Ta<span style=\"color:%1\">rnel</span>").arg(Palette::red().name()));
+    name->setAccessibleName(QStringLiteral("Tarnel"));
+    auto *subtitle = new QLabel(QStringLiteral("R3D \u2192 ProRes converter"), bar);
+    subtitle->setFont(UiText::font(11));
+    UiText::setColor(subtitle, UiText::secondary(this));
+    titles->addWidget(name);
+    titles->addWidget(subtitle);
+    row->addLayout(titles);
+    row->addStretch(1);
+    return bar;
+}
+
+QWidget *AppMainView::buildStatusRow() {
+    auto *status = new QWidget(this);
+    auto *row = new QHBoxLayout(status);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    m_statusDot = new QLabel(status);
+    m_statusDot->setFixedSize(8, 8);
+    row->addWidget(m_statusDot, 0, Qt::AlignVCenter);
+
+    m_foundRow = new QLabel(QStringLiteral("REDCINE-X Professional detected"), status);
+    m_foundRow->setObjectName(QStringLiteral("redlineFound"));
+    m_foundRow->setFont(UiText::font(11));
+    UiText::setColor(static_cast<QLabel *>(m_foundRow), UiText::secondary(this));
+    row->addWidget(m_foundRow);
+
+    m_missingRow = new QWidget(status);
+    m_missingRow->setObjectName(QStringLiteral("redlineMissing"));
+    auto *missing = new QVBoxLayout(m_missingRow);
+    missing->setContentsMargins(0, 0, 0, 0);
+    missing->setSpacing(3);
+    auto *notFound = new QLabel(QStringLiteral("REDCINE-X Professional not found"), m_missingRow);
+    notFound->setFont(UiText::font(11, true));
+    UiText::setColor(notFound, Palette::darkRed());
+    auto *download = linkButton(QStringLiteral("Download REDCINE-X Professional (free) from RED"),
+                                10, m_missingRow);
+    download->setObjectName(QStringLiteral("downloadLink"));
+    connect(download, &QPushButton::clicked, this,
+            [] { Workspace::shared().openURL(kDownloadPage); });
+    missing->addWidget(notFound);
+    missing->addWidget(download, 0, Qt::AlignLeft);
+    row->addWidget(m_missingRow);
+    row->addStretch(1);
+    return status;
+}
+
+QWidget *AppMainView::buildBottomBar() {
+    auto *bar = new QWidget(this);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(18, 12, 18, 12);
+    row->setSpacing(10);
+    m_addFiles = new QPushButton(QStringLiteral("Add Files\u2026"), bar);
+    m_addFiles->setObjectName(QStringLiteral("addFiles"));
+    m_addFiles->setAccessibleName(QStringLiteral("Add Files"));
+    m_spinner = new Spinner(bar);
+    m_runStatus = new QLabel(bar);
+    m_runStatus->setObjectName(QStringLiteral("runStatus"));
+    m_start = new QPushButton(QStringLiteral("Start"), bar);
+    m_start->setObjectName(QStringLiteral("start"));
+    m_start->setDefault(true);
+    m_start->setAccessibleName(QStringLiteral("Start"));
+    m_start->setMinimumWidth(110);
+    row->addWidget(m_addFiles);
+    row->addStretch(1);
+    row->addWidget(m_spinner);
+    row->addWidget(m_runStatus);
+    row->addWidget(m_start);
+
+    connect(m_addFiles, &QPushButton::clicked, this, &AppMainView::addFiles);
+    connect(m_start, &QPushButton::clicked, m_queue, &TranscodeQueue::start);
+    // Return starts the queue, as the window's default button.
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            if (m_start->isEnabled())
+                m_start->click();
+        });
+    }
+    return bar;
+}
+
+void AppMainView::addFiles() {
+    if (m_queue->isConverting())
+        return;
+    const QList<QUrl> urls = AddFilesDialog::choose(window());
+    if (!urls.isEmpty())
+        m_queue->addFiles(urls);
+}
+
+void AppMainView::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    m_queue->setSettings(m_settings);
+    m_settings->restoreOutputDirectory();
+    refresh();
+}
+
+bool AppMainView::redlineFound() const {
+    return QFileInfo::exists(m_settings->redlinePath());
+}
+
+bool AppMainView::startEnabled() const {
+    return m_queue->canStart() && redlineFound() && !m_settings->outputDirectoryURL().isEmpty();
+}
+
+QString AppMainView::fileCountText(int count) {
+    return QString::number(count) + (count == 1 ? u" FILE" : u" FILES");
+}
+
+QString AppMainView::sizeSummaryText(qint64 totalSource, qint64 estimatedOutput) {
+    return u"\u2022  " + ByteCountFormatter::fileSize(totalSource) + u" \u2192 ~" +
+           ByteCountFormatter::fileSize(estimatedOutput);
+}
+
+QString AppMainView::runStatusText(bool converting, int finished, int total, int queued) {
+    if (converting)
+        return u"Converting " + QString::number(finished + 1) + u" of " + QString::number(total) +
+               u'\u2026';
+    if (queued >= 1)
+        return QString::number(queued) + u" ready";
+    return {};
+}
+
+void AppMainView::syncRows() {
+    // Keep the rows of jobs still listed, make rows for new jobs, in list order.
+    QHash<QUuid, JobRowView *> kept;
+    const bool showSend = !m_settings->autoSendToFCP();
+    for (TranscodeJob *job : m_queue->jobs()) {
+        JobRowView *row = m_rowViews.take(job->id());
+        if (!row) {
+            row = new JobRowView(
+                job, showSend, [this, job] { m_queue->remove(job); },
+                [this, job] { m_queue->manualSend(job); },
+                [job] {
+                    if (job->hasOutputURL())
+                        Workspace::shared().reveal(job->outputURL().toLocalFile());
+                },
+                m_rowsBox);
+            // Job states feed the counts and the run status as well.
+            connect(job, &TranscodeJob::statusChanged, this, &AppMainView::refresh);
+        }
+        kept.insert(job->id(), row);
+    }
+    for (JobRowView *gone : std::as_const(m_rowViews))
+        gone->deleteLater();
+    m_rowViews = kept;
+    int index = 0;
+    for (TranscodeJob *job : m_queue->jobs())
+        m_rows->insertWidget(index++, m_rowViews.value(job->id()));
+    refresh();
+}
+
+void AppMainView::refresh() {
+    const bool converting = m_queue->isConverting();
+    const bool found = redlineFound();
+    m_statusDot->setStyleSheet(QStringLiteral("background: %1; border-radius: 4px;")
+                                   .arg((found ? Palette::green() : Palette::red()).name()));
+    m_statusDot->setAccessibleName(found ? QStringLiteral("REDline found")
+                                         : QStringLiteral("REDline not found"));
+    m_foundRow->setVisible(found);
+    m_missingRow->setVisible(!found);
+
+    m_card->refresh();
+
+    const QList<TranscodeJob *> &jobs = m_queue->jobs();
+    m_placeholder->setVisible(jobs.isEmpty());
+    m_listHeader->setVisible(!jobs.isEmpty());
+    m_rowsBox->setVisible(!jobs.isEmpty());
+    m_fileCount->setText(fileCountText(int(jobs.size())));
+    const qint64 total = m_queue->totalSourceBytes();
+    m_sizeSummary->setVisible(total >= 1);
+    m_sizeSummary->setText(sizeSummaryText(total, m_queue->estimatedOutputBytes()));
+    m_clear->setEnabled(!converting);
+
+    const bool showSend = !m_settings->autoSendToFCP();
+    for (JobRowView *row : std::as_const(m_rowViews))
+        row->setShowSendToFCP(showSend);
+
+    m_addFiles->setEnabled(!converting);
+    const QString status = runStatusText(converting, m_queue->finishedCount(), int(jobs.size()),
+                                         m_queue->queuedCount());
+    m_runStatus->setText(status);
+    m_runStatus->setVisible(!status.isEmpty());
+    m_runStatus->setFont(UiText::font(11, converting));
+    UiText::setColor(m_runStatus, converting ? Palette::amber() : UiText::secondary(this));
+    m_spinner->setVisible(converting);
+    m_start->setText(converting ? QStringLiteral("Converting\u2026") : QStringLiteral("Start"));
+    m_start->setEnabled(startEnabled());
+}

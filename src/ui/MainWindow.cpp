@@ -1,0 +1,86 @@
+#include "MainWindow.h"
+
+#include "AppMainView.h"
+#include "TarnelApp.h"
+#include "queue/TranscodeQueue.h"
+#include "settings/UserSettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+
+MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
+    : m_settings(settings), m_view(new AppMainView(settings, this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Tarnel"));
+    setCentralWidget(m_view);
+    buildMenus(app);
+    // The window follows its content's fixed size.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void MainWindow::buildMenus(TarnelApp *app) {
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction *newWindow = file->addAction(QStringLiteral("New Window"), app, &TarnelApp::newWindow);
+    newWindow->setShortcut(QKeySequence::New);
+    QAction *add =
+        file->addAction(QStringLiteral("Add Files\u2026"), m_view, &AppMainView::addFiles);
+    add->setShortcut(QKeySequence::Open);
+    connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, add,
+            [this, add] { add->setEnabled(!m_view->queue()->isConverting()); });
+    file->addSeparator();
+    QAction *close = file->addAction(QStringLiteral("Close Window"), this, &QWidget::close);
+    close->setShortcut(QKeySequence::Close);
+    QAction *quit =
+        file->addAction(QStringLiteral("Quit Tarnel"), qApp, &QApplication::closeAllWindows);
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setMenuRole(QAction::QuitRole);
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QAction *prefs =
+        edit->addAction(QStringLiteral("Settings\u2026"), app, &TarnelApp::showPreferences);
+    prefs->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
+    prefs->setMenuRole(QAction::PreferencesRole);
+
+    QMenu *options = menuBar()->addMenu(QStringLiteral("Options"));
+    options->setObjectName(QStringLiteral("optionsMenu"));
+    QAction *autoSend = options->addAction(QStringLiteral("Send to Final Cut Pro when finished"));
+    autoSend->setObjectName(QStringLiteral("autoSendAction"));
+    autoSend->setCheckable(true);
+    options->addSeparator();
+    QAction *sound = options->addAction(QStringLiteral("Play sound when finished"));
+    sound->setObjectName(QStringLiteral("soundAction"));
+    sound->setCheckable(true);
+    // The check marks always show the stored values.
+    const auto sync = [this, autoSend, sound] {
+        autoSend->setChecked(m_settings->autoSendToFCP());
+        sound->setChecked(m_settings->playCompletionSound());
+    };
+    sync();
+    connect(options, &QMenu::aboutToShow, this, sync);
+    connect(m_settings, &UserSettings::autoSendToFCPChanged, this, sync);
+    connect(m_settings, &UserSettings::playCompletionSoundChanged, this, sync);
+    connect(autoSend, &QAction::triggered, this,
+            [this] { m_settings->setAutoSendToFCP(!m_settings->autoSendToFCP()); });
+    connect(sound, &QAction::triggered, this,
+            [this] { m_settings->setPlayCompletionSound(!m_settings->playCompletionSound()); });
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    // Closing a window stops its conversion; say so before it happens.
+    if (m_view->queue()->isConverting()) {
+        const auto answer = QMessageBox::question(
+            this, QStringLiteral("Stop converting?"),
+            QStringLiteral("This window is still converting. Closing it stops REDline; the file "
+                           "being converted is left unfinished."),
+            QMessageBox::Close | QMessageBox::Cancel, QMessageBox::Cancel);
+        if (answer != QMessageBox::Close) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMainWindow>
+
+class AppMainView;
+class TarnelApp;
+class UserSettings;
+
+// One main window: its own queue and list, the shared settings, and the
+// menus (File, Edit with the settings item, Options with the two switches).
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainWindow(UserSettings *settings, TarnelApp *app);
+
+    AppMainView *view() const { return m_view; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus(TarnelApp *app);
+
+    UserSettings *m_settings;
+    AppMainView *m_view;
+};

@@ -1,0 +1,133 @@
+#include "PreferencesView.h"
+
+#include "ElidedLabel.h"
+#include "UiText.h"
+#include "model/FileName.h"
+#include "settings/UserSettings.h"
+
+#include <QButtonGroup>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The platform's green and red for the status line.
+const QColor kFound(0x28, 0xA7, 0x45);
+const QColor kMissing(0xD7, 0x3A, 0x49);
+
+} // namespace
+
+PreferencesView::PreferencesView(UserSettings *settings, QWidget *parent)
+    : QWidget(parent), m_settings(settings) {
+    setObjectName(QStringLiteral("preferences"));
+    setWindowTitle(QStringLiteral("Tarnel Settings"));
+    setFixedWidth(460 + 2 * 12);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 12);
+    column->setSpacing(12);
+
+    auto *redline = new QGroupBox(QStringLiteral("REDline Path"), this);
+    auto *redlineColumn = new QVBoxLayout(redline);
+    auto *pathRow = new QHBoxLayout;
+    auto *pathLabel = new QLabel(QStringLiteral("Path to REDline"), redline);
+    m_path = new QLineEdit(redline);
+    m_path->setObjectName(QStringLiteral("redlinePath"));
+    m_path->setFont(UiText::font(12, false, true));
+    m_path->setAccessibleName(QStringLiteral("Path to REDline"));
+    m_path->setPlaceholderText(QStringLiteral("Path to REDline"));
+    pathLabel->setBuddy(m_path);
+    auto *detect = new QPushButton(QStringLiteral("Detect"), redline);
+    detect->setObjectName(QStringLiteral("detect"));
+    detect->setAccessibleName(QStringLiteral("Detect REDline"));
+    pathRow->addWidget(m_path, 1);
+    pathRow->addWidget(detect);
+    m_status = new QLabel(redline);
+    m_status->setObjectName(QStringLiteral("redlineStatus"));
+    m_status->setFont(UiText::font(11));
+    redlineColumn->addWidget(pathLabel);
+    redlineColumn->addLayout(pathRow);
+    redlineColumn->addWidget(m_status);
+    column->addWidget(redline);
+
+    auto *output = new QGroupBox(QStringLiteral("Default Output"), this);
+    auto *outputRow = new QHBoxLayout(output);
+    m_folder = new ElidedLabel(output);
+    m_folder->setObjectName(QStringLiteral("defaultOutput"));
+    m_folder->setFont(UiText::font(12, false, true));
+    m_folder->setAccessibleName(QStringLiteral("Default output folder"));
+    UiText::setColor(m_folder, UiText::secondary(this));
+    auto *choose = new QPushButton(QStringLiteral("Choose"), output);
+    choose->setObjectName(QStringLiteral("choose"));
+    choose->setAccessibleName(QStringLiteral("Choose default output folder"));
+    outputRow->addWidget(m_folder, 1);
+    outputRow->addWidget(choose);
+    column->addWidget(output);
+
+    auto *quality = new QGroupBox(QStringLiteral("Default Quality"), this);
+    auto *qualityColumn = new QVBoxLayout(quality);
+    qualityColumn->addWidget(new QLabel(QStringLiteral("ProRes Format"), quality));
+    m_presets = new QButtonGroup(this);
+    for (ProResPreset p : ProResPresets::allCases()) {
+        auto *radio = new QRadioButton(ProResPresets::detailedLabel(p), quality);
+        radio->setAccessibleName(ProResPresets::detailedLabel(p));
+        m_presets->addButton(radio, int(p));
+        qualityColumn->addWidget(radio);
+    }
+    column->addWidget(quality);
+
+    connect(m_path, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_settings->setRedlinePath(text); });
+    connect(detect, &QPushButton::clicked, this, &PreferencesView::detect);
+    connect(choose, &QPushButton::clicked, this, &PreferencesView::chooseFolder);
+    connect(m_presets, &QButtonGroup::idClicked, this,
+            [this](int id) { m_settings->setSelectedPreset(ProResPreset(id)); });
+    for (auto signal : {&UserSettings::outputDirectoryURLChanged,
+                        &UserSettings::selectedPresetChanged, &UserSettings::redlinePathChanged})
+        connect(m_settings, signal, this, &PreferencesView::refresh);
+    refresh();
+}
+
+void PreferencesView::detect() {
+    const QString standard = UserSettings::defaultRedlinePath();
+    if (QFileInfo::exists(standard))
+        m_settings->setRedlinePath(standard);
+}
+
+void PreferencesView::chooseFolder() {
+    QFileDialog dialog(this, QStringLiteral("Select Output Folder"),
+                       FileName::folderPath(m_settings->outputDirectoryURL()));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Select Output Folder"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedUrls().isEmpty())
+        return;
+    QUrl folder = dialog.selectedUrls().first();
+    if (!folder.path().endsWith(u'/'))
+        folder = QUrl::fromLocalFile(folder.toLocalFile() + u'/');
+    m_settings->setOutputDirectory(folder);
+}
+
+void PreferencesView::refresh() {
+    const QString path = m_settings->redlinePath();
+    if (m_path->text() != path)
+        m_path->setText(path); // only when changed elsewhere, so typing keeps its cursor
+    const bool found = QFileInfo::exists(path);
+    m_status->setText(
+        found ? QStringLiteral("\u2713 REDline found")
+              : QStringLiteral("\u2717 Not found \u2014 install REDCINE-X Professional"));
+    UiText::setColor(m_status, found ? kFound : kMissing);
+
+    const QUrl folder = m_settings->outputDirectoryURL();
+    m_folder->setFullText(folder.isEmpty() ? QStringLiteral("Not set")
+                                           : FileName::folderPath(folder));
+    m_folder->setToolTip(FileName::folderPath(folder));
+
+    if (QAbstractButton *b = m_presets->button(int(m_settings->selectedPreset())))
+        b->setChecked(true);
+}

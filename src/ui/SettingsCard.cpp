@@ -1,0 +1,148 @@
+#include "SettingsCard.h"
+
+#include "ElidedLabel.h"
+#include "Palette.h"
+#include "UiText.h"
+#include "model/FileName.h"
+#include "platform/Workspace.h"
+#include "queue/TranscodeQueue.h"
+#include "settings/UserSettings.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel *rowLabel(const QString &text, QWidget *parent) {
+    auto *l = new QLabel(text, parent);
+    l->setFont(UiText::font(11));
+    l->setFixedWidth(58);
+    UiText::setColor(l, UiText::secondary(parent));
+    return l;
+}
+
+} // namespace
+
+SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_queue(queue) {
+    setObjectName(QStringLiteral("settingsCard"));
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 12);
+    column->setSpacing(10);
+
+    auto *quality = new QHBoxLayout;
+    quality->setSpacing(8);
+    auto *qualityLabel = rowLabel(QStringLiteral("Quality"), this);
+    m_quality = new QComboBox(this);
+    m_quality->setObjectName(QStringLiteral("quality"));
+    m_quality->setAccessibleName(QStringLiteral("Quality"));
+    qualityLabel->setBuddy(m_quality);
+    for (ProResPreset p : ProResPresets::allCases())
+        m_quality->addItem(ProResPresets::detailedLabel(p), int(p));
+    quality->addWidget(qualityLabel);
+    quality->addWidget(m_quality, 1);
+    column->addLayout(quality);
+
+    auto *saveTo = new QHBoxLayout;
+    saveTo->setSpacing(8);
+    m_folder = new ElidedLabel(this);
+    m_folder->setObjectName(QStringLiteral("outputFolder"));
+    m_folder->setFont(UiText::font(11, false, true));
+    m_folder->setAccessibleName(QStringLiteral("Output folder"));
+    UiText::setColor(m_folder, UiText::secondary(this));
+    m_reveal = new QToolButton(this);
+    m_reveal->setObjectName(QStringLiteral("revealFolder"));
+    m_reveal->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
+    m_reveal->setAutoRaise(true);
+    m_reveal->setToolTip(QStringLiteral("Reveal output folder in Finder"));
+    m_reveal->setAccessibleName(QStringLiteral("Reveal output folder in Finder"));
+    m_change = new QPushButton(QStringLiteral("Change"), this);
+    m_change->setObjectName(QStringLiteral("change"));
+    m_change->setFont(UiText::font(11));
+    m_change->setAccessibleName(QStringLiteral("Change output folder"));
+    saveTo->addWidget(rowLabel(QStringLiteral("Save to"), this));
+    saveTo->addWidget(m_folder, 1);
+    saveTo->addWidget(m_reveal);
+    saveTo->addWidget(m_change);
+    column->addLayout(saveTo);
+
+    m_defaultRow = new QWidget(this);
+    auto *defaultRow = new QHBoxLayout(m_defaultRow);
+    defaultRow->setContentsMargins(0, 0, 0, 0);
+    defaultRow->setSpacing(8);
+    defaultRow->addSpacing(58);
+    m_useDefault =
+        new QPushButton(QStringLiteral("Use default folder (Movies \u25B8 Tarnel)"), m_defaultRow);
+    m_useDefault->setObjectName(QStringLiteral("useDefault"));
+    m_useDefault->setFlat(true);
+    m_useDefault->setCursor(Qt::PointingHandCursor);
+    m_useDefault->setFont(UiText::font(10));
+    m_useDefault->setAccessibleName(m_useDefault->text());
+    m_useDefault->setStyleSheet(
+        QStringLiteral("QPushButton { color: %1; border: none; padding: 0; "
+                       "text-align: left; } QPushButton:disabled { color: %2; }")
+            .arg(Palette::red().name(),
+                 Palette::withAlpha(Palette::red(), 0.4).name(QColor::HexArgb)));
+    defaultRow->addWidget(m_useDefault);
+    defaultRow->addStretch(1);
+    column->addWidget(m_defaultRow);
+
+    connect(m_quality, &QComboBox::activated, this, [this](int index) {
+        m_settings->setSelectedPreset(ProResPreset(m_quality->itemData(index).toInt()));
+    });
+    connect(m_reveal, &QToolButton::clicked, this, [this] {
+        if (!m_settings->outputDirectoryURL().isEmpty())
+            Workspace::shared().reveal(FileName::folderPath(m_settings->outputDirectoryURL()));
+    });
+    connect(m_change, &QPushButton::clicked, this, &SettingsCard::chooseFolder);
+    connect(m_useDefault, &QPushButton::clicked, this,
+            [this] { m_settings->setOutputDirectory(UserSettings::defaultOutputDirectory()); });
+    refresh();
+}
+
+void SettingsCard::chooseFolder() {
+    QFileDialog dialog(window(), QStringLiteral("Select Output Folder"),
+                       FileName::folderPath(m_settings->outputDirectoryURL()));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Select Output Folder"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedUrls().isEmpty())
+        return;
+    QUrl folder = dialog.selectedUrls().first();
+    if (!folder.path().endsWith(u'/'))
+        folder = QUrl::fromLocalFile(folder.toLocalFile() + u'/');
+    m_settings->setOutputDirectory(folder);
+}
+
+void SettingsCard::refresh() {
+    const bool converting = m_queue->isConverting();
+    const int index = m_quality->findData(int(m_settings->selectedPreset()));
+    if (index != m_quality->currentIndex())
+        m_quality->setCurrentIndex(index);
+    m_quality->setEnabled(!converting);
+
+    const QUrl folder = m_settings->outputDirectoryURL();
+    const QString path = FileName::folderPath(folder);
+    m_folder->setFullText(folder.isEmpty() ? QStringLiteral("\u2014")
+                                           : UiText::abbreviatingHome(path));
+    m_folder->setToolTip(folder.isEmpty() ? QString() : path);
+    m_change->setEnabled(!converting);
+    m_defaultRow->setVisible(!m_settings->isUsingDefaultOutputDirectory());
+    m_useDefault->setEnabled(!converting);
+}
+
+void SettingsCard::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), 10, 10);
+    p.fillPath(path, palette().color(QPalette::Base));
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+// A small indeterminate spinner; it turns only while visible.
+class Spinner : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Spinner(QWidget *parent = nullptr);
+    QSize sizeHint() const override { return {14, 14}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    QTimer m_timer;
+    int m_angle = 0;
+};

@@ -1,0 +1,41 @@
+#include "UiText.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QLabel>
+
+QFont UiText::font(double pointSize, bool medium, bool monospaced) {
+    QFont f =
+        monospaced ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QApplication::font();
+    // Sizes are given in layout points, one point a pixel at 1x (the
+    // platform scales pixel sizes on high-density screens).
+    f.setPixelSize(qRound(pointSize));
+    f.setWeight(medium ? QFont::Medium : QFont::Normal);
+    return f;
+}
+
+QColor UiText::secondary(const QWidget *w) {
+    QColor c = w->palette().color(QPalette::WindowText);
+    c.setAlphaF(0.62f);
+    return c;
+}
+
+QColor UiText::tertiary(const QWidget *w) {
+    QColor c = w->palette().color(QPalette::WindowText);
+    c.setAlphaF(0.42f);
+    return c;
+}
+
+void UiText::setColor(QLabel *label, const QColor &color) {
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, color);
+    label->setPalette(p);
+}
+
+QString UiText::abbreviatingHome(const QString &path) {
+    const QString home = QDir::homePath();
+    if (!home.isEmpty() && home != u"/" && (path == home || path.startsWith(home + u'/')))
+        return u'~' + path.mid(home.size());
+    return path;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QFont>
+#include <QPalette>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+// Fonts, secondary colours and small helpers shared by the views.
+class UiText {
+public:
+    static QFont font(double pointSize, bool medium = false, bool monospaced = false);
+    static QColor secondary(const QWidget *w);
+    static QColor tertiary(const QWidget *w);
+    static void setColor(QLabel *label, const QColor &color);
+    // The path with the home folder written as "~".
+    static QString abbreviatingHome(const QString &path);
+};
