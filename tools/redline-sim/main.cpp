@@ -21,6 +21,8 @@
 //   REDLINE_SIM_PROGRESS_LINES=n progress lines to print (default 20)
 //   REDLINE_SIM_SECONDS=s        length of a generated test pattern (default 1)
 //   REDLINE_SIM_FFMPEG=path      the ffmpeg program (default: ffmpeg on PATH)
+//   REDLINE_SIM_FAIL_MATCH=text  fail like a damaged clip when the source path contains text
+//   REDLINE_SIM_LINE_DELAY_MS=n  pause n ms between progress lines
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -119,11 +121,20 @@ int main(int argc, char *argv[]) {
     if (!QFileInfo(outDir).isDir())
         return usage(QStringLiteral("output folder missing: ") + outDir);
 
+    if (const QString match = qEnvironmentVariable("REDLINE_SIM_FAIL_MATCH");
+        !match.isEmpty() && source.contains(match)) {
+        writeOut(stdout, "frame complete. 1 0.0200\n");
+        writeOut(stderr, (QStringLiteral("R3D SDK: decode error in frame 2 of ") + source +
+                          QStringLiteral("\nREDline: the clip appears to be damaged; giving up.\n"))
+                             .toUtf8());
+        return 3;
+    }
     if (const int seconds = envInt("REDLINE_SIM_SLEEP", 0); seconds > 0)
         std::this_thread::sleep_for(std::chrono::seconds(seconds));
 
     const int lines = envInt("REDLINE_SIM_PROGRESS_LINES", 20);
     const bool split = qEnvironmentVariableIntValue("REDLINE_SIM_SPLIT_PROGRESS") == 1;
+    const int lineDelay = envInt("REDLINE_SIM_LINE_DELAY_MS", 0);
     const auto progress = [&](int i) {
         const double fraction = double(i) / lines;
         const QByteArray line = "frame complete. " + QByteArray::number(i) + ' ' +
@@ -137,6 +148,8 @@ int main(int argc, char *argv[]) {
         }
         if (i % 10 == 0)
             writeOut(stderr, QByteArray::number(int(fraction * 100)) + "%\n");
+        if (lineDelay > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(lineDelay));
     };
 
     // Start the real conversion, and report progress while it runs.
