@@ -40,7 +40,29 @@ QString FCPXMLGenerator::xmlEscaped(const QString &text) {
     out.replace(u'<', QStringLiteral("&lt;"));
     out.replace(u'>', QStringLiteral("&gt;"));
     out.replace(u'"', QStringLiteral("&quot;"));
-    return out;
+
+    // File names may hold characters that an XML document cannot carry as
+    // they are. Tab, line feed and carriage return are written as character
+    // references, so attribute normalisation keeps them; the other control
+    // characters, lone surrogates and U+FFFE/U+FFFF cannot appear in XML at
+    // all and become U+FFFD. Names without such characters are unchanged.
+    QString safe;
+    safe.reserve(out.size());
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out[i];
+        if (c.isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
+            safe += c;
+            safe += out[++i];
+        } else if (c == u'\t' || c == u'\n' || c == u'\r') {
+            safe += u"&#" + QString::number(c.unicode()) + u';';
+        } else if (c.unicode() < 0x20 || c.isSurrogate() || c.unicode() == 0xFFFE ||
+                   c.unicode() == 0xFFFF) {
+            safe += QChar(QChar::ReplacementCharacter);
+        } else {
+            safe += c;
+        }
+    }
+    return safe;
 }
 
 QString FCPXMLGenerator::generateXML(const TranscodeJob &job, const QUrl &outputURL,

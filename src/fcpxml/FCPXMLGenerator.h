@@ -23,7 +23,8 @@ public:
                                const R3DMetadata &metadata,
                                const QDateTime &now = QDateTime::currentDateTime());
 
-    // Replaces & < > and the double quote with entities, & first.
+    // Replaces & < > and the double quote with entities, & first; characters
+    // an XML document cannot carry as they are are made safe too.
     static QString xmlEscaped(const QString &text);
 
     // Where the document for a job is written: the temporary folder, the

@@ -333,12 +333,16 @@ void AppMainView::syncRows() {
         }
         kept.insert(job->id(), row);
     }
-    for (JobRowView *gone : std::as_const(m_rowViews))
+    for (JobRowView *gone : std::as_const(m_rowViews)) {
+        m_rows->removeWidget(gone);
         gone->deleteLater();
+    }
     m_rowViews = kept;
-    int index = 0;
-    for (TranscodeJob *job : m_queue->jobs())
-        m_rows->insertWidget(index++, m_rowViews.value(job->id()));
+    // The list only grows at its end or loses rows, so the rows already laid
+    // out keep their order: lay out only the new ones, at the end. (Moving
+    // every row on each change would cost a pass over the layout per row.)
+    for (qsizetype i = m_rows->count(); i < m_queue->jobs().size(); ++i)
+        m_rows->addWidget(m_rowViews.value(m_queue->jobs().at(i)->id()));
     refresh();
 }
 

@@ -34,6 +34,7 @@ JobRowView::JobRowView(TranscodeJob *job, bool showSendToFCP, std::function<void
     : QWidget(parent), m_job(job), m_showSendToFCP(showSendToFCP) {
     setObjectName(QStringLiteral("jobRow"));
     auto *column = new QVBoxLayout(this);
+    column->setObjectName(QStringLiteral("column"));
     column->setContentsMargins(10, 10, 10, 10);
     column->setSpacing(5);
 
@@ -61,40 +62,9 @@ JobRowView::JobRowView(TranscodeJob *job, bool showSendToFCP, std::function<void
     m_sizes->setFont(UiText::font(10));
     column->addWidget(m_sizes);
 
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("progress"));
-    m_progress->setRange(0, 1000);
-    m_progress->setTextVisible(false);
-    m_progress->setFixedHeight(5); // a normal bar squeezed to 60 % of its height
-    m_progress->setAccessibleName(QStringLiteral("Conversion progress"));
-    column->addWidget(m_progress);
-
-    m_actions = new QWidget(this);
-    auto *actions = new QHBoxLayout(m_actions);
-    actions->setContentsMargins(0, 2, 0, 0);
-    actions->setSpacing(8);
-    m_send = smallButton(QStringLiteral("Send to Final Cut"), m_actions);
-    m_send->setObjectName(QStringLiteral("send"));
-    m_reveal = smallButton(QStringLiteral("Show in Finder"), m_actions);
-    m_reveal->setObjectName(QStringLiteral("reveal"));
-    m_reveal->setToolTip(QStringLiteral("Show the movie in the file manager"));
-    actions->addWidget(m_send);
-    actions->addWidget(m_reveal);
-    actions->addStretch(1);
-    column->addWidget(m_actions);
-
-    m_error = new QLabel(this);
-    m_error->setObjectName(QStringLiteral("error"));
-    m_error->setFont(UiText::font(10));
-    m_error->setWordWrap(true);
-    m_error->setTextFormat(Qt::PlainText);
-    m_error->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    UiText::setColor(m_error, Palette::darkRed());
-    column->addWidget(m_error);
-
     connect(m_remove, &QToolButton::clicked, this, [onRemove] { onRemove(); });
-    connect(m_send, &QPushButton::clicked, this, [onSendToFCP] { onSendToFCP(); });
-    connect(m_reveal, &QPushButton::clicked, this, [onReveal] { onReveal(); });
+    m_onSendToFCP = std::move(onSendToFCP);
+    m_onReveal = std::move(onReveal);
 
     // Every published change of the job redraws the row.
     for (auto signal :
@@ -106,8 +76,60 @@ JobRowView::JobRowView(TranscodeJob *job, bool showSendToFCP, std::function<void
 }
 
 void JobRowView::setShowSendToFCP(bool show) {
+    if (show == m_showSendToFCP)
+        return;
     m_showSendToFCP = show;
     refresh();
+}
+
+QProgressBar *JobRowView::progressBar() {
+    if (!m_progress) {
+        m_progress = new QProgressBar(this);
+        m_progress->setObjectName(QStringLiteral("progress"));
+        m_progress->setRange(0, 1000);
+        m_progress->setTextVisible(false);
+        m_progress->setFixedHeight(5); // a normal bar squeezed to 60 % of its height
+        m_progress->setAccessibleName(QStringLiteral("Conversion progress"));
+        static_cast<QVBoxLayout *>(layout())->insertWidget(2, m_progress);
+        m_progressFinished = true; // forces the first tint below
+    }
+    return m_progress;
+}
+
+QWidget *JobRowView::actionLine() {
+    if (!m_actions) {
+        m_actions = new QWidget(this);
+        auto *actions = new QHBoxLayout(m_actions);
+        actions->setContentsMargins(0, 2, 0, 0);
+        actions->setSpacing(8);
+        m_send = smallButton(QStringLiteral("Send to Final Cut"), m_actions);
+        m_send->setObjectName(QStringLiteral("send"));
+        m_reveal = smallButton(QStringLiteral("Show in Finder"), m_actions);
+        m_reveal->setObjectName(QStringLiteral("reveal"));
+        m_reveal->setToolTip(QStringLiteral("Show the movie in the file manager"));
+        actions->addWidget(m_send);
+        actions->addWidget(m_reveal);
+        actions->addStretch(1);
+        connect(m_send, &QPushButton::clicked, this, [this] { m_onSendToFCP(); });
+        connect(m_reveal, &QPushButton::clicked, this, [this] { m_onReveal(); });
+        auto *column = static_cast<QVBoxLayout *>(layout());
+        column->insertWidget(column->indexOf(m_progress) >= 0 ? 3 : 2, m_actions);
+    }
+    return m_actions;
+}
+
+QLabel *JobRowView::errorLabel() {
+    if (!m_error) {
+        m_error = new QLabel(this);
+        m_error->setObjectName(QStringLiteral("error"));
+        m_error->setFont(UiText::font(10));
+        m_error->setWordWrap(true);
+        m_error->setTextFormat(Qt::PlainText);
+        m_error->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        UiText::setColor(m_error, Palette::darkRed());
+        layout()->addWidget(m_error);
+    }
+    return m_error;
 }
 
 QString JobRowView::badgeText(const TranscodeJob &job) {
@@ -163,21 +185,34 @@ void JobRowView::refresh() {
     m_sizes->setText(sizeText(job));
     UiText::setColor(m_sizes, UiText::tertiary(this));
 
-    m_progress->setVisible(status == JobStatus::converting || job.progress() > 0);
-    m_progress->setValue(int(std::clamp(job.progress(), 0.0, 1.0) * 1000));
-    const QColor tint = finished ? Palette::green() : Palette::red();
-    m_progress->setStyleSheet(
-        QStringLiteral("QProgressBar { border: none; border-radius: 2px; background: %1; }"
-                       "QProgressBar::chunk { border-radius: 2px; background: %2; }")
-            .arg(Palette::withAlpha(UiText::tertiary(this), 0.25).name(QColor::HexArgb),
-                 tint.name()));
+    const bool showBar = status == JobStatus::converting || job.progress() > 0;
+    if (showBar || m_progress) {
+        QProgressBar *bar = progressBar();
+        bar->setVisible(showBar);
+        bar->setValue(int(std::clamp(job.progress(), 0.0, 1.0) * 1000));
+        if (finished != m_progressFinished || bar->styleSheet().isEmpty()) {
+            // Style sheets are costly: set the tint only when it changes.
+            m_progressFinished = finished;
+            const QColor tint = finished ? Palette::green() : Palette::red();
+            bar->setStyleSheet(
+                QStringLiteral("QProgressBar { border: none; border-radius: 2px; background: %1; }"
+                               "QProgressBar::chunk { border-radius: 2px; background: %2; }")
+                    .arg(Palette::withAlpha(UiText::tertiary(this), 0.25).name(QColor::HexArgb),
+                         tint.name()));
+        }
+    }
 
-    m_actions->setVisible(finished);
-    m_send->setVisible(m_showSendToFCP);
+    if (finished || m_actions) {
+        actionLine()->setVisible(finished);
+        m_send->setVisible(m_showSendToFCP);
+    }
 
     const auto error = job.errorMessage();
-    m_error->setVisible(status == JobStatus::failed && error.has_value());
-    m_error->setText(error.value_or(QString()));
+    const bool showError = status == JobStatus::failed && error.has_value();
+    if (showError || m_error) {
+        errorLabel()->setVisible(showError);
+        m_error->setText(error.value_or(QString()));
+    }
 
     setAccessibleName(m_name->fullText() + u", " + badgeText(job));
     update(); // the outline follows the state

@@ -37,6 +37,11 @@ protected:
 
 private:
     void refresh();
+    // The parts that most rows never show are made when first needed, so
+    // that a list of thousands of queued files stays light.
+    QProgressBar *progressBar();
+    QWidget *actionLine();
+    QLabel *errorLabel();
 
     QPointer<TranscodeJob> m_job;
     bool m_showSendToFCP;
@@ -44,9 +49,12 @@ private:
     QLabel *m_badge;
     QToolButton *m_remove;
     QLabel *m_sizes;
-    QProgressBar *m_progress;
-    QWidget *m_actions;
-    QPushButton *m_send;
-    QPushButton *m_reveal;
-    QLabel *m_error;
+    QProgressBar *m_progress = nullptr;
+    bool m_progressFinished = false;
+    QWidget *m_actions = nullptr;
+    QPushButton *m_send = nullptr;
+    QPushButton *m_reveal = nullptr;
+    QLabel *m_error = nullptr;
+    std::function<void()> m_onSendToFCP;
+    std::function<void()> m_onReveal;
 };

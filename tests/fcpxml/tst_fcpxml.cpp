@@ -179,6 +179,9 @@ private Q_SLOTS:
                                       << "/o/RAWCLIP.mov";
         QTest::newRow("non-ASCII") << QString::fromUtf8("Café 日本 Ü.R3D")
                                    << QString::fromUtf8("Café 日本 Ü") << "/o/c.mov";
+        QTest::newRow("control characters")
+            << QString("tab\there\nline\x01\x1a.R3D")
+            << QString("tab\there\nline") + QChar(0xFFFD) + QChar(0xFFFD) << "/o/c.mov";
         QTest::newRow("very long")
             << QString(300, u'x') + ".R3D" << QString(300, u'x') << "/o/x.mov";
         QTest::newRow("path with blanks, &, #, %")

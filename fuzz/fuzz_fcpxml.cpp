@@ -1,0 +1,59 @@
+// The FCPXML document for any clip name, output path and record: always
+// well-formed, and its names and media path read back as given.
+#include "fcpxml/FCPXMLGenerator.h"
+#include "model/FileName.h"
+#include "model/TranscodeJob.h"
+
+#include <QXmlStreamReader>
+#include <cstdlib>
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 17)
+        return 0;
+    R3DMetadata m;
+    qint32 numbers[4];
+    std::memcpy(numbers, data, sizeof numbers);
+    m.frameRate = numbers[0];
+    m.frameCount = numbers[1];
+    m.width = numbers[2];
+    m.height = numbers[3];
+    m.hasAudio = data[16] & 1;
+    const QByteArray rest(reinterpret_cast<const char *>(data) + 17, qsizetype(size) - 17);
+    const qsizetype cut = rest.indexOf('\xff');
+    QString name = QString::fromUtf8(cut < 0 ? rest : rest.left(cut));
+    QString path = QString::fromUtf8(cut < 0 ? QByteArray("out.mov") : rest.mid(cut + 1));
+    name.remove(u'/');
+    if (name.isEmpty())
+        name = QStringLiteral("clip.R3D");
+    path = u"/out/" + path;
+
+    TranscodeJob job(QUrl::fromLocalFile(u"/card/" + name));
+    const QUrl output = QUrl::fromLocalFile(path);
+    const QString xml = FCPXMLGenerator::generateXML(job, output, m);
+
+    QXmlStreamReader reader(xml);
+    QString assetName, clipName, src;
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (reader.name() == u"asset")
+            assetName = reader.attributes().value(QStringLiteral("name")).toString();
+        else if (reader.name() == u"asset-clip")
+            clipName = reader.attributes().value(QStringLiteral("name")).toString();
+        else if (reader.name() == u"media-rep")
+            src = reader.attributes().value(QStringLiteral("src")).toString();
+    }
+    if (reader.hasError())
+        std::abort(); // not well-formed
+    const QString expected = FileName::baseName(job.sourceURL());
+    if (assetName != clipName)
+        std::abort();
+    // Characters that XML cannot carry at all are replaced; everything else
+    // reads back exactly.
+    if (assetName.size() != expected.size())
+        std::abort();
+    if (QUrl(src) != output)
+        std::abort();
+    return 0;
+}
