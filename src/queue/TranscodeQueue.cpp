@@ -225,10 +225,7 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
         log(QStringLiteral("step 3: sending to FCP (auto-send on)..."));
         const auto error = m_generator.sendToFCP(*job, job->metadata());
         if (!error) {
-            const QString name = FileName::baseName(job->sourceURL());
-            job->setStatus(JobStatus::sentToFCP);
-            setLastSentToFCPName(name);
-            log(u"step 3 done: sent " + name + u" to FCP");
+            log(u"step 3 done: sent " + markSent(job) + u" to FCP");
         } else {
             job->setStatus(JobStatus::failed);
             job->setErrorMessage(error->description);
@@ -238,6 +235,13 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
     }
     notifyChange();
     processNext();
+}
+
+QString TranscodeQueue::markSent(TranscodeJob *job) {
+    const QString name = FileName::baseName(job->sourceURL());
+    job->setStatus(JobStatus::sentToFCP);
+    setLastSentToFCPName(name);
+    return name;
 }
 
 void TranscodeQueue::queueFinished() {
@@ -257,10 +261,7 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
         return;
     const auto error = m_generator.sendToFCP(*job, job->metadata());
     if (!error) {
-        const QString name = FileName::baseName(job->sourceURL());
-        job->setStatus(JobStatus::sentToFCP);
-        setLastSentToFCPName(name);
-        log(u"manual send: " + name + u" -> FCP");
+        log(u"manual send: " + markSent(job) + u" -> FCP");
     } else {
         job->setErrorMessage(error->description);
         log(u"manual send FAILED: " + error->description);

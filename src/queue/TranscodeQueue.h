@@ -92,6 +92,8 @@ private:
     void finishConversion(TranscodeJob *job, const TranscodeResult &result);
     void finishMeasurement(TranscodeJob *job, const R3DMetadata &metadata);
     void queueFinished();
+    // Marks a job handed to Final Cut Pro; returns its base name.
+    QString markSent(TranscodeJob *job);
     void setJobs(QList<TranscodeJob *> jobs);
     void setIsConverting(bool value);
     void setLastSentToFCPName(const QString &name);

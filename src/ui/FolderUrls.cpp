@@ -1,5 +1,8 @@
 #include "FolderUrls.h"
 
+#include "model/FileName.h"
+
+#include <QFileDialog>
 #include <QFileInfo>
 
 QList<QUrl> FolderUrls::markingFolders(const QList<QUrl> &urls) {
@@ -16,4 +19,15 @@ QList<QUrl> FolderUrls::markingFolders(const QList<QUrl> &urls) {
         out << url;
     }
     return out;
+}
+
+QUrl FolderUrls::chooseOutputFolder(QWidget *parent, const QUrl &current) {
+    QFileDialog dialog(parent, QStringLiteral("Select Output Folder"),
+                       FileName::folderPath(current));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Select Output Folder"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedUrls().isEmpty())
+        return {};
+    return markingFolders({dialog.selectedUrls().first()}).first();
 }

@@ -1,12 +1,12 @@
 #include "PreferencesView.h"
 
 #include "ElidedLabel.h"
+#include "FolderUrls.h"
 #include "UiText.h"
 #include "model/FileName.h"
 #include "settings/UserSettings.h"
 
 #include <QButtonGroup>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -101,16 +101,9 @@ void PreferencesView::detect() {
 }
 
 void PreferencesView::chooseFolder() {
-    QFileDialog dialog(this, QStringLiteral("Select Output Folder"),
-                       FileName::folderPath(m_settings->outputDirectoryURL()));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Select Output Folder"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedUrls().isEmpty())
-        return;
-    QUrl folder = dialog.selectedUrls().first();
-    if (!folder.path().endsWith(u'/'))
-        folder = QUrl::fromLocalFile(folder.toLocalFile() + u'/');
-    m_settings->setOutputDirectory(folder);
+    const QUrl folder = FolderUrls::chooseOutputFolder(window(), m_settings->outputDirectoryURL());
+    if (!folder.isEmpty())
+        m_settings->setOutputDirectory(folder);
 }
 
 void PreferencesView::refresh() {

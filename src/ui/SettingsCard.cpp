@@ -1,6 +1,7 @@
 #include "SettingsCard.h"
 
 #include "ElidedLabel.h"
+#include "FolderUrls.h"
 #include "Palette.h"
 #include "UiText.h"
 #include "model/FileName.h"
@@ -9,7 +10,6 @@
 #include "settings/UserSettings.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -109,17 +109,9 @@ SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, QWidge
 }
 
 void SettingsCard::chooseFolder() {
-    QFileDialog dialog(window(), QStringLiteral("Select Output Folder"),
-                       FileName::folderPath(m_settings->outputDirectoryURL()));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Select Output Folder"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedUrls().isEmpty())
-        return;
-    QUrl folder = dialog.selectedUrls().first();
-    if (!folder.path().endsWith(u'/'))
-        folder = QUrl::fromLocalFile(folder.toLocalFile() + u'/');
-    m_settings->setOutputDirectory(folder);
+    const QUrl folder = FolderUrls::chooseOutputFolder(window(), m_settings->outputDirectoryURL());
+    if (!folder.isEmpty())
+        m_settings->setOutputDirectory(folder);
 }
 
 void SettingsCard::refresh() {

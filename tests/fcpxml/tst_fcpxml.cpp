@@ -41,6 +41,7 @@ class FcpxmlTest : public QObject {
     QTemporaryDir m_dir;
     QString m_apps;
 
+    // A Final Cut Pro entry whose program is `exec`.
     void installEntry(const QString &exec) {
         QDir().mkpath(m_apps + "/applications");
         QFile f(m_apps + "/applications/com.apple.FinalCut.desktop");
@@ -48,7 +49,7 @@ class FcpxmlTest : public QObject {
         f.write("[Desktop Entry]\nType=Application\nName=Final Cut Pro\nExec=" + exec.toUtf8() +
                 " %f\n");
     }
-    void removeEntry() { QFile::remove(m_apps + "/applications/com.apple.FinalCut.desktop"); }
+    void removeEntry() { TestTools::removeFinalCut(m_apps); }
 
     TranscodeJob *convertedJob(const QString &sourceName, const QString &moviePath) {
         auto *job = new TranscodeJob(QUrl::fromLocalFile("/card/" + sourceName), this);
@@ -147,18 +148,6 @@ private Q_SLOTS:
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
-    void audioAttributes() {
-        TranscodeJob job(QUrl::fromLocalFile("/card/A.R3D"));
-        R3DMetadata m;
-        m.hasAudio = true;
-        const QStringList lines =
-            FCPXMLGenerator::generateXML(job, QUrl::fromLocalFile("/o/A.mov"), m, kNoon)
-                .split('\n');
-        QCOMPARE(lines.size(), 15);
-        QVERIFY(lines[5].endsWith("videoSources=\"1\" hasAudio=\"1\" audioSources=\"1\" "
-                                  "audioChannels=\"2\" audioRate=\"48000\">"));
-    }
-
     // Odd clip names and output paths always give a well-formed document
     // whose values read back as they were.
     void oddNamesAndPaths_data() {
@@ -211,22 +200,6 @@ private Q_SLOTS:
         QVERIFY(!xml.contains("&apos;"));    // the apostrophe is left alone
     }
 
-    void xmlEscaped_data() {
-        QTest::addColumn<QString>("in");
-        QTest::addColumn<QString>("out");
-        QTest::newRow("all four") << "<a & \"b\">"
-                                  << "&lt;a &amp; &quot;b&quot;&gt;";
-        QTest::newRow("entity stays literal") << "&lt;"
-                                              << "&amp;lt;";
-        QTest::newRow("apostrophe") << "it's"
-                                    << "it's";
-    }
-    void xmlEscaped() {
-        QFETCH(QString, in);
-        QFETCH(QString, out);
-        QCOMPARE(FCPXMLGenerator::xmlEscaped(in), out);
-    }
-
     void eventDateFollowsTheLocale() {
         TranscodeJob job(QUrl::fromLocalFile("/card/A.R3D"));
         UErrorCode status = U_ZERO_ERROR;
@@ -247,8 +220,7 @@ private Q_SLOTS:
 
     void sendOpensTheDocumentWithFinalCut() {
         const QString record = m_dir.filePath("opened.txt");
-        installEntry(TestTools::script(m_dir.filePath("fcp.sh"),
-                                       "printf '%s\\n' \"$@\" > '" + record.toUtf8() + "'\n"));
+        TestTools::installFinalCut(m_apps, record);
         TranscodeJob *job = convertedJob("A001_C001.R3D", "/Volumes/Out/A001_C001_tarnel.mov");
         FCPXMLGenerator generator;
 
@@ -274,6 +246,9 @@ private Q_SLOTS:
         QTRY_COMPARE(readAll(record), path + "\n");
         const QString second = readAll(path);
         QCOMPARE(second, FCPXMLGenerator::generateXML(*job, job->outputURL(), m));
+        QVERIFY(second.split('\n').at(5).endsWith(
+            "videoSources=\"1\" hasAudio=\"1\" audioSources=\"1\" audioChannels=\"2\" "
+            "audioRate=\"48000\">"));
         QCOMPARE(QDir(QDir::tempPath()).entryList({"A001_C001_tarnel*"}).size(), 1);
         removeEntry();
     }
@@ -304,8 +279,7 @@ private Q_SLOTS:
 
     void unwritableTemporaryFolder() {
         const QString record = m_dir.filePath("opened-unwritable.txt");
-        installEntry(TestTools::script(m_dir.filePath("fcp2.sh"),
-                                       "echo opened > '" + record.toUtf8() + "'\n"));
+        TestTools::installFinalCut(m_apps, record);
         // A folder stands where the document must go, so it cannot be written
         // (permissions would not stop a test that runs as root).
         TranscodeJob *job = convertedJob("D004.R3D", "/o/D004_tarnel.mov");

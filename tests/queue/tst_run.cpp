@@ -5,30 +5,11 @@
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-// Each log entry's lines, the first without its time stamp; continuation
-// lines of multi-line messages as they are.
-QStringList logLines(const QString &path) {
-    static const QRegularExpression stamp(
-        QStringLiteral("^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\+0000\\] "));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QStringList out;
-    for (const QString &line : QString::fromUtf8(f.readAll()).split(u'\n')) {
-        const auto m = stamp.match(line);
-        out << (m.hasMatch() ? line.mid(m.capturedLength()) : line);
-    }
-    if (!out.isEmpty() && out.last().isEmpty())
-        out.removeLast();
-    return out;
-}
 
 QStringList diagnostics(const QString &file, const QString &outDir, const QString &redline,
                         bool redlineExists) {
@@ -63,17 +44,6 @@ class RunTest : public QObject {
     bool waitForRunEnd() {
         return QTest::qWaitFor([&] { return !m_queue->isConverting(); }, 120'000);
     }
-    void installFinalCut(const QString &record) {
-        QDir().mkpath(m_apps + "/applications");
-        QFile f(m_apps + "/applications/com.apple.FinalCut.desktop");
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        const QString script = TestTools::script(
-            m_dir->filePath("fcp.sh"), "printf '%s\\n' \"$@\" >> '" + record.toUtf8() + "'\n");
-        f.write("[Desktop Entry]\nType=Application\nName=Final Cut Pro\nExec=" + script.toUtf8() +
-                " %f\n");
-    }
-    void removeFinalCut() { QFile::remove(m_apps + "/applications/com.apple.FinalCut.desktop"); }
-
 private Q_SLOTS:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -124,7 +94,7 @@ private Q_SLOTS:
         }
         expected += {"processNext: no queued jobs",
                      QString::fromUtf8("queue finished — 2 file(s), 2 failed")};
-        QCOMPARE(logLines(m_log), expected);
+        QCOMPARE(TestTools::logLines(m_log), expected);
         QCOMPARE(m_sounds.played, QStringList{"Basso"});
     }
 
@@ -164,7 +134,7 @@ private Q_SLOTS:
                      "step 3 skipped: auto-send off (use the Send to Final Cut button)",
                      "processNext: no queued jobs",
                      QString::fromUtf8("queue finished — 4 file(s), 1 failed")};
-        QCOMPARE(logLines(m_log), expected);
+        QCOMPARE(TestTools::logLines(m_log), expected);
         QCOMPARE(m_sounds.played, QStringList{"Basso"}); // an earlier run's failure counts
     }
 
@@ -179,8 +149,9 @@ private Q_SLOTS:
                  QString("No output folder selected. Tap 'Change' to pick one."));
         QCOMPARE(first->progress(), 0.0);
         QCOMPARE(m_queue->jobs()[1]->status(), JobStatus::queued);
-        QCOMPARE(logLines(m_log).mid(2), QStringList{QString::fromUtf8(
-                                             "processNext: outputDirectoryURL is nil — aborting")});
+        QCOMPARE(
+            TestTools::logLines(m_log).mid(2),
+            QStringList{QString::fromUtf8("processNext: outputDirectoryURL is nil — aborting")});
         QVERIFY(m_sounds.played.isEmpty());
         QVERIFY(m_queue->canStart());
     }
@@ -191,7 +162,7 @@ private Q_SLOTS:
         m_queue->start();
         QVERIFY(waitForRunEnd());
         QCOMPARE(m_queue->jobs()[0]->status(), JobStatus::queued);
-        QCOMPARE(logLines(m_log).last(),
+        QCOMPARE(TestTools::logLines(m_log).last(),
                  QString::fromUtf8("processNext: settings is nil — aborting"));
         QCOMPARE(m_queue->estimatedOutputBytes(), 0);
         QVERIFY(m_queue->canStart());
@@ -199,7 +170,7 @@ private Q_SLOTS:
 
     void autoSendOnAndOff() {
         const QString record = m_dir->filePath("opened.txt");
-        installFinalCut(record);
+        TestTools::installFinalCut(m_apps, record);
         m_settings->setAutoSendToFCP(true);
         m_settings->setPlayCompletionSound(false);
         m_queue->addFiles({source("Take & Retake.R3D")});
@@ -215,15 +186,15 @@ private Q_SLOTS:
         QFile opened(record);
         QVERIFY(opened.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(opened.readAll()), document + "\n");
-        const QStringList lines = logLines(m_log);
+        const QStringList lines = TestTools::logLines(m_log);
         QVERIFY(lines.contains("step 3: sending to FCP (auto-send on)..."));
         QVERIFY(lines.contains("step 3 done: sent Take & Retake to FCP"));
         QVERIFY(m_sounds.played.isEmpty()); // sound switched off
-        removeFinalCut();
+        TestTools::removeFinalCut(m_apps);
     }
 
     void failedAutoSendThenManualSend() {
-        removeFinalCut();
+        TestTools::removeFinalCut(m_apps);
         m_settings->setAutoSendToFCP(true);
         m_queue->addFiles({source("C1.R3D")});
         m_queue->start();
@@ -235,7 +206,7 @@ private Q_SLOTS:
         QVERIFY(job->metadata().has_value());
         const QString firstError = job->errorMessage().value_or("");
         QVERIFY(firstError.startsWith("Final Cut Pro was not found."));
-        const QStringList lines = logLines(m_log);
+        const QStringList lines = TestTools::logLines(m_log);
         QVERIFY(
             lines.contains("FAILED: Error Domain=Tarnel.FinalCut Code=1 \"Final Cut Pro was not "
                            "found. The document for \u201CC1\u201D was saved to:\\n" +
@@ -251,17 +222,17 @@ private Q_SLOTS:
         QDir(FCPXMLGenerator::documentPath(*job)).removeRecursively();
         QCOMPARE(job->status(), JobStatus::failed);
         QVERIFY(job->errorMessage().value_or("").contains("could not be saved"));
-        QVERIFY(
-            logLines(m_log).last().startsWith("manual send FAILED: The Final Cut Pro document"));
+        QVERIFY(TestTools::logLines(m_log).last().startsWith(
+            "manual send FAILED: The Final Cut Pro document"));
         QCOMPARE(callbacks, 1);
 
         // Now Final Cut Pro is there: the manual send works and the old message stays.
         const QString failedMessage = job->errorMessage().value_or("");
-        installFinalCut(m_dir->filePath("opened2.txt"));
+        TestTools::installFinalCut(m_apps, m_dir->filePath("opened2.txt"));
         m_queue->manualSend(job);
         QCOMPARE(job->status(), JobStatus::sentToFCP);
         QCOMPARE(job->errorMessage().value_or(""), failedMessage);
-        QCOMPARE(logLines(m_log).last(), QString("manual send: C1 -> FCP"));
+        QCOMPARE(TestTools::logLines(m_log).last(), QString("manual send: C1 -> FCP"));
         QCOMPARE(callbacks, 2);
 
         // A job without a movie is not sent, and nothing is called back.
@@ -269,8 +240,9 @@ private Q_SLOTS:
         callbacks = 0;
         m_queue->manualSend(m_queue->jobs().last());
         QCOMPARE(callbacks, 0);
-        QCOMPARE(logLines(m_log).last(), QString("addFiles: found 1 R3D file(s), 1 new"));
-        removeFinalCut();
+        QCOMPARE(TestTools::logLines(m_log).last(),
+                 QString("addFiles: found 1 R3D file(s), 1 new"));
+        TestTools::removeFinalCut(m_apps);
     }
 
     void fileAddedDuringTheRun() {
@@ -281,14 +253,15 @@ private Q_SLOTS:
         m_queue->addFiles({source("C.R3D")});
         QVERIFY(waitForRunEnd());
         QStringList order;
-        for (const QString &line : logLines(m_log)) {
+        for (const QString &line : TestTools::logLines(m_log)) {
             if (line.startsWith("processNext: starting "))
                 order << line.mid(22);
         }
         QCOMPARE(order, (QStringList{"A.R3D", "B.R3D", "C.R3D"}));
         for (const TranscodeJob *job : m_queue->jobs())
             QCOMPARE(job->status(), JobStatus::done);
-        QCOMPARE(logLines(m_log).last(), QString::fromUtf8("queue finished — 3 file(s), 0 failed"));
+        QCOMPARE(TestTools::logLines(m_log).last(),
+                 QString::fromUtf8("queue finished — 3 file(s), 0 failed"));
         QCOMPARE(m_sounds.played, QStringList{"Glass"});
     }
 
@@ -301,7 +274,7 @@ private Q_SLOTS:
         m_queue->clearList();
         QCOMPARE(m_queue->jobs().size(), 1);
         QVERIFY(waitForRunEnd());
-        const QStringList lines = logLines(m_log);
+        const QStringList lines = TestTools::logLines(m_log);
         QCOMPARE(lines.filter("start: beginning queue").size(), 1);
         QCOMPARE(lines.filter("processNext: starting").size(), 1);
         QCOMPARE(lines.last(), QString::fromUtf8("queue finished — 1 file(s), 0 failed"));

@@ -1,7 +1,9 @@
 #include "TestTools.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 QString TestTools::redlineSim() {
     return qEnvironmentVariable("TARNEL_REDLINE_SIM");
@@ -36,4 +38,40 @@ QStringList TestTools::recordedArguments(const QString &file) {
     for (const QByteArray &a : all.split('\0'))
         out << QFile::decodeName(a);
     return out;
+}
+
+void TestTools::touch(const QString &path, qint64 size) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.resize(size);
+}
+
+QStringList TestTools::logLines(const QString &path) {
+    static const QRegularExpression stamp(
+        QStringLiteral("^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\+0000\\] "));
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList out;
+    for (const QString &line : QString::fromUtf8(f.readAll()).split(u'\n')) {
+        const auto m = stamp.match(line);
+        out << (m.hasMatch() ? line.mid(m.capturedLength()) : line);
+    }
+    if (!out.isEmpty() && out.last().isEmpty())
+        out.removeLast();
+    return out;
+}
+
+void TestTools::installFinalCut(const QString &dataDir, const QString &record) {
+    QDir().mkpath(dataDir + QStringLiteral("/applications"));
+    const QString exec = script(dataDir + QStringLiteral("/fcp.sh"),
+                                "printf '%s\\n' \"$@\" >> '" + record.toUtf8() + "'\n");
+    QFile f(dataDir + QStringLiteral("/applications/com.apple.FinalCut.desktop"));
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write("[Desktop Entry]\nType=Application\nName=Final Cut Pro\nExec=" + exec.toUtf8() +
+                " %f\n");
+}
+
+void TestTools::removeFinalCut(const QString &dataDir) {
+    QFile::remove(dataDir + QStringLiteral("/applications/com.apple.FinalCut.desktop"));
 }

@@ -15,4 +15,13 @@ public:
     static QString script(const QString &path, const QByteArray &body);
     // Arguments that the stand-in recorded (NUL-terminated entries).
     static QStringList recordedArguments(const QString &file);
+    // Creates (or resizes, sparsely) a file of the given size.
+    static void touch(const QString &path, qint64 size = 10);
+    // The debug log's lines, time stamps taken off the first line of each
+    // entry (continuation lines of multi-line messages stay as they are).
+    static QStringList logLines(const QString &path);
+    // Installs "com.apple.FinalCut.desktop" in <dataDir>/applications, running
+    // a script that appends the paths it is asked to open to `record`.
+    static void installFinalCut(const QString &dataDir, const QString &record);
+    static void removeFinalCut(const QString &dataDir);
 };
