@@ -13,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTextStream>
 #include <unistd.h>
@@ -79,7 +80,7 @@ int main(int argc, char *argv[]) {
 
     if (mode == u"startup") {
         while (paint.seconds < 0)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         out << QStringLiteral("startup: first paint of the main window %1 ms after the process "
                               "started (%2 ms after main window creation)\n")
                    .arg(paint.seconds * 1000, 0, 'f', 0)
@@ -121,9 +122,13 @@ int main(int argc, char *argv[]) {
         tarnel.settings()->setOutputDirectory(
             QUrl::fromLocalFile(scratch + QStringLiteral("/out/")));
         queue->addFiles({QUrl::fromLocalFile(folder + u'/')});
+        QEventLoop loop;
+        QObject::connect(queue, &TranscodeQueue::isConvertingChanged, &loop, [&] {
+            if (!queue->isConverting())
+                loop.quit();
+        });
         queue->start();
-        while (queue->isConverting())
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        loop.exec();
         out << "run: 5 stand-in conversions; peak resident " << peakResident() << '\n';
         return 0;
     }

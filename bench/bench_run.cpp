@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,9 +23,17 @@ namespace {
 
 QTextStream out(stdout);
 
+// Sleeps in an event loop until the run ends, as the application does. (A
+// loop around processEvents(flags, ms) would spin: that call drops
+// WaitForMoreEvents, and the spinning core is taken from the encoder.)
 void waitForRun(TranscodeQueue &queue) {
-    while (queue.isConverting())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QEventLoop loop;
+    QObject::connect(&queue, &TranscodeQueue::isConvertingChanged, &loop, [&] {
+        if (!queue.isConverting())
+            loop.quit();
+    });
+    if (queue.isConverting())
+        loop.exec();
 }
 
 QList<QUrl> makeSources(const QString &folder, int count) {
