@@ -132,7 +132,7 @@ FCPXMLGenerator::sendToFCP(const TranscodeJob &job, const std::optional<R3DMetad
                                  u"\u201D: " + file.errorString()};
     }
 
-    Workspace &workspace = m_workspace ? *m_workspace : Workspace::shared();
+    Workspace &workspace = Workspace::shared();
     const auto application = workspace.applicationForIdentifier(QLatin1String(kFinalCutIdentifier));
     if (!application) {
         return PlatformError{QStringLiteral("Tarnel.FinalCut"), 1,

@@ -9,7 +9,6 @@
 #include <optional>
 
 class TranscodeJob;
-class Workspace;
 
 // Describes a converted clip to Final Cut Pro: builds its FCPXML 1.14
 // document and opens that document with the application. Belongs to the
@@ -38,10 +37,4 @@ public:
     // the error says where) or when it cannot be started.
     std::optional<PlatformError> sendToFCP(const TranscodeJob &job,
                                            const std::optional<R3DMetadata> &metadata);
-
-    // The workspace used to find and start Final Cut Pro; the platform's by default.
-    void setWorkspace(Workspace *workspace) { m_workspace = workspace; }
-
-private:
-    Workspace *m_workspace = nullptr;
 };

@@ -33,15 +33,9 @@ bool launchDefault(const QUrl &url) {
 
 } // namespace
 
-Workspace *g_sharedWorkspace = nullptr;
-
 Workspace &Workspace::shared() {
     static GioWorkspace platform;
-    return g_sharedWorkspace ? *g_sharedWorkspace : platform;
-}
-
-void Workspace::setShared(Workspace *workspace) {
-    g_sharedWorkspace = workspace;
+    return platform;
 }
 
 std::optional<QString> GioWorkspace::applicationForIdentifier(const QString &identifier) {

@@ -9,7 +9,7 @@
 
 // The desktop's workspace services: find an application by its identifier
 // and open documents with it, show a file in the file manager, open a web
-// page. One implementation per platform; tests may install their own.
+// page. One implementation per platform.
 class Workspace {
 public:
     virtual ~Workspace() = default;
@@ -24,7 +24,6 @@ public:
     // Opens a web page in the user's browser.
     virtual void openURL(const QUrl &url) = 0;
 
-    // The platform's own implementation, or the one installed with setShared().
+    // The platform's own implementation.
     static Workspace &shared();
-    static void setShared(Workspace *workspace);
 };

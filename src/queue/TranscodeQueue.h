@@ -72,8 +72,6 @@ public:
 
     void log(const QString &message) const { m_log.append(message); }
 
-    REDlineRunner &runner() { return *m_runner; }
-    FCPXMLGenerator &generator() { return m_generator; }
     // The completion sound's player; the platform's by default.
     void setSoundPlayer(SoundPlayer *player) { m_soundPlayer = player; }
 

@@ -108,17 +108,16 @@ void REDlineRunner::transcode(TranscodeJob *job, ProResPreset preset, const QUrl
     // The worker gets its own copies of every text: nothing it holds is
     // shared with the main thread.
     const QString sourcePath = detached(job->sourcePath());
-    const QString outDirPath = detached(FileName::folderPath(outputDirectory));
+    const QString outDir = detached(FileName::folderPath(outputDirectory));
     const QString redline = detached(redlinePath);
     const QUuid jobId = job->id();
     m_progressTargets.removeIf([](const auto &entry) { return entry.value().isNull(); });
     m_progressTargets.insert(jobId, job);
-    const ProcessRunner runner = processRunner;
-    const auto work = [=, this]() -> TranscodeResult {
-        const QString &redlinePath = redline;
-        const QString &outDir = outDirPath;
-        if (!QFileInfo::exists(redlinePath))
-            return {{}, TranscodeError{REDlineError::executableNotFound(redlinePath)}};
+    // Exactly these values go to the worker.
+    const auto work = [this, sourcePath, outDir, redline, jobId, preset,
+                       runner = processRunner]() -> TranscodeResult {
+        if (!QFileInfo::exists(redline))
+            return {{}, TranscodeError{REDlineError::executableNotFound(redline)}};
         if (!QFileInfo::exists(outDir))
             return {{}, TranscodeError{REDlineError::outputDirectoryMissing()}};
 
@@ -127,7 +126,7 @@ void REDlineRunner::transcode(TranscodeJob *job, ProResPreset preset, const QUrl
         const QDateTime startedAt = QDateTime::currentDateTimeUtc();
         ProgressBox box;
         const auto outcome = runner.run(
-            redlinePath, arguments(sourcePath, expectedName, outDir, preset),
+            redline, arguments(sourcePath, expectedName, outDir, preset),
             [this, &box, jobId](const QString &chunk) {
                 // The job belongs to the main thread: post each accepted
                 // value there, never wait for it.
