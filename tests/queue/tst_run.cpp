@@ -281,14 +281,10 @@ private Q_SLOTS:
     }
 
     void estimatedOutputBytes() {
-        QFile big(m_dir->filePath("card/big.R3D"));
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        big.resize(10'000'000'000);
-        QFile mid(m_dir->filePath("card/mid.R3D"));
-        QVERIFY(mid.open(QIODevice::WriteOnly));
-        mid.resize(5'000'000'000);
-        m_queue->addFiles(
-            {QUrl::fromLocalFile(big.fileName()), QUrl::fromLocalFile(mid.fileName())});
+        const QString big = m_dir->filePath("card/big.R3D"), mid = m_dir->filePath("card/mid.R3D");
+        TestTools::touch(big, 10'000'000'000);
+        TestTools::touch(mid, 5'000'000'000);
+        m_queue->addFiles({QUrl::fromLocalFile(big), QUrl::fromLocalFile(mid)});
         QCOMPARE(m_queue->estimatedOutputBytes(), qint64(5'400'000'000));
         m_settings->setSelectedPreset(ProResPreset::proRes422HQ);
         QCOMPARE(m_queue->estimatedOutputBytes(), qint64(17'250'000'000));

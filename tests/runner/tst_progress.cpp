@@ -91,16 +91,6 @@ private Q_SLOTS:
         QCOMPARE(ProcessRunner::lastCharacters(QStringLiteral("abc"), 2), QString("bc"));
     }
 
-    void strictUtf8() {
-        bool valid = true;
-        QCOMPARE(ProcessRunner::decodeUtf8(QByteArray("ok \xc3\xa9"), &valid),
-                 QString::fromUtf8("ok é"));
-        QVERIFY(valid);
-        QCOMPARE(ProcessRunner::decodeUtf8(QByteArray("split \xc3"), &valid), QString());
-        QVERIFY(!valid);
-        QCOMPARE(ProcessRunner::decodeUtf8(QByteArray("\xff\xfe"), &valid), QString());
-    }
-
     // The texts the run tests do not meet, and the one-line debug forms.
     void errorTexts() {
         QCOMPARE(REDlineError::outputDirectoryMissing().description(),
