@@ -24,7 +24,40 @@ TranscodeQueue::TranscodeQueue(QObject *parent)
     : QObject(parent), m_runner(new REDlineRunner(this)) {
 }
 
-TranscodeQueue::~TranscodeQueue() = default;
+TranscodeQueue::~TranscodeQueue() {
+    if (!m_isConverting)
+        return;
+    // The window or the process is going away during a run: say what is left
+    // unfinished, and stop REDline before the queue is gone (the runner's
+    // destructor waits for it).
+    if (!m_abandoning)
+        logAbandoned();
+    delete m_runner;
+    m_runner = nullptr;
+    log(QStringLiteral("abandon: REDline stopped"));
+}
+
+void TranscodeQueue::abandonRun(bool immediately) {
+    if (!m_isConverting)
+        return;
+    if (!m_abandoning) {
+        m_abandoning = true;
+        logAbandoned();
+    }
+    m_runner->stop(immediately);
+}
+
+void TranscodeQueue::logAbandoned() const {
+    const auto current = std::find_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
+        return j->status() == JobStatus::converting;
+    });
+    if (current == m_jobs.cend()) {
+        log(QStringLiteral("abandon: stopping the run"));
+        return;
+    }
+    log(u"abandon: stopping REDline, " + FileName::lastComponent((*current)->sourcePath()) +
+        u" left unfinished");
+}
 
 bool TranscodeQueue::isR3D(const QUrl &url) {
     return FileName::pathExtension(url.path()).toUpper() == u"R3D";
@@ -121,6 +154,12 @@ void TranscodeQueue::start() {
 }
 
 void TranscodeQueue::processNext() {
+    if (m_abandoning) {
+        m_abandoning = false;
+        log(QStringLiteral("abandon: REDline stopped, run ended"));
+        setIsConverting(false);
+        return;
+    }
     if (!m_settings) {
         log(QStringLiteral("processNext: settings is nil \u2014 aborting"));
         // Ending the run here too keeps the window from staying in

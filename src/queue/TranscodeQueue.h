@@ -60,6 +60,12 @@ public:
 
     // Starts a run if one can start; returns before the first step.
     void start();
+    // Ends a run early (a window closing, Ctrl-C in a terminal): logs which
+    // file is left unfinished and stops REDline. The run ends once REDline
+    // has exited, without a summary or sound: the converting job fails with
+    // REDline's exit status and isConverting turns false. `immediately`
+    // kills REDline instead of asking it to stop. Does nothing when idle.
+    void abandonRun(bool immediately = false);
     // Hands a converted job's clip to Final Cut Pro now.
     void manualSend(TranscodeJob *job);
     // The expected size of all outputs at the selected preset; 0 without settings.
@@ -90,6 +96,7 @@ private:
     void finishConversion(TranscodeJob *job, const TranscodeResult &result);
     void finishMeasurement(TranscodeJob *job, const R3DMetadata &metadata);
     void queueFinished();
+    void logAbandoned() const;
     // Marks a job handed to Final Cut Pro; returns its base name.
     QString markSent(TranscodeJob *job);
     void setJobs(QList<TranscodeJob *> jobs);
@@ -100,6 +107,7 @@ private:
     QList<TranscodeJob *> m_jobs;
     std::optional<QString> m_lastSentToFCPName;
     bool m_isConverting = false;
+    bool m_abandoning = false;
     QPointer<UserSettings> m_settings;
     REDlineRunner *m_runner = nullptr; // owned as a child
     FCPXMLGenerator m_generator;

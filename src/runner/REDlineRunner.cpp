@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTimer>
 #include <csignal>
 
 QString TranscodeError::description() const {
@@ -31,6 +32,22 @@ REDlineRunner::~REDlineRunner() {
     if (!m_context.waitForIdle(processRunner.gracePeriod))
         processRunner.signalRunningChild(SIGKILL);
     // The executor's destructor then waits for the worker to finish.
+}
+
+void REDlineRunner::stop(bool immediately) {
+    if (immediately) {
+        processRunner.signalRunningChild(SIGKILL);
+        return;
+    }
+    processRunner.signalRunningChild(SIGTERM);
+    // A REDline that ignores the request is killed after the grace period,
+    // unless the work it belonged to has finished by then (the next
+    // conversion's REDline is never hit).
+    const quint64 ticket = m_lastTicket;
+    QTimer::singleShot(processRunner.gracePeriod, this, [this, ticket] {
+        if (m_pending.contains(ticket))
+            processRunner.signalRunningChild(SIGKILL);
+    });
 }
 
 QStringList REDlineRunner::arguments(const QString &sourcePath, const QString &expectedName,

@@ -65,6 +65,12 @@ public:
                    const QString &redlinePath, QObject *receiver, TranscodeDone done);
     void readMetadata(const QUrl &url, QObject *receiver, MetadataDone done);
 
+    // Stops the conversion in progress, if any: asks REDline to terminate
+    // (and kills it if it is still running a grace period later), or kills it
+    // at once when `immediately` is set. The conversion then ends with
+    // REDline's exit status like any other failure. Does not wait.
+    void stop(bool immediately = false);
+
     // REDline's 17 arguments for one conversion.
     static QStringList arguments(const QString &sourcePath, const QString &expectedName,
                                  const QString &outputDirectory, ProResPreset preset);

@@ -280,6 +280,40 @@ private Q_SLOTS:
         QCOMPARE(lines.last(), QString::fromUtf8("queue finished — 1 file(s), 0 failed"));
     }
 
+    void abandoningTheRun_data() {
+        QTest::addColumn<bool>("destroyQueue");
+        QTest::newRow("stopped (Ctrl-C)") << false;
+        QTest::newRow("queue destroyed (window closed)") << true;
+    }
+    void abandoningTheRun() {
+        QFETCH(bool, destroyQueue);
+        qputenv("REDLINE_SIM_SLEEP", "60");
+        const QString started = m_dir->filePath("started");
+        qputenv("REDLINE_SIM_ARGS_FILE", QFile::encodeName(started));
+        m_queue->addFiles({source("A.R3D"), source("B.R3D")});
+        m_queue->start();
+        // Wait until REDline runs, so that stopping it is what ends the job.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(started), 30'000);
+        qunsetenv("REDLINE_SIM_ARGS_FILE");
+        QStringList expected{"abandon: stopping REDline, A.R3D left unfinished"};
+        if (destroyQueue) {
+            m_queue.reset();
+            expected << "abandon: REDline stopped";
+        } else {
+            m_queue->abandonRun();
+            QVERIFY(waitForRunEnd());
+            QCOMPARE(m_queue->jobs()[0]->status(), JobStatus::failed);
+            QCOMPARE(m_queue->jobs()[1]->status(), JobStatus::queued);
+            expected << "FAILED: processFailure(15, \"\")"
+                     << "FAILED description: REDline exited with code 15:"
+                     << ""
+                     << "abandon: REDline stopped, run ended";
+        }
+        const QStringList lines = TestTools::logLines(m_log);
+        QCOMPARE(lines.mid(lines.indexOf(expected.first())), expected);
+        QVERIFY(m_sounds.played.isEmpty());
+    }
+
     void estimatedOutputBytes() {
         const QString big = m_dir->filePath("card/big.R3D"), mid = m_dir->filePath("card/mid.R3D");
         TestTools::touch(big, 10'000'000'000);
