@@ -4,6 +4,8 @@
 #include "model/FileName.h"
 #include "model/TranscodeJob.h"
 
+#include <QFile>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <cstdlib>
 #include <cstring>
@@ -26,11 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     name.remove(u'/');
     if (name.isEmpty())
         name = QStringLiteral("clip.R3D");
-    path = u"/out/" + path;
+    // A file system path never holds a NUL byte.
+    path.remove(QChar(0));
+    path = u'/' + path;
 
     TranscodeJob job(QUrl::fromLocalFile(u"/card/" + name));
     const QUrl output = QUrl::fromLocalFile(path);
-    const QString xml = FCPXMLGenerator::generateXML(job, output, m);
+    // A fixed date: the document, and so each run, must not depend on the clock.
+    static const QDateTime now(QDate(2026, 12, 5), QTime(12, 0), Qt::UTC);
+    const QString xml = FCPXMLGenerator::generateXML(job, output, m, now);
 
     QXmlStreamReader reader(xml);
     QString assetName, clipName, src;
@@ -53,7 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // reads back exactly.
     if (assetName.size() != expected.size())
         std::abort();
-    if (QUrl(src) != output)
+    // The media URL is a valid URI (path characters and percent-encoded
+    // bytes only) whose path decodes to exactly the bytes of the movie's path
+    // as the job holds it.
+    static const QRegularExpression uri(
+        QStringLiteral("^file://(/|%[0-9A-Fa-f]{2}|[A-Za-z0-9._~!$&'()*+,;=:@-])*$"));
+    if (!uri.match(src).hasMatch() || QByteArray::fromPercentEncoding(src.mid(7).toLatin1()) !=
+                                          QFile::encodeName(output.toLocalFile()))
         std::abort();
     return 0;
 }

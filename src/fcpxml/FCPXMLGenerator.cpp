@@ -6,6 +6,7 @@
 #include "platform/Workspace.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 
 namespace {
@@ -33,6 +34,31 @@ Timing timingFor(qint64 rate) {
 }
 
 } // namespace
+
+QString FCPXMLGenerator::fileURL(const QString &path) {
+    // The path's bytes as the file system holds them. Every byte outside the
+    // unreserved characters and "/" is percent-encoded, so "[", "]", "%",
+    // "#", a leading "//" and characters such as noncharacters all read back
+    // to exactly this path, and the text never needs XML escaping.
+    const QByteArray bytes = QFile::encodeName(path);
+    QString url = QStringLiteral("file://");
+    url.reserve(url.size() + bytes.size() * 3);
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        const bool unreserved = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
+                                (b >= '0' && b <= '9') || b == '-' || b == '.' || b == '_' ||
+                                b == '~' || b == '/';
+        if (unreserved) {
+            url += QLatin1Char(char(b));
+        } else {
+            url += u'%';
+            url += QLatin1Char(kHex[b >> 4]);
+            url += QLatin1Char(kHex[b & 0xF]);
+        }
+    }
+    return url;
+}
 
 QString FCPXMLGenerator::xmlEscaped(const QString &text) {
     QString out = text;
@@ -78,9 +104,7 @@ QString FCPXMLGenerator::generateXML(const TranscodeJob &job, const QUrl &output
         QString::number(frames * t.step) + u'/' + QString::number(t.timescale) + u's';
     const QString name = xmlEscaped(FileName::baseName(job.sourceURL()));
     const QString event = xmlEscaped(u"Tarnel Import \u2014 " + MediumDateFormatter::format(now));
-    // The percent-encoded file URL, escaped as well so that a path with "&"
-    // still gives a well-formed document.
-    const QString src = xmlEscaped(outputURL.toString(QUrl::FullyEncoded));
+    const QString src = fileURL(outputURL.toLocalFile());
     const QString audio =
         metadata.hasAudio
             ? QStringLiteral(

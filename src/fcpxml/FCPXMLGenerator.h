@@ -26,6 +26,11 @@ public:
     // an XML document cannot carry as they are are made safe too.
     static QString xmlEscaped(const QString &text);
 
+    // "file://" and the absolute path's bytes, each byte other than an
+    // unreserved character or "/" percent-encoded: the media URL of a movie,
+    // which decodes to exactly the path's bytes.
+    static QString fileURL(const QString &path);
+
     // Where the document for a job is written: the temporary folder, the
     // clip's base name and "_tarnel.fcpxml".
     static QString documentPath(const TranscodeJob &job);
