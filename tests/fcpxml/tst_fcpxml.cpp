@@ -80,30 +80,18 @@ private Q_SLOTS:
         QTest::newRow("30") << qint64(30) << qint64(300) << "30"
                             << "1001/30000s"
                             << "300300/30000s";
-        QTest::newRow("50") << qint64(50) << qint64(10) << "50"
-                            << "1000/50000s"
-                            << "10000/50000s";
-        QTest::newRow("60") << qint64(60) << qint64(3) << "60"
-                            << "1001/60000s"
-                            << "3003/60000s";
         QTest::newRow("48 keeps its name, 23.976 timing") << qint64(48) << qint64(48) << "48"
                                                           << "1001/24000s"
                                                           << "48048/24000s";
         QTest::newRow("0 reads as 24") << qint64(0) << qint64(24) << "24"
                                        << "1001/24000s"
                                        << "24024/24000s";
-        QTest::newRow("negative reads as 24") << qint64(-30) << qint64(24) << "24"
-                                              << "1001/24000s"
-                                              << "24024/24000s";
         QTest::newRow("zero frames at 24: one second") << qint64(24) << qint64(0) << "24"
                                                        << "1001/24000s"
                                                        << "23023/24000s";
         QTest::newRow("zero frames at 25") << qint64(25) << qint64(0) << "25"
                                            << "1000/25000s"
                                            << "25000/25000s";
-        QTest::newRow("zero frames at 60") << qint64(60) << qint64(-5) << "60"
-                                           << "1001/60000s"
-                                           << "59059/60000s";
     }
     void rateTable() {
         QFETCH(qint64, rate);
@@ -160,19 +148,11 @@ private Q_SLOTS:
         QTest::newRow("quotes") << "say \"cut\" it's.R3D"
                                 << "say \"cut\" it's"
                                 << "/o/q.mov";
-        QTest::newRow("dots") << "A001.C002.R3D"
-                              << "A001.C002"
-                              << "/o/A001.C002_tarnel.mov";
-        QTest::newRow("no extension") << "RAWCLIP"
-                                      << "RAWCLIP"
-                                      << "/o/RAWCLIP.mov";
         QTest::newRow("non-ASCII") << QString::fromUtf8("Café 日本 Ü.R3D")
                                    << QString::fromUtf8("Café 日本 Ü") << "/o/c.mov";
         QTest::newRow("control characters")
             << QString("tab\there\nline\x01\x1a.R3D")
             << QString("tab\there\nline") + QChar(0xFFFD) + QChar(0xFFFD) << "/o/c.mov";
-        QTest::newRow("very long")
-            << QString(300, u'x') + ".R3D" << QString(300, u'x') << "/o/x.mov";
         QTest::newRow("path with blanks, &, #, %")
             << "A.R3D"
             << "A"
@@ -269,18 +249,6 @@ private Q_SLOTS:
         removeEntry();
     }
 
-    void missingFinalCutIsAnError() {
-        removeEntry();
-        TranscodeJob *job = convertedJob("B002.R3D", "/o/B002_tarnel.mov");
-        FCPXMLGenerator generator;
-        const auto error = generator.sendToFCP(*job, std::nullopt);
-        QVERIFY(error.has_value());
-        const QString path = FCPXMLGenerator::documentPath(*job);
-        QVERIFY(error->description.startsWith("Final Cut Pro was not found."));
-        QVERIFY(error->description.endsWith("\n" + path));
-        QVERIFY(readAll(path).startsWith("<?xml"));
-    }
-
     void entryThatCannotStart() {
         installEntry(m_dir.filePath("no-such-program"));
         TranscodeJob *job = convertedJob("C003.R3D", "/o/C003_tarnel.mov");
@@ -291,21 +259,6 @@ private Q_SLOTS:
         QVERIFY2(error->description.contains("com.apple.FinalCut.desktop"),
                  qPrintable(error->description));
         QVERIFY(QFileInfo::exists(FCPXMLGenerator::documentPath(*job)));
-    }
-
-    void unwritableTemporaryFolder() {
-        const QString record = m_dir.filePath("opened-unwritable.txt");
-        TestTools::installFinalCut(m_apps, record);
-        // A folder stands where the document must go, so it cannot be written
-        // (permissions would not stop a test that runs as root).
-        TranscodeJob *job = convertedJob("D004.R3D", "/o/D004_tarnel.mov");
-        QVERIFY(QDir().mkpath(FCPXMLGenerator::documentPath(*job)));
-        FCPXMLGenerator generator;
-        const auto error = generator.sendToFCP(*job, std::nullopt);
-        removeEntry();
-        QVERIFY(error.has_value());
-        QCOMPARE(error->domain, QString("File"));
-        QVERIFY(error->description.contains("could not be saved"));
     }
 };
 

