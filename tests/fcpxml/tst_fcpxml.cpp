@@ -224,7 +224,7 @@ private Q_SLOTS:
         QVERIFY(!generator.sendToFCP(*job, std::nullopt).has_value());
         const QString path = FCPXMLGenerator::documentPath(*job);
         QCOMPARE(path, QDir::tempPath() + "/A001_C001_tarnel.fcpxml");
-        QTRY_COMPARE(readAll(record), path + "\n");
+        QTRY_COMPARE_WITH_TIMEOUT(readAll(record), path + "\n", 60000);
         const QString first = readAll(path);
         QVERIFY(first.contains("FFVideoFormat4096x2160p24\" frameDuration=\"1001/24000s\""));
         QVERIFY(first.contains(
@@ -239,7 +239,7 @@ private Q_SLOTS:
         m.hasAudio = true;
         QFile::remove(record);
         QVERIFY(!generator.sendToFCP(*job, m).has_value());
-        QTRY_COMPARE(readAll(record), path + "\n");
+        QTRY_COMPARE_WITH_TIMEOUT(readAll(record), path + "\n", 60000);
         const QString second = readAll(path);
         QVERIFY(second.contains("FFVideoFormat1920x1080p25\" frameDuration=\"1000/25000s\""));
         QVERIFY(second.split('\n').at(5).endsWith(

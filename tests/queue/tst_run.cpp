@@ -179,7 +179,7 @@ private Q_SLOTS:
         QCOMPARE(job->status(), JobStatus::sentToFCP);
         QCOMPARE(m_queue->lastSentToFCPName().value_or(""), QString("Take & Retake"));
         const QString document = QDir::tempPath() + "/Take & Retake_tarnel.fcpxml";
-        QTRY_COMPARE(QFile(record).exists(), true);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile(record).exists(), 60000);
         QFile opened(record);
         QVERIFY(opened.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(opened.readAll()), document + "\n");
