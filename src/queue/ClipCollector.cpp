@@ -36,6 +36,13 @@ PieceName parsePiece(const QString &name) {
 
 } // namespace
 
+qint64 FoundClip::piecesBytes() const {
+    qint64 total = 0;
+    for (const QString &piece : pieces)
+        total += QFileInfo(piece).size();
+    return total;
+}
+
 bool ClipCollector::isR3D(const QUrl &url) {
     return hasR3DExtension(url.path());
 }
@@ -115,8 +122,7 @@ const ClipCollector::Listing &ClipCollector::listing(const QString &folder) {
         l.spanOf.append(group);
     }
 
-    // Only groups of two or more pieces are spanned clips; their pieces are
-    // sized here, the other entries by their jobs.
+    // Only groups of two or more pieces are spanned clips.
     QList<qsizetype> spanOfGroup(groups.size(), -1);
     for (qsizetype g = 0; g < groups.size(); ++g) {
         if (groups[g].pieces >= 2) {
@@ -128,7 +134,7 @@ const ClipCollector::Listing &ClipCollector::listing(const QString &folder) {
         qsizetype &span = l.spanOf[e];
         if (span < 0 || (span = spanOfGroup[span]) < 0)
             continue;
-        l.spans[span].bytes += QFileInfo(folder + l.names[e]).size();
+        l.spans[span].entries.append(e);
         l.pieceEntry.insert(l.names[e], e);
     }
     return *m_listings.insert(folder, std::move(l));
@@ -136,5 +142,9 @@ const ClipCollector::Listing &ClipCollector::listing(const QString &folder) {
 
 FoundClip ClipCollector::spanned(const QString &folder, const Listing &l, qsizetype span) {
     const Span &s = l.spans[span];
-    return {QUrl::fromLocalFile(folder + l.names[s.first]), s.pieces, s.bytes};
+    FoundClip clip{QUrl::fromLocalFile(folder + l.names[s.first]), {}};
+    clip.pieces.reserve(s.entries.size());
+    for (const qsizetype e : s.entries)
+        clip.pieces.append(folder + l.names[e]);
+    return clip;
 }

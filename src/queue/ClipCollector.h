@@ -4,17 +4,21 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
-// One clip found in the dropped URLs: the file REDline is given and what the
-// clip is made of.
+// One clip found in the dropped URLs: the file REDline is given and, for a
+// clip spanned over several files, all its pieces.
 struct FoundClip {
     QUrl url;
-    // Files the clip is made of: 1, or the number of pieces of a spanned clip.
-    int pieces = 1;
-    // Size of all the pieces of a spanned clip; unused for a clip in one file,
-    // whose job looks its size up itself.
-    qint64 spannedBytes = 0;
+    // Paths of the pieces of a spanned clip (its first piece among them), in
+    // listing order; empty for a clip in one file.
+    QStringList pieces = {};
+
+    bool isSpanned() const { return !pieces.isEmpty(); }
+    // The size of all the pieces, looked up now; a piece that cannot be read
+    // counts 0.
+    qint64 piecesBytes() const;
 };
 
 // Finds the R3D clips in the URLs of one drop (or one open panel choice).
@@ -52,7 +56,7 @@ private:
         qsizetype first = -1; // entry index of the lowest-numbered piece
         int firstNumber = 0;
         int pieces = 0;
-        qint64 bytes = 0;
+        QList<qsizetype> entries; // filled for spanned clips only
     };
     struct Listing {
         QStringList names;                    // R3D entries in listing order

@@ -79,9 +79,10 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     for (const FoundClip &clip : std::as_const(found)) {
         if (!existing.contains(ClipCollector::pathText(clip.url)))
             fresh.append(clip);
-        if (clip.pieces > 1) {
-            folded += clip.pieces - 1;
-            spans.append(clip.url.fileName() + u" (" + QString::number(clip.pieces) + u" pieces)");
+        if (clip.isSpanned()) {
+            folded += int(clip.pieces.size()) - 1;
+            spans.append(clip.url.fileName() + u" (" + QString::number(clip.pieces.size()) +
+                         u" pieces)");
         }
     }
 
@@ -94,8 +95,8 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     QList<TranscodeJob *> jobs = m_jobs;
     jobs.reserve(jobs.size() + fresh.size());
     for (const FoundClip &clip : std::as_const(fresh)) {
-        jobs.append(clip.pieces > 1 ? new TranscodeJob(clip.url, clip.spannedBytes, this)
-                                    : new TranscodeJob(clip.url, this));
+        jobs.append(clip.isSpanned() ? new TranscodeJob(clip.url, clip.piecesBytes(), this)
+                                     : new TranscodeJob(clip.url, this));
     }
     setJobs(std::move(jobs));
     notifyChange();
