@@ -329,19 +329,19 @@ private Q_SLOTS:
         QFETCH(QStringList, jobs);
         QFETCH(QStringList, log);
         QTemporaryDir card;
-        TestTools::touch(card.filePath("C_001.R3D"), 4'000'000'000);
-        TestTools::touch(card.filePath("C_002.R3D"), 4'000'000'000);
-        TestTools::touch(card.filePath("C_003.r3d"), 1'500'000'000);
-        const std::pair<const char *, int> others[]{{"S_001.R3D", 5},
-                                                    {"X_7.R3D", 7},
-                                                    {"X_8.R3D", 8},
-                                                    {"Y_0001.R3D", 9},
-                                                    {"Y_0002.R3D", 10}};
-        for (const auto &[name, size] : others)
-            TestTools::touch(card.filePath(name), size);
         QDir(card.path()).mkpath("G.RDC");
-        TestTools::touch(card.filePath("G.RDC/G_002.R3D"), 20);
-        TestTools::touch(card.filePath("G.RDC/G_003.R3D"), 10);
+        const std::pair<const char *, qint64> files[]{{"C_001.R3D", 4'000'000'000},
+                                                      {"C_002.R3D", 4'000'000'000},
+                                                      {"C_003.r3d", 1'500'000'000},
+                                                      {"S_001.R3D", 5},
+                                                      {"X_7.R3D", 7},
+                                                      {"X_8.R3D", 8},
+                                                      {"Y_0001.R3D", 9},
+                                                      {"Y_0002.R3D", 10},
+                                                      {"G.RDC/G_002.R3D", 20},
+                                                      {"G.RDC/G_003.R3D", 10}};
+        for (const auto &[name, size] : files)
+            TestTools::touch(card.filePath(name), size);
 
         TranscodeQueue q;
         q.setLogPath(m_log);
