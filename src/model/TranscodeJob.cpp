@@ -14,8 +14,12 @@ qint64 lookUpFileSize(const QUrl &url) {
 } // namespace
 
 TranscodeJob::TranscodeJob(const QUrl &sourceURL, QObject *parent)
+    : TranscodeJob(sourceURL, lookUpFileSize(sourceURL), parent) {
+}
+
+TranscodeJob::TranscodeJob(const QUrl &sourceURL, qint64 sourceSizeBytes, QObject *parent)
     : QObject(parent), m_id(QUuid::createUuid()), m_sourceURL(sourceURL),
-      m_sourceSizeBytes(lookUpFileSize(sourceURL)) {
+      m_sourceSizeBytes(sourceSizeBytes) {
 }
 
 template <typename T, typename Signal>

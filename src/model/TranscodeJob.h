@@ -32,6 +32,10 @@ public:
     // Creates a queued job and looks up the source file's size (0 when it
     // cannot be read).
     explicit TranscodeJob(const QUrl &sourceURL, QObject *parent = nullptr);
+    // Creates a queued job whose size is already known: for a clip that RED
+    // spanned over several files, `sourceURL` is its first piece and the size
+    // is that of all its pieces.
+    TranscodeJob(const QUrl &sourceURL, qint64 sourceSizeBytes, QObject *parent = nullptr);
 
     QUuid id() const { return m_id; }
     QUrl sourceURL() const { return m_sourceURL; }

@@ -1,5 +1,6 @@
 #include "TranscodeQueue.h"
 
+#include "ClipCollector.h"
 #include "model/DebugText.h"
 #include "model/FileName.h"
 #include "platform/ByteCountFormatter.h"
@@ -8,17 +9,7 @@
 
 #include <QFileInfo>
 
-#include <QDirIterator>
 #include <QSet>
-
-namespace {
-
-// The path text that the duplicate test compares.
-QString pathText(const QUrl &url) {
-    return url.isLocalFile() ? url.toLocalFile() : url.path();
-}
-
-} // namespace
 
 TranscodeQueue::TranscodeQueue(QObject *parent)
     : QObject(parent), m_runner(new REDlineRunner(this)) {
@@ -59,38 +50,20 @@ void TranscodeQueue::logAbandoned() const {
         u" left unfinished");
 }
 
-bool TranscodeQueue::isR3D(const QUrl &url) {
-    return FileName::pathExtension(url.path()).toUpper() == u"R3D";
-}
-
-QList<QUrl> TranscodeQueue::collectR3DFiles(const QUrl &url) {
-    if (!FileName::denotesFolder(url))
-        return isR3D(url) ? QList<QUrl>{url} : QList<QUrl>{};
-
-    // One level deep, hidden entries included, in the file system's order.
-    // A folder that cannot be listed contributes nothing.
-    QList<QUrl> found;
-    const QString folder = pathText(url);
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        const QString name = it.nextFileInfo().fileName();
-        const QUrl entry = QUrl::fromLocalFile(folder + name);
-        if (isR3D(entry))
-            found.append(entry);
-    }
-    return found;
-}
-
 void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
-    QList<QUrl> found;
+    // The found list holds clips: a spanned clip counts once, as its first
+    // piece, so "found" in the log counts clips and equals the number of jobs
+    // the drop would make in an empty list.
+    ClipCollector collector;
+    QList<FoundClip> found;
     for (const QUrl &url : urls)
-        found.append(collectR3DFiles(url));
+        found.append(collector.collect(url));
 
     if (found.isEmpty()) {
         QStringList paths;
         paths.reserve(urls.size());
         for (const QUrl &url : urls)
-            paths.append(pathText(url));
+            paths.append(ClipCollector::pathText(url));
         log(u"addFiles: no R3D files found in dropped URLs: " + DebugText::quotedList(paths));
         return;
     }
@@ -98,21 +71,33 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     QSet<QString> existing;
     existing.reserve(m_jobs.size());
     for (const TranscodeJob *job : std::as_const(m_jobs))
-        existing.insert(pathText(job->sourceURL()));
+        existing.insert(ClipCollector::pathText(job->sourceURL()));
 
-    QList<QUrl> fresh;
-    for (const QUrl &url : std::as_const(found)) {
-        if (!existing.contains(pathText(url)))
-            fresh.append(url);
+    QList<FoundClip> fresh;
+    QStringList spans;
+    int folded = 0;
+    for (const FoundClip &clip : std::as_const(found)) {
+        if (!existing.contains(ClipCollector::pathText(clip.url)))
+            fresh.append(clip);
+        if (clip.isSpanned()) {
+            folded += int(clip.pieces.size()) - 1;
+            spans.append(clip.url.fileName() + u" (" + QString::number(clip.pieces.size()) +
+                         u" pieces)");
+        }
     }
 
     log(u"addFiles: found " + QString::number(found.size()) + u" R3D file(s), " +
         QString::number(fresh.size()) + u" new");
+    if (folded > 0)
+        log(u"addFiles: folded " + QString::number(folded) + u" later piece(s) into " +
+            QString::number(spans.size()) + u" spanned clip(s): " + spans.join(u", "));
 
     QList<TranscodeJob *> jobs = m_jobs;
     jobs.reserve(jobs.size() + fresh.size());
-    for (const QUrl &url : std::as_const(fresh))
-        jobs.append(new TranscodeJob(url, this));
+    for (const FoundClip &clip : std::as_const(fresh)) {
+        jobs.append(clip.isSpanned() ? new TranscodeJob(clip.url, clip.piecesBytes(), this)
+                                     : new TranscodeJob(clip.url, this));
+    }
     setJobs(std::move(jobs));
     notifyChange();
 }

@@ -50,8 +50,10 @@ public:
     // Moves the debug log; the application never does, tests do.
     void setLogPath(const QString &path) { m_log = DebugLog(path); }
 
-    // Adds one queued job per R3D file found in the URLs that is not already
-    // in the list. Folder URLs (path ending in "/") are listed one level deep.
+    // Adds one queued job per R3D clip found in the URLs that is not already
+    // in the list. Folder URLs (path ending in "/") are listed one level deep;
+    // a clip spanned over several pieces is one job on its first piece, sized
+    // as all its pieces (see ClipCollector).
     void addFiles(const QList<QUrl> &urls);
     // Removes the job unless it is converting.
     void remove(TranscodeJob *job);
@@ -80,9 +82,6 @@ public:
 
     // The completion sound's player; the platform's by default.
     void setSoundPlayer(SoundPlayer *player) { m_soundPlayer = player; }
-
-    static bool isR3D(const QUrl &url);
-    static QList<QUrl> collectR3DFiles(const QUrl &url);
 
 Q_SIGNALS:
     void willChange();

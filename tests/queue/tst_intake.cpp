@@ -237,6 +237,78 @@ private Q_SLOTS:
         QCOMPARE(q.jobs().size(), 1);
         QVERIFY(!QFileInfo(logPath).isFile());
     }
+
+    // Drops are lists of names in the card folder; "" is the folder itself.
+    void spannedClipsAreOneJob_data() {
+        QTest::addColumn<QList<QStringList>>("drops");
+        QTest::addColumn<QStringList>("jobs"); // "path size", path relative to the card
+        QTest::addColumn<QStringList>("log");
+        const QString folded =
+            "addFiles: folded 2 later piece(s) into 1 spanned clip(s): C_001.R3D (3 pieces)";
+        const QStringList all{"C_001.R3D 9500000000", "S_001.R3D 5",  "X_7.R3D 7", "X_8.R3D 8",
+                              "Y_0001.R3D 9",         "Y_0002.R3D 10"};
+        QTest::newRow("folder") << QList<QStringList>{{""}} << all
+                                << QStringList{"addFiles: found 6 R3D file(s), 6 new", folded};
+        QTest::newRow("folder twice")
+            << QList<QStringList>{{""}, {""}} << all
+            << QStringList{"addFiles: found 6 R3D file(s), 6 new", folded,
+                           "addFiles: found 6 R3D file(s), 0 new", folded};
+        QTest::newRow("later piece alone")
+            << QList<QStringList>{{"C_002.R3D"}} << QStringList{"C_001.R3D 9500000000"}
+            << QStringList{"addFiles: found 1 R3D file(s), 1 new", folded};
+        QTest::newRow("later piece after the folder")
+            << QList<QStringList>{{""}, {"C_003.r3d"}} << all
+            << QStringList{"addFiles: found 6 R3D file(s), 6 new", folded,
+                           "addFiles: found 1 R3D file(s), 0 new", folded};
+        QTest::newRow("all pieces as files")
+            << QList<QStringList>{{"C_003.r3d", "C_001.R3D", "C_002.R3D"}}
+            << QStringList{"C_001.R3D 9500000000"}
+            << QStringList{"addFiles: found 1 R3D file(s), 1 new", folded};
+        QTest::newRow("lone first piece")
+            << QList<QStringList>{{"S_001.R3D"}} << QStringList{"S_001.R3D 5"}
+            << QStringList{"addFiles: found 1 R3D file(s), 1 new"};
+        QTest::newRow("first piece missing")
+            << QList<QStringList>{{"G.RDC/G_003.R3D"}} << QStringList{"G.RDC/G_002.R3D 30"}
+            << QStringList{"addFiles: found 1 R3D file(s), 1 new",
+                           "addFiles: folded 1 later piece(s) into 1 spanned clip(s): "
+                           "G_002.R3D (2 pieces)"};
+    }
+    void spannedClipsAreOneJob() {
+        QFETCH(QList<QStringList>, drops);
+        QFETCH(QStringList, jobs);
+        QFETCH(QStringList, log);
+        QTemporaryDir card;
+        QDir(card.path()).mkpath("G.RDC");
+        const std::pair<const char *, qint64> files[]{{"C_001.R3D", 4'000'000'000},
+                                                      {"C_002.R3D", 4'000'000'000},
+                                                      {"C_003.r3d", 1'500'000'000},
+                                                      {"S_001.R3D", 5},
+                                                      {"X_7.R3D", 7},
+                                                      {"X_8.R3D", 8},
+                                                      {"Y_0001.R3D", 9},
+                                                      {"Y_0002.R3D", 10},
+                                                      {"G.RDC/G_002.R3D", 20},
+                                                      {"G.RDC/G_003.R3D", 10}};
+        for (const auto &[name, size] : files)
+            TestTools::touch(card.filePath(name), size);
+
+        TranscodeQueue q;
+        q.setLogPath(m_log);
+        for (const QStringList &drop : drops) {
+            QList<QUrl> urls;
+            for (const QString &name : drop)
+                urls << (name.isEmpty() ? folderUrl(card.path())
+                                        : QUrl::fromLocalFile(card.filePath(name)));
+            q.addFiles(urls);
+        }
+        QStringList added;
+        for (const TranscodeJob *j : q.jobs())
+            added << QDir(card.path()).relativeFilePath(j->sourcePath()) + ' ' +
+                         QString::number(j->sourceSizeBytes());
+        added.sort(); // a folder lists in the file system's order
+        QCOMPARE(added, jobs);
+        QCOMPARE(messages(m_log), log);
+    }
 };
 
 TARNEL_TEST_MAIN(IntakeTest)

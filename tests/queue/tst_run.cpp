@@ -309,6 +309,25 @@ private Q_SLOTS:
         QCOMPARE(m_queue->estimatedOutputBytes(), qint64(17'250'000'000));
     }
 
+    void spannedClipConvertsOnce() {
+        // REDline is run through a script that notes the file of each run.
+        const QString runs = m_dir->filePath("runs.txt");
+        m_settings->setRedlinePath(TestTools::script(
+            m_dir->filePath("redline"), "printf '%s\\n' \"$2\" >> '" + runs.toUtf8() + "'\nexec '" +
+                                            TestTools::redlineSim().toUtf8() + "' \"$@\"\n"));
+        for (const char *piece : {"C_001.R3D", "C_002.R3D", "C_003.R3D"})
+            source(piece);
+        m_queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("card/"))});
+        QCOMPARE(m_queue->jobs().size(), 1);
+        m_queue->start();
+        QVERIFY(waitForRunEnd());
+        QCOMPARE(m_queue->jobs()[0]->status(), JobStatus::done);
+        QCOMPARE(QDir(m_out).entryList(QDir::Files), QStringList{"C_001_tarnel.mov"});
+        QFile f(runs);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()), m_dir->filePath("card/C_001.R3D") + "\n");
+    }
+
 private:
     static QString ByteCountFormatterText(qint64 bytes);
 };
