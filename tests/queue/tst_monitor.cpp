@@ -11,8 +11,10 @@
 #include <QTemporaryDir>
 #include <QtDBus>
 #include <QtTest>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -22,6 +24,8 @@ struct PrivateBus {
     QProcess daemon;
     QString address;
     explicit PrivateBus(const QString &config) {
+        // Ends with the test, also when the test crashes.
+        daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         daemon.start("dbus-daemon", {"--config-file=" + config, "--nofork", "--print-address"});
         if (daemon.waitForReadyRead(10'000))
             address = QString::fromUtf8(daemon.readLine()).trimmed();
