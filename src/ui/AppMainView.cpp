@@ -9,11 +9,13 @@
 #include "UiText.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/Workspace.h"
+#include "queue/RunMonitor.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 
 #include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -158,6 +160,14 @@ AppMainView::AppMainView(UserSettings *settings, QWidget *parent)
     column->addWidget(scroll, 1);
     column->addWidget(divider(this));
     column->addWidget(buildBottomBar());
+
+    // Long runs: sleep held off, task-bar progress, the time left as the run
+    // status's tooltip, and a notification at the end if no window is active.
+    auto *monitor = new RunMonitor(m_queue);
+    monitor->setWindowActiveCheck(
+        [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; });
+    connect(monitor, &RunMonitor::remainingTextChanged, m_runStatus,
+            [this, monitor] { m_runStatus->setToolTip(monitor->remainingText()); });
 
     connect(m_dropZone, &DropZone::filesDropped, m_queue, &TranscodeQueue::addFiles);
     connect(m_clear, &QPushButton::clicked, m_queue, &TranscodeQueue::clearList);

@@ -19,6 +19,10 @@ TestEnvironment::TestEnvironment()
     set("XDG_DATA_HOME", h + QStringLiteral("/.local/share"));
     set("XDG_CACHE_HOME", h + QStringLiteral("/.cache"));
     set("TMPDIR", h + QStringLiteral("/tmp"));
+    // No bus at all, unless a test starts its own: the real session and
+    // system buses are never reached.
+    set("DBUS_SESSION_BUS_ADDRESS", u"unix:path=" + h + u"/no-session-bus");
+    set("DBUS_SYSTEM_BUS_ADDRESS", u"unix:path=" + h + u"/no-system-bus");
     qunsetenv("XDG_DESKTOP_DIR");
     qunsetenv("XDG_VIDEOS_DIR");
     QLocale::setDefault(QLocale::c());

@@ -5,8 +5,8 @@
 
 // A throwaway home for one test executable: HOME, the XDG folders and the
 // temporary folder all point into a fresh temporary directory, set before
-// the application object exists so that the settings store, the desktop and
-// the Videos folder of the real user are never touched.
+// the application object exists so that the settings store, the desktop, the
+// Videos folder and the D-Bus buses of the real user are never touched.
 class TestEnvironment {
 public:
     TestEnvironment();

@@ -1,0 +1,212 @@
+#include "RunMonitor.h"
+
+#include "TranscodeQueue.h"
+#include "model/FileName.h"
+#include "platform/DesktopNotifier.h"
+#include "platform/LauncherProgress.h"
+#include "platform/SleepInhibitor.h"
+#include "platform/Workspace.h"
+
+#include <algorithm>
+
+namespace {
+
+QString clips(qsizetype n) {
+    return QString::number(n) + (n == 1 ? u" clip" : u" clips");
+}
+
+// "12 clips converted", "11 converted, 1 failed", "No clips converted".
+QString summaryText(qsizetype converted, qsizetype failed) {
+    if (failed > 0)
+        return QString::number(converted) + u" converted, " + QString::number(failed) + u" failed";
+    return converted > 0 ? clips(converted) + u" converted" : QStringLiteral("No clips converted");
+}
+
+} // namespace
+
+RunMonitor::RunMonitor(TranscodeQueue *queue)
+    : RunMonitor(queue,
+                 new SleepInhibitor(QDBusConnection::systemBus(), QDBusConnection::sessionBus()),
+                 new DesktopNotifier(QDBusConnection::sessionBus()),
+                 new LauncherProgress(QDBusConnection::sessionBus())) {
+}
+
+RunMonitor::RunMonitor(TranscodeQueue *queue, SleepInhibitor *inhibitor, DesktopNotifier *notifier,
+                       LauncherProgress *launcher, RunEstimate::Clock clock)
+    : QObject(queue), m_queue(queue), m_inhibitor(inhibitor), m_notifier(notifier),
+      m_launcher(launcher), m_estimate(std::move(clock)), m_log(queue->logPath()) {
+    for (QObject *service : {static_cast<QObject *>(inhibitor), static_cast<QObject *>(notifier),
+                             static_cast<QObject *>(launcher)})
+        service->setParent(this);
+
+    connect(queue, &TranscodeQueue::isConvertingChanged, this, &RunMonitor::convertingChanged);
+    connect(queue, &TranscodeQueue::jobsChanged, this, [this] {
+        watchNewJobs();
+        update();
+    });
+    watchNewJobs();
+
+    connect(m_inhibitor, &SleepInhibitor::settled, this,
+            [this](SleepInhibitor::Mechanism mechanism, const QString &failures) {
+                const QString because = failures.isEmpty() ? QString() : u" (" + failures + u')';
+                switch (mechanism) {
+                case SleepInhibitor::Mechanism::logind:
+                    log(QStringLiteral("inhibit: logind holds off sleep until the run ends"));
+                    break;
+                case SleepInhibitor::Mechanism::portal:
+                    log(u"inhibit: the desktop portal holds off sleep until the run ends" +
+                        because);
+                    break;
+                case SleepInhibitor::Mechanism::none:
+                    log(u"inhibit: nothing holds off sleep during this run" + because);
+                    break;
+                }
+            });
+    connect(m_notifier, &DesktopNotifier::shown, this, [this](bool withActions) {
+        log(u"notify: shown \u201C" + m_summary + u'\u201D' +
+            (withActions ? QString() : QStringLiteral(" (the server offers no buttons)")));
+    });
+    connect(m_notifier, &DesktopNotifier::failed, this,
+            [this](const QString &reason) { log(u"notify: not shown (" + reason + u')'); });
+    connect(m_notifier, &DesktopNotifier::actionInvoked, this, &RunMonitor::openFromNotification);
+}
+
+RunMonitor::~RunMonitor() {
+    // The queue is going away in the middle of a run (its window closed).
+    // The services end with this object; say so while the log is at hand.
+    if (m_running)
+        releaseSleep(QStringLiteral("the queue closed during the run"));
+}
+
+void RunMonitor::watchNewJobs() {
+    for (TranscodeJob *job : m_queue->jobs()) {
+        if (m_watched.contains(job))
+            continue;
+        m_watched.insert(job);
+        connect(job, &TranscodeJob::statusChanged, this, [this, job] { jobStatusChanged(job); });
+        connect(job, &TranscodeJob::progressChanged, this, [this, job] {
+            if (job == m_current)
+                update();
+        });
+        connect(job, &QObject::destroyed, this, [this, job] { m_watched.remove(job); });
+    }
+}
+
+void RunMonitor::convertingChanged() {
+    if (m_queue->isConverting() && !m_running)
+        beginRun();
+    else if (!m_queue->isConverting() && m_running)
+        endRun();
+}
+
+void RunMonitor::beginRun() {
+    m_running = true;
+    m_current = nullptr;
+    m_finished.clear();
+    m_log = DebugLog(m_queue->logPath());
+    m_estimate.begin();
+    m_inhibitor->hold(u"Converting " + clips(m_queue->queuedCount()));
+    log(m_launcher->isAvailable()
+            ? QStringLiteral("launcher: task-bar progress sent on the session bus")
+            : QStringLiteral("launcher: no session bus, no task-bar progress"));
+    update();
+}
+
+void RunMonitor::jobStatusChanged(TranscodeJob *job) {
+    if (!m_running)
+        return;
+    const JobStatus status = job->status();
+    const bool converted = status == JobStatus::done || status == JobStatus::sentToFCP;
+    if (status == JobStatus::converting) {
+        m_current = job;
+        m_estimate.fileStarted(job->sourceSizeBytes());
+    } else if (job == m_current) {
+        m_current = nullptr;
+        m_estimate.fileFinished(converted);
+        m_finished.insert(job->id(), converted);
+    } else if (status == JobStatus::failed || m_finished.contains(job->id())) {
+        // A hand-off after the conversion, or a job the run gave up on
+        // before converting it. (A manual hand-off of a job from an earlier
+        // run is none of this run's business.)
+        m_finished.insert(job->id(), converted);
+    }
+    update();
+}
+
+void RunMonitor::update() {
+    if (!m_running || !m_queue)
+        return;
+    int waiting = 0;
+    qint64 waitingBytes = 0;
+    for (const TranscodeJob *job : m_queue->jobs()) {
+        if (job->status() == JobStatus::queued) {
+            ++waiting;
+            waitingBytes += job->sourceSizeBytes();
+        }
+    }
+    const int converting = m_current ? 1 : 0;
+    const double progress = m_current ? m_current->progress() : 0.0;
+    const qsizetype files = m_finished.size() + converting + waiting;
+    m_launcher->show(files > 0 ? (double(m_finished.size()) + progress) / double(files) : 0.0,
+                     waiting + converting);
+    const QString text = RunEstimate::remainingText(m_estimate.remainingMs(progress, waitingBytes));
+    if (text != m_remainingText) {
+        m_remainingText = text;
+        Q_EMIT remainingTextChanged();
+    }
+}
+
+void RunMonitor::endRun() {
+    m_running = false;
+    m_current = nullptr;
+    releaseSleep(QStringLiteral("the run ended"));
+    m_launcher->clear();
+    if (!m_remainingText.isEmpty()) {
+        m_remainingText.clear();
+        Q_EMIT remainingTextChanged();
+    }
+
+    const auto converted = std::count(m_finished.cbegin(), m_finished.cend(), true);
+    const QString summary = summaryText(converted, m_finished.size() - converted);
+    const QString body = u"Total time: " + RunEstimate::durationText(m_estimate.elapsedMs());
+    const UserSettings *settings = m_queue->settings();
+    m_outputFolder = settings && !settings->outputDirectoryURL().isEmpty()
+                         ? FileName::folderPath(settings->outputDirectoryURL())
+                         : QString();
+    // After the queue's own summary line and sound, which follow this
+    // announcement.
+    QMetaObject::invokeMethod(
+        this, [this, summary, body] { notifyRunEnd(summary, body); }, Qt::QueuedConnection);
+}
+
+void RunMonitor::releaseSleep(const QString &when) {
+    if (m_inhibitor->mechanism() != SleepInhibitor::Mechanism::none)
+        log(u"inhibit: released, " + when);
+    m_inhibitor->release();
+}
+
+void RunMonitor::notifyRunEnd(const QString &summary, const QString &body) {
+    if (m_windowActive && m_windowActive()) {
+        log(QStringLiteral("notify: not needed, a Tarnel window is active"));
+        return;
+    }
+    m_summary = summary;
+    QList<DesktopNotifier::Action> actions;
+    if (!m_outputFolder.isEmpty())
+        actions.append({QLatin1String(kShowOutputAction), QStringLiteral("Show in Files")});
+    actions.append({QLatin1String(kOpenLogAction), QStringLiteral("Open Debug Log")});
+    m_notifier->notify(summary, body, actions);
+}
+
+void RunMonitor::openFromNotification(const QString &action) {
+    Workspace &workspace = m_workspace ? *m_workspace : Workspace::shared();
+    // The default application for a folder is the file manager, for the log
+    // a text editor.
+    if (action == QLatin1String(kShowOutputAction) && !m_outputFolder.isEmpty())
+        workspace.openURL(QUrl::fromLocalFile(m_outputFolder));
+    else if (action == QLatin1String(kOpenLogAction))
+        workspace.openURL(QUrl::fromLocalFile(m_log.path()));
+    else
+        return;
+    log(u"notify: " + action + u" chosen");
+}

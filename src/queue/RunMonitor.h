@@ -1,0 +1,85 @@
+#pragma once
+
+#include "DebugLog.h"
+#include "RunEstimate.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QUuid>
+#include <functional>
+
+class DesktopNotifier;
+class LauncherProgress;
+class SleepInhibitor;
+class TranscodeJob;
+class TranscodeQueue;
+class Workspace;
+
+// Looks after one queue's conversion runs for a user who has walked away:
+// holds off sleep while a run converts, shows the run's progress and the
+// number of files left on the task bar, estimates the time left, and posts
+// one notification when a run ends while no Tarnel window is active.
+//
+// It only observes the queue (its signals, its list, its jobs) and never
+// changes it; it adds lines of its own to the debug log saying what took
+// effect. A child of the queue, it ends with it: a run cut short by closing
+// the window lets the machine sleep again and clears the task bar.
+class RunMonitor : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr auto kShowOutputAction = "show-output";
+    static constexpr auto kOpenLogAction = "open-log";
+
+    // With the desktop's services on the user's system and session buses.
+    explicit RunMonitor(TranscodeQueue *queue);
+    // With these services, which it takes over; the clock times the run.
+    RunMonitor(TranscodeQueue *queue, SleepInhibitor *inhibitor, DesktopNotifier *notifier,
+               LauncherProgress *launcher, RunEstimate::Clock clock = {});
+    ~RunMonitor() override;
+
+    // Answers whether a Tarnel window is active; set by the windowing layer.
+    // Without it, no window counts as active.
+    void setWindowActiveCheck(std::function<bool()> check) { m_windowActive = std::move(check); }
+    // Opens what the notification's buttons name; the platform's by default.
+    void setWorkspace(Workspace *workspace) { m_workspace = workspace; }
+
+    // "About 12 min left" while a run converts and has an estimate, else empty.
+    QString remainingText() const { return m_remainingText; }
+
+Q_SIGNALS:
+    void remainingTextChanged();
+
+private:
+    void convertingChanged();
+    void watchNewJobs();
+    void jobStatusChanged(TranscodeJob *job);
+    void beginRun();
+    void endRun();
+    void update();
+    void releaseSleep(const QString &when);
+    void notifyRunEnd(const QString &summary, const QString &body);
+    void openFromNotification(const QString &action);
+    void log(const QString &message) const { m_log.append(message); }
+
+    QPointer<TranscodeQueue> m_queue;
+    SleepInhibitor *m_inhibitor;
+    DesktopNotifier *m_notifier;
+    LauncherProgress *m_launcher;
+    Workspace *m_workspace = nullptr;
+    std::function<bool()> m_windowActive;
+    RunEstimate m_estimate;
+    // The queue's log as the run started, so lines written as the queue
+    // goes away still reach it.
+    DebugLog m_log;
+    QSet<TranscodeJob *> m_watched;
+    bool m_running = false;
+    QPointer<TranscodeJob> m_current;
+    // The jobs this run finished, by id: whether each was converted.
+    QHash<QUuid, bool> m_finished;
+    QString m_remainingText;
+    QString m_summary;
+    QString m_outputFolder;
+};

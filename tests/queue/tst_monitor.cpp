@@ -1,0 +1,378 @@
+#include "platform/DesktopNotifier.h"
+#include "platform/LauncherProgress.h"
+#include "platform/SleepInhibitor.h"
+#include "platform/Workspace.h"
+#include "queue/RunMonitor.h"
+#include "queue/TranscodeQueue.h"
+#include "support/RecordingSoundPlayer.h"
+#include "support/TestEnvironment.h"
+#include "support/TestTools.h"
+
+#include <QTemporaryDir>
+#include <QtDBus>
+#include <QtTest>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+// A bus of the test's own: only the fakes below live on it, nothing starts on demand.
+struct PrivateBus {
+    QProcess daemon;
+    QString address;
+    explicit PrivateBus(const QString &config) {
+        // Ends with the test, also when the test crashes.
+        daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        daemon.start("dbus-daemon", {"--config-file=" + config, "--nofork", "--print-address"});
+        if (daemon.waitForReadyRead(10'000))
+            address = QString::fromUtf8(daemon.readLine()).trimmed();
+    }
+    ~PrivateBus() { daemon.terminate(), daemon.waitForFinished(); }
+};
+
+// A service object that records the calls it gets and answers through a handler.
+struct FakeObject : QDBusVirtualObject {
+    QList<QDBusMessage> calls;
+    std::function<void(const QDBusMessage &)> answer;
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &m, const QDBusConnection &) override {
+        calls << m;
+        if (answer)
+            answer(m);
+        return true;
+    }
+};
+
+// The task-bar entry's Update signals, as a dock receives them.
+class LauncherSignals : public QDBusAbstractInterface {
+    Q_OBJECT
+public:
+    LauncherSignals(const QString &sender, const QDBusConnection &bus)
+        : QDBusAbstractInterface(sender, LauncherProgress::kObjectPath,
+                                 "com.canonical.Unity.LauncherEntry", bus, nullptr) {}
+Q_SIGNALS:
+    void Update(const QString &uri, const QVariantMap &properties);
+};
+
+struct RecordingWorkspace : Workspace {
+    QStringList opened;
+    std::optional<QString> applicationForIdentifier(const QString &) override { return {}; }
+    std::optional<PlatformError> open(const QStringList &, const QString &) override { return {}; }
+    void reveal(const QString &) override {}
+    void openURL(const QUrl &url) override { opened << url.toLocalFile(); }
+};
+
+const QVariantMap kCleared{{"progress-visible", false}, {"count-visible", false}};
+
+} // namespace
+
+class MonitorTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<PrivateBus> m_systemBus, m_sessionBus;
+    // Tarnel's connections and the fakes' connections, new for every test.
+    QDBusConnection m_system{""}, m_session{""}, m_fakeSystem{""}, m_fakeSession{""};
+    FakeObject m_logind, m_portal, m_notifications;
+    std::unique_ptr<LauncherSignals> m_dock;
+    QList<QVariantMap> m_updates;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    UserSettings m_settings;
+    std::unique_ptr<TranscodeQueue> m_queue;
+    RecordingSoundPlayer m_sounds;
+    RecordingWorkspace m_workspace;
+    qint64 m_now = 0;
+    int m_inhibitRead = -1;
+
+    QStringList monitorLines() const {
+        return TestTools::logLines(m_dir->filePath("log"))
+            .filter(QRegularExpression("^(inhibit|launcher|notify): "));
+    }
+    bool inhibitorClosed() const {
+        pollfd p{m_inhibitRead, POLLIN, 0};
+        return ::poll(&p, 1, 0) == 1 && (p.revents & POLLHUP);
+    }
+    void answerInhibit(const QDBusMessage &call) {
+        int fds[2];
+        QVERIFY(::pipe2(fds, O_CLOEXEC) == 0);
+        m_inhibitRead = fds[0];
+        m_fakeSystem.send(call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))));
+        ::close(fds[1]); // Tarnel's copy is now the only write end
+    }
+    // A queue of two jobs, its monitor on the private buses or on the (absent) user's buses.
+    // The clock reads 0 at the run's start and 1 h 2 min at its end.
+    void makeQueue(bool privateBuses = true) {
+        m_queue = std::make_unique<TranscodeQueue>();
+        m_queue->setLogPath(m_dir->filePath("log"));
+        m_queue->setSoundPlayer(&m_sounds);
+        m_queue->setSettings(&m_settings);
+        QObject::connect(m_queue.get(), &TranscodeQueue::isConvertingChanged, this,
+                         [this] { m_now = m_queue->isConverting() ? 0 : 3'723'000; });
+        auto *monitor = !privateBuses
+                            ? new RunMonitor(m_queue.get())
+                            : new RunMonitor(m_queue.get(), new SleepInhibitor(m_system, m_session),
+                                             new DesktopNotifier(m_session),
+                                             new LauncherProgress(m_session, 3'600'000),
+                                             [this] { return m_now; });
+        monitor->setWorkspace(&m_workspace);
+        for (const char *name : {"A.R3D", "B.R3D"})
+            TestTools::touch(m_dir->filePath(name), 4000);
+        m_queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D")),
+                           QUrl::fromLocalFile(m_dir->filePath("B.R3D"))});
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        const QString config = QDir::tempPath() + "/bus.conf";
+        QFile f(config);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<busconfig><listen>unix:tmpdir=" + QFile::encodeName(QDir::tempPath()) +
+                "</listen><auth>EXTERNAL</auth><policy context='default'><allow send_destination="
+                "'*'/><allow receive_sender='*'/><allow own='*'/></policy></busconfig>");
+        f.close();
+        m_systemBus = std::make_unique<PrivateBus>(config);
+        m_sessionBus = std::make_unique<PrivateBus>(config);
+        QVERIFY(!m_systemBus->address.isEmpty() && !m_sessionBus->address.isEmpty());
+    }
+    void init() {
+        m_system = QDBusConnection::connectToBus(m_systemBus->address, "tarnel-system");
+        m_session = QDBusConnection::connectToBus(m_sessionBus->address, "tarnel-session");
+        m_fakeSystem = QDBusConnection::connectToBus(m_systemBus->address, "fake-system");
+        m_fakeSession = QDBusConnection::connectToBus(m_sessionBus->address, "fake-session");
+        QVERIFY(m_fakeSystem.registerVirtualObject("/org/freedesktop/login1", &m_logind));
+        QVERIFY(m_fakeSession.registerVirtualObject("/org/freedesktop/portal/desktop", &m_portal,
+                                                    QDBusConnection::SubPath));
+        QVERIFY(m_fakeSession.registerVirtualObject("/org/freedesktop/Notifications",
+                                                    &m_notifications));
+        for (FakeObject *o : {&m_logind, &m_portal, &m_notifications})
+            o->calls.clear();
+        m_logind.answer = [this](const QDBusMessage &m) { answerInhibit(m); };
+        m_notifications.answer = nullptr;
+        m_portal.answer = [this](const QDBusMessage &m) {
+            m_fakeSession.send(m.createReply(QVariant::fromValue(
+                QDBusObjectPath("/org/freedesktop/portal/desktop/request/1/t"))));
+        };
+        m_dock = std::make_unique<LauncherSignals>(m_session.baseService(), m_fakeSession);
+        QObject::connect(m_dock.get(), &LauncherSignals::Update, this,
+                         [this](const QString &, const QVariantMap &p) { m_updates << p; });
+        m_fakeSession.interface()->isServiceRegistered("x"); // the dock's match rule is in place
+        m_updates.clear();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_settings.setRedlinePath(TestTools::redlineSim());
+        m_settings.setOutputDirectory(QUrl::fromLocalFile(m_dir->filePath("out") + "/"));
+        m_workspace.opened.clear();
+    }
+    void cleanup() {
+        m_queue.reset();
+        m_dock.reset();
+        // Released now: a call still queued for a fake keeps its connection open a while.
+        for (const char *name : {"org.freedesktop.portal.Desktop", "org.freedesktop.Notifications"})
+            m_fakeSession.unregisterService(name);
+        m_fakeSystem.unregisterService("org.freedesktop.login1");
+        m_system = m_session = m_fakeSystem = m_fakeSession = QDBusConnection("");
+        for (const char *name : {"tarnel-system", "tarnel-session", "fake-system", "fake-session"})
+            QDBusConnection::disconnectFromBus(name);
+        ::close(m_inhibitRead);
+        m_inhibitRead = -1;
+    }
+
+    void estimate_data() {
+        QTest::addColumn<QList<qint64>>("bytes");     // files of the run, in order
+        QTest::addColumn<QList<qint64>>("durations"); // ms each took, negative for a failure
+        QTest::addColumn<double>("progress");         // of the last file, still converting
+        QTest::addColumn<qint64>("waiting");          // bytes of the files after it
+        QTest::addColumn<QString>("left");
+        QTest::newRow("a failure teaches nothing")
+            << QList<qint64>{1000, 1000} << QList<qint64>{-4000} << 0.5 << qint64(0) << "";
+        QTest::newRow("empty converted file")
+            << QList<qint64>{0, 1000} << QList<qint64>{3000} << 0.0 << qint64(1000) << "";
+        QTest::newRow("failures left out, files add up") // 0.5 ms a byte, 9,500,000 bytes left
+            << QList<qint64>{10, 1'000'000, 3'000'000, 10'000'000}
+            << QList<qint64>{-99'000'000, 400'000, 1'600'000} << 0.25 << qint64(2'000'000)
+            << "About 1 h 19 min left";
+        QTest::newRow("almost done") << QList<qint64>{1000, 1000} << QList<qint64>{100'000} << 0.5
+                                     << qint64(0) << "Less than a minute left";
+    }
+    void estimate() {
+        QFETCH(QList<qint64>, bytes);
+        QFETCH(QList<qint64>, durations);
+        qint64 now = 1'000'000;
+        RunEstimate estimate([&] { return now; });
+        estimate.begin();
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            estimate.fileStarted(bytes[i]);
+            if (i < durations.size()) {
+                now += qAbs(durations[i]);
+                estimate.fileFinished(durations[i] >= 0);
+            }
+        }
+        QFETCH(double, progress);
+        QFETCH(qint64, waiting);
+        QTEST(RunEstimate::remainingText(estimate.remainingMs(progress, waiting)), "left");
+    }
+
+    void launcherSendsTheLatestValues() {
+        {
+            LauncherProgress launcher(m_session, 0);
+            for (int i = 0; i <= 100; ++i) // all within one pass of the event loop
+                launcher.show(i / 100.0, 100 - i);
+            QTRY_COMPARE(m_updates.size(), 2);
+        } // gone: clears what it showed
+        QTRY_COMPARE(m_updates.size(), 3);
+        const auto shown = [](double progress, qint64 left) {
+            return QVariantMap{{"progress", progress},
+                               {"progress-visible", true},
+                               {"count", left},
+                               {"count-visible", left > 0}};
+        };
+        QCOMPARE(m_updates, (QList<QVariantMap>{shown(0, 100), shown(1, 0), kCleared}));
+    }
+
+    void runOnTheDesktop_data() {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<bool>("logindRefuses");
+        QTest::addColumn<bool>("windowActive");
+        QTest::addColumn<QStringList>("capabilities"); // of the notifications; none: no server
+        QTest::addColumn<QString>("notified");
+        QTest::newRow("converted")
+            << "converted" << false << false << QStringList{"body", "actions"}
+            << "notify: shown “2 clips converted”";
+        QTest::newRow("failed")
+            << "failed" << false << false << QStringList{"body"}
+            << "notify: shown “0 converted, 2 failed” (the server offers no buttons)";
+        QTest::newRow("cleared") << "cleared" << false << true << QStringList{"actions"}
+                                 << "notify: not needed, a Tarnel window is active";
+        QTest::newRow("destroyed") << "destroyed" << false << false << QStringList{"actions"} << "";
+        QTest::newRow("late answer")
+            << "late answer" << false << false << QStringList{}
+            << "notify: not shown (org.freedesktop.DBus.Error.ServiceUnknown)";
+        QTest::newRow("portal, converted")
+            << "converted" << true << false << QStringList{"body"}
+            << "notify: shown “2 clips converted” (the server offers no buttons)";
+        QTest::newRow("portal, destroyed") << "destroyed" << true << false << QStringList{} << "";
+    }
+    void runOnTheDesktop() {
+        QFETCH(QString, ending);
+        QFETCH(bool, logindRefuses);
+        QFETCH(bool, windowActive);
+        QFETCH(QStringList, capabilities);
+        QVERIFY(m_fakeSystem.registerService("org.freedesktop.login1"));
+        QVERIFY(m_fakeSession.registerService("org.freedesktop.portal.Desktop"));
+        if (!capabilities.isEmpty())
+            QVERIFY(m_fakeSession.registerService("org.freedesktop.Notifications"));
+        m_notifications.answer = [&](const QDBusMessage &m) {
+            m_fakeSession.send(m.member() == "Notify" ? m.createReply(7u)
+                                                      : m.createReply(capabilities));
+        };
+        QDBusMessage unanswered;
+        if (logindRefuses || ending == "late answer")
+            m_logind.answer = [&](const QDBusMessage &m) {
+                if (logindRefuses)
+                    m_fakeSystem.send(
+                        m.createErrorReply("org.freedesktop.DBus.Error.AccessDenied", ""));
+                else
+                    unanswered = m;
+            };
+        // REDline waits until the test lets it go.
+        const QByteArray go = QFile::encodeName(m_dir->filePath("go")), fail = go + "-fail";
+        m_settings.setRedlinePath(
+            TestTools::script(m_dir->filePath("redline"),
+                              "while [ ! -e '" + go + "' ]; do sleep 0.05; done\n[ -e '" + fail +
+                                  "' ] && exit 1\nexec '" +
+                                  QFile::encodeName(TestTools::redlineSim()) + "' \"$@\"\n"));
+        makeQueue();
+        m_queue->findChild<RunMonitor *>()->setWindowActiveCheck([&] { return windowActive; });
+        m_queue->start();
+        QTRY_COMPARE(m_queue->jobs()[0]->status(), JobStatus::converting);
+
+        const QString held = logindRefuses
+                                 ? "inhibit: the desktop portal holds off sleep until the "
+                                   "run ends (logind: org.freedesktop.DBus.Error.AccessDenied)"
+                                 : "inhibit: logind holds off sleep until the run ends";
+        if (ending == "late answer")
+            QTRY_VERIFY(unanswered.type() != QDBusMessage::InvalidMessage);
+        else
+            QTRY_VERIFY(monitorLines().contains(held));
+        QCOMPARE(m_logind.calls.size(), 1);
+        QCOMPARE(m_logind.calls[0].arguments(),
+                 (QVariantList{"sleep:idle", "Tarnel", "Converting 2 clips", "block"}));
+        if (logindRefuses) {
+            QCOMPARE(m_portal.calls.size(), 1);
+            const QVariantList args = m_portal.calls[0].arguments();
+            QCOMPARE(args.mid(0, 2), (QVariantList{"", 12u}));
+            QCOMPARE(qdbus_cast<QVariantMap>(args[2]),
+                     (QVariantMap{{"reason", "Converting 2 clips"}}));
+        } else if (ending != "late answer") {
+            QVERIFY(!inhibitorClosed());
+        }
+
+        if (ending == "failed" || ending == "late answer")
+            TestTools::touch(fail);
+        if (ending == "cleared")
+            m_queue->clearList();
+        if (ending == "destroyed")
+            m_queue.reset();
+        TestTools::touch(go);
+        if (m_queue)
+            QTRY_VERIFY_WITH_TIMEOUT(!m_queue->isConverting(), 60'000);
+        if (ending == "late answer")
+            answerInhibit(unanswered); // after the run: let go of as soon as it arrives
+        if (logindRefuses)
+            QTRY_COMPARE(m_portal.calls.last().member() + m_portal.calls.last().path(),
+                         QString("Close/org/freedesktop/portal/desktop/request/1/t"));
+        else
+            QTRY_VERIFY(inhibitorClosed());
+        QCOMPARE(monitorLines().contains(held), ending != "late answer");
+
+        // The task bar: the first state at once, the rest held back (an hour), then cleared.
+        QTRY_COMPARE(m_updates.size(), 2);
+        QCOMPARE(m_updates[0].value("count"), QVariant(2LL));
+        QCOMPARE(m_updates[1], kCleared);
+
+        QFETCH(QString, notified);
+        if (!m_queue)
+            return;
+        QTRY_COMPARE(monitorLines().filter("notify:"), QStringList{notified});
+        QCOMPARE(m_notifications.calls.isEmpty(), !notified.startsWith("notify: shown"));
+        if (m_notifications.calls.isEmpty())
+            return;
+        const QVariantList args = m_notifications.calls.last().arguments();
+        QCOMPARE(args.mid(0, 5),
+                 (QVariantList{"Tarnel", 0u, "tarnel", notified.section("“", 1).section("”", 0, 0),
+                               "Total time: 1 h 2 min"}));
+        const QStringList buttons{"show-output", "Show in Files", "open-log", "Open Debug Log"};
+        QCOMPARE(args[5].toStringList(),
+                 capabilities.contains("actions") ? buttons : QStringList());
+        if (!capabilities.contains("actions"))
+            return;
+        // Clicks: on another program's notification, then on both buttons of Tarnel's.
+        for (const auto &[id, key] :
+             QList<std::pair<uint, QString>>{{8, "open-log"}, {7, "show-output"}, {7, "open-log"}})
+            m_fakeSession.send(QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                                          "org.freedesktop.Notifications",
+                                                          "ActionInvoked")
+                               << id << key);
+        QTRY_COMPARE(m_workspace.opened.size(), 2);
+        QCOMPARE(m_workspace.opened, (QStringList{m_dir->filePath("out"), m_dir->filePath("log")}));
+    }
+
+    void noBusAtAll() {
+        // The test environment points both buses at nothing, as in a bare container.
+        makeQueue(false);
+        m_queue->start();
+        QTRY_VERIFY_WITH_TIMEOUT(monitorLines().size() == 3, 60'000);
+        const QStringList lines = TestTools::logLines(m_dir->filePath("log"));
+        QCOMPARE(lines.mid(1, 3), (QStringList{"start: beginning queue of 2 file(s)",
+                                               "inhibit: nothing holds off sleep during this run "
+                                               "(logind: no system bus; portal: no session bus)",
+                                               "launcher: no session bus, no task-bar progress"}));
+        QCOMPARE(lines.mid(lines.size() - 2), (QStringList{"queue finished — 2 file(s), 0 failed",
+                                                           "notify: not shown (no session bus)"}));
+        QCOMPARE(m_sounds.played.last(), QString("Glass"));
+    }
+};
+
+TARNEL_TEST_MAIN(MonitorTest)
+#include "tst_monitor.moc"
