@@ -7,8 +7,10 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unicode/locid.h>
 #include <unicode/timezone.h>
+#include <unistd.h>
 
 namespace {
 
@@ -227,7 +229,7 @@ private Q_SLOTS:
         // No record: the fallback record.
         QVERIFY(!generator.sendToFCP(*job, std::nullopt).has_value());
         const QString path = FCPXMLGenerator::documentPath(*job);
-        QCOMPARE(path, QDir::tempPath() + "/A001_C001_tarnel.fcpxml");
+        QCOMPARE(path, TestEnvironment::instance().home() + "/run/tarnel/A001_C001_tarnel.fcpxml");
         QTRY_COMPARE(readAll(record), path + "\n");
         const QString first = readAll(path);
         QVERIFY(first.contains("FFVideoFormat4096x2160p24\" frameDuration=\"1001/24000s\""));
@@ -249,7 +251,10 @@ private Q_SLOTS:
         QVERIFY(second.split('\n').at(5).endsWith(
             "videoSources=\"1\" hasAudio=\"1\" audioSources=\"1\" audioChannels=\"2\" "
             "audioRate=\"48000\">"));
-        QCOMPARE(QDir(QDir::tempPath()).entryList({"A001_C001_tarnel*"}).size(), 1);
+        QCOMPARE(QDir(QFileInfo(path).path())
+                     .entryList({"*A001_C001_tarnel*"}, QDir::Files | QDir::Hidden)
+                     .size(),
+                 1);
         removeEntry();
     }
 
@@ -288,10 +293,97 @@ private Q_SLOTS:
         const auto error = generator.sendToFCP(*job, std::nullopt);
         removeEntry();
         QVERIFY(error.has_value());
-        QCOMPARE(error->domain, QString("File"));
+        QCOMPARE(error->domain, QString("POSIX"));
         QVERIFY(error->description.contains("could not be saved"));
         QTest::qWait(200);
         QVERIFY(!QFileInfo::exists(record)); // Final Cut Pro was not contacted
+    }
+
+    // Whatever another user plants in the shared temporary folder, the
+    // document goes to a folder of this user's own, and no link is followed.
+    void documentNeverGoesThroughALink_data() {
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<bool>("runtimeFolder");
+        QTest::newRow("nothing planted, runtime folder") << "" << true;
+        QTest::newRow("link at the old shared name") << "shared link" << false;
+        QTest::newRow("link at the document's name") << "own link" << true;
+        QTest::newRow("link instead of the folder") << "folder link" << false;
+        QTest::newRow("another user's folder") << "foreign folder" << false;
+        QTest::newRow("folder others can write") << "open folder" << false;
+        QTest::newRow("file instead of the folder") << "file" << false;
+    }
+    void documentNeverGoesThroughALink() {
+        QFETCH(QString, planted);
+        QFETCH(bool, runtimeFolder);
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        if (!runtimeFolder)
+            qunsetenv("XDG_RUNTIME_DIR");
+        QTemporaryDir victim;
+        const QString precious = victim.filePath("precious");
+        QFile f(precious);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("precious\n");
+        f.close();
+        const QString ours = FCPXMLGenerator::documentFolderCandidates().constFirst();
+        const QString shared = QDir::tempPath() + "/B_tarnel.fcpxml";
+        const auto restore = qScopeGuard([&] {
+            QFile::remove(shared);
+            QFile::remove(ours);
+            QDir(ours).removeRecursively();
+            qputenv("XDG_RUNTIME_DIR", runtime);
+        });
+        const QByteArray oursName = QFile::encodeName(ours);
+        if (planted == "shared link")
+            QVERIFY(QFile::link(precious, shared));
+        if (planted == "own link") {
+            QCOMPARE(::mkdir(oursName.constData(), 0700), 0);
+            QVERIFY(QFile::link(precious, ours + "/B_tarnel.fcpxml"));
+        }
+        if (planted == "folder link")
+            QVERIFY(QFile::link(victim.path(), ours));
+        if (planted == "foreign folder" || planted == "open folder") {
+            QCOMPARE(::mkdir(oursName.constData(), 0700), 0);
+            if (planted == "open folder")
+                QCOMPARE(::chmod(oursName.constData(), 0777), 0);
+            else if (::chown(oursName.constData(), 65534, 65534) != 0)
+                QSKIP("changing a folder's owner needs root");
+        }
+        if (planted == "file")
+            TestTools::touch(ours, 7);
+
+        TestTools::installFinalCut(m_apps, m_dir.filePath("opened-link.txt"));
+        TranscodeJob *job = convertedJob("B.R3D", "/o/B_tarnel.mov");
+        const auto error = FCPXMLGenerator().sendToFCP(*job, std::nullopt);
+        removeEntry();
+        const QString document = FCPXMLGenerator::documentPath(*job);
+        QVERIFY2(!error, qPrintable(error ? error->description : QString()));
+        QVERIFY(readAll(document).startsWith("<?xml"));
+        QCOMPARE(QFileInfo(document).fileName(), QString("B_tarnel.fcpxml"));
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(document).constData(), &st), 0);
+        QVERIFY(S_ISREG(st.st_mode));
+        const QString folder = QFileInfo(document).path();
+        QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+        QVERIFY(S_ISDIR(st.st_mode) && st.st_uid == ::geteuid());
+        QCOMPARE(st.st_mode & 07777, mode_t(0700));
+        QCOMPARE(folder == ours,
+                 planted.isEmpty() || planted == "shared link" || planted == "own link");
+        QCOMPARE(readAll(precious), QString("precious\n"));
+        QCOMPARE(
+            QDir(victim.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{"precious"});
+        if (planted == "file")
+            QCOMPARE(QFileInfo(ours).size(), 7);
+    }
+
+    void missingTemporaryFolderFallsBackToTmp() {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), temporary = qgetenv("TMPDIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", m_dir.filePath("missing").toUtf8());
+        const QStringList folders = FCPXMLGenerator::documentFolderCandidates();
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TMPDIR", temporary);
+        QCOMPARE(folders, QStringList{"/tmp/tarnel-" + QString::number(::geteuid())});
     }
 };
 

@@ -181,7 +181,7 @@ private Q_SLOTS:
         QCOMPARE(job->status(), JobStatus::sentToFCP);
         QCOMPARE(m_queue->lastSentToFCPName().value_or(""), QString("Take & Retake"));
         QCOMPARE(lastSent.count(), 1);
-        const QString document = QDir::tempPath() + "/Take & Retake_tarnel.fcpxml";
+        const QString document = FCPXMLGenerator::documentPath(*job);
         QTRY_COMPARE(QFile(record).exists(), true);
         QFile opened(record);
         QVERIFY(opened.open(QIODevice::ReadOnly));
@@ -210,7 +210,7 @@ private Q_SLOTS:
         QVERIFY(
             lines.contains("FAILED: Error Domain=Tarnel.FinalCut Code=1 \"Final Cut Pro was not "
                            "found. The document for \u201CC1\u201D was saved to:\\n" +
-                           QDir::tempPath() + "/C1_tarnel.fcpxml\""));
+                           FCPXMLGenerator::documentPath(*job) + "\""));
         QCOMPARE(m_sounds.played, QStringList{"Basso"});
 
         // A manual send that fails again keeps the state and records the reason.

@@ -9,8 +9,10 @@
 TestEnvironment::TestEnvironment()
     : m_root(QDir::tempPath() + QStringLiteral("/tarnel-test-XXXXXX")) {
     const QString h = home();
-    for (const char *sub : {"Desktop", "Videos", ".config", ".local/share", ".cache", "tmp"})
+    for (const char *sub : {"Desktop", "Videos", ".config", ".local/share", ".cache", "tmp", "run"})
         QDir().mkpath(h + u'/' + QLatin1String(sub));
+    QFile::setPermissions(h + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const auto set = [](const char *name, const QString &value) {
         qputenv(name, QFile::encodeName(value));
     };
@@ -19,6 +21,7 @@ TestEnvironment::TestEnvironment()
     set("XDG_DATA_HOME", h + QStringLiteral("/.local/share"));
     set("XDG_CACHE_HOME", h + QStringLiteral("/.cache"));
     set("TMPDIR", h + QStringLiteral("/tmp"));
+    set("XDG_RUNTIME_DIR", h + QStringLiteral("/run"));
     qunsetenv("XDG_DESKTOP_DIR");
     qunsetenv("XDG_VIDEOS_DIR");
     QLocale::setDefault(QLocale::c());
