@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 // One folder entry: its name, its modification time in seconds relative to
@@ -45,8 +47,8 @@ private Q_SLOTS:
         QTest::newRow("2.5 s before start does not") << QList<Entry>{{"x.mov", -2.5}} << a << "";
         QTest::newRow("old name match beats fresh stranger")
             << QList<Entry>{{a + "_tarnel.mov", -3600}, {"fresh.mov", 2}} << a << a + "_tarnel.mov";
-        QTest::newRow("folder named like a movie")
-            << QList<Entry>{{"scratch.mov", 1, true}} << a << "scratch.mov";
+        QTest::newRow("folder named like a movie is not one")
+            << QList<Entry>{{"scratch.mov", 1, true}} << a << "";
         QTest::newRow("hidden companion is a name match")
             << QList<Entry>{{a + "_tarnel.mov", 1}, {"._" + a + "_tarnel.mov", 2}} << a
             << "._" + a + "_tarnel.mov";
@@ -182,6 +184,38 @@ private Q_SLOTS:
         QCOMPARE(m.frameRate, qint64(50));
         QCOMPARE(m.frameCount, qint64(100));
         QCOMPARE(m.width, qint64(320));
+    }
+
+    // An entry named like the movie that is no regular file is never taken
+    // for it, and measuring one gives the fallback at once instead of
+    // blocking (a pipe) or reading something else (a link).
+    void specialFilesAreNotMovies_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("link to a device") << "/dev/zero";
+        QTest::newRow("link to a system file") << "/etc/passwd";
+        QTest::newRow("link to a real movie") << "movie";
+    }
+    void specialFilesAreNotMovies() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString older = dir.filePath("B_older.mov");
+        QVERIFY(TestTools::ffmpeg(
+            {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25:d=1", "-c:v", "mpeg4", older}));
+        QFile movie(older);
+        QVERIFY(movie.open(QIODevice::ReadWrite));
+        QVERIFY(movie.setFileTime(QDateTime::currentDateTimeUtc().addDays(-1),
+                                  QFileDevice::FileModificationTime));
+        const QString special = dir.filePath("B_tarnel.mov");
+        if (kind == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(special).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(kind == "movie" ? older : kind, special));
+        const auto found = OutputDiscovery::findOutputFile(dir.path(), "B", "B_tarnel",
+                                                           QDateTime::currentDateTimeUtc());
+        QCOMPARE(found.value_or(QString()), older);
+        QCOMPARE(MediaProbe::readMetadata(special), R3DMetadata::fallback());
+        QCOMPARE(MediaProbe::readMetadata(older).width, qint64(320));
     }
 };
 
