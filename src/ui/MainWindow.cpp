@@ -11,6 +11,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QStatusBar>
 
 MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
     : m_settings(settings), m_view(new AppMainView(settings, this)) {
@@ -18,6 +19,16 @@ MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
     setWindowTitle(QStringLiteral("Tarnel"));
     setCentralWidget(m_view);
     buildMenus(app);
+    // Settings that cannot be saved are said in a status line, shown only then.
+    const auto showSaveError = [this] {
+        const QString message = m_settings->saveError();
+        if (!message.isEmpty())
+            statusBar()->showMessage(message);
+        else if (QStatusBar *bar = findChild<QStatusBar *>())
+            bar->clearMessage();
+    };
+    connect(settings, &UserSettings::saveErrorChanged, this, showSaveError);
+    showSaveError();
     // The window follows its content's fixed size.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }

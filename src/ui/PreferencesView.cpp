@@ -82,14 +82,23 @@ PreferencesView::PreferencesView(UserSettings *settings, QWidget *parent)
     }
     column->addWidget(quality);
 
+    // Shown only while changes cannot be saved.
+    m_saveError = new QLabel(this);
+    m_saveError->setObjectName(QStringLiteral("settingsError"));
+    m_saveError->setFont(UiText::font(11));
+    m_saveError->setWordWrap(true);
+    UiText::setColor(m_saveError, kMissing);
+    column->addWidget(m_saveError);
+
     connect(m_path, &QLineEdit::textEdited, this,
             [this](const QString &text) { m_settings->setRedlinePath(text); });
     connect(detect, &QPushButton::clicked, this, &PreferencesView::detect);
     connect(choose, &QPushButton::clicked, this, &PreferencesView::chooseFolder);
     connect(m_presets, &QButtonGroup::idClicked, this,
             [this](int id) { m_settings->setSelectedPreset(ProResPreset(id)); });
-    for (auto signal : {&UserSettings::outputDirectoryURLChanged,
-                        &UserSettings::selectedPresetChanged, &UserSettings::redlinePathChanged})
+    for (auto signal :
+         {&UserSettings::outputDirectoryURLChanged, &UserSettings::selectedPresetChanged,
+          &UserSettings::redlinePathChanged, &UserSettings::saveErrorChanged})
         connect(m_settings, signal, this, &PreferencesView::refresh);
     refresh();
 }
@@ -123,4 +132,7 @@ void PreferencesView::refresh() {
 
     if (QAbstractButton *b = m_presets->button(int(m_settings->selectedPreset())))
         b->setChecked(true);
+
+    m_saveError->setText(m_settings->saveError());
+    m_saveError->setVisible(!m_settings->saveError().isEmpty());
 }

@@ -1,9 +1,12 @@
 #include "settings/UserSettings.h"
 #include "support/TestEnvironment.h"
+#include "support/TestTools.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/mount.h>
 
 namespace {
 
@@ -196,6 +199,79 @@ private Q_SLOTS:
         QCOMPARE(storedValue(UserSettings::kSelectedPresetKey).toString(), QString("Future Codec"));
         s.setSelectedPreset(ProResPreset::proRes422);
         QCOMPARE(storedValue(UserSettings::kSelectedPresetKey).toString(), QString("ProRes 422"));
+    }
+
+    // A store that cannot be written: the change still holds, the user is
+    // told once, and it is saved with the first write that works again.
+    void unsavedChangesHoldAndAreReported_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("a file where the folder should be") << "file";
+        QTest::newRow("read-only file system") << "read-only";
+        QTest::newRow("full disk") << "full";
+    }
+    void unsavedChangesHoldAndAreReported() {
+        QFETCH(QString, how);
+        const TestEnvironment &env = TestEnvironment::instance();
+        const QString folder = QFileInfo(env.settingsFile()).path();
+        const QByteArray mountPoint = QFile::encodeName(folder);
+        UserSettings s;
+        QVERIFY(s.saveError().isEmpty());
+        QFile::remove(env.logFile());
+        const auto repair = [&] {
+            ::umount2(mountPoint.constData(), MNT_DETACH);
+            QFile::remove(folder);
+            QDir().mkpath(folder);
+        };
+        auto repairOnFailure = qScopeGuard(repair);
+        if (how == "file") {
+            QVERIFY(QDir(folder).removeRecursively());
+            QFile f(folder);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        } else if (::mount("tmpfs", mountPoint.constData(), "tmpfs",
+                           how == "read-only" ? MS_RDONLY : 0, "size=4k") != 0) {
+            QSKIP("mounting a tmpfs needs root");
+        } else if (how == "full") {
+            QFile filler(folder + "/filler");
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            QCOMPARE(filler.write(QByteArray(4096, 'f')), 4096);
+        }
+
+        QSignalSpy told(&s, &UserSettings::saveErrorChanged);
+        s.setSelectedPreset(ProResPreset::proRes422HQ);
+        s.setAutoSendToFCP(true);
+        QCOMPARE(told.count(), 1);
+        QVERIFY2(s.saveError().contains(env.settingsFile()), qPrintable(s.saveError()));
+        QCOMPARE(s.selectedPreset(), ProResPreset::proRes422HQ);
+        QVERIFY(s.autoSendToFCP());
+        QCOMPARE(TestTools::logLines(env.logFile()).size(), 1);
+        QVERIFY(TestTools::logLines(env.logFile()).constFirst().startsWith("settings: "));
+
+        repairOnFailure.dismiss();
+        repair();
+        s.setPlayCompletionSound(false);
+        QVERIFY(s.saveError().isEmpty());
+        QCOMPARE(told.count(), 2);
+        QFile file(env.settingsFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray saved = file.readAll();
+        QVERIFY2(saved.contains("selectedPreset=ProRes 422 HQ") &&
+                     saved.contains("autoSendToFCP=true") &&
+                     saved.contains("playCompletionSound=false"),
+                 saved.constData());
+    }
+
+    // A lock file left empty by a crash does not hold up the next change
+    // (QSettings alone waits until such a lock is 30 s old).
+    void staleLockDoesNotHoldUpAChange() {
+        UserSettings s;
+        const QString lock = TestEnvironment::instance().settingsFile() + ".lock";
+        TestTools::touch(lock, 0);
+        QElapsedTimer t;
+        t.start();
+        s.setSelectedPreset(ProResPreset::proRes4444);
+        QVERIFY2(t.elapsed() < 10'000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(s.saveError().isEmpty());
+        QVERIFY(!QFileInfo::exists(lock));
     }
 };
 

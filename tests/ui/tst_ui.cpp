@@ -21,6 +21,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -345,6 +346,28 @@ private Q_SLOTS:
         QCOMPARE(child<ElidedLabel>(second, "outputFolder")->toolTip(), m_dir->filePath("shared"));
         first->close();
         second->close();
+    }
+
+    void unsavedSettingsAreShown() {
+        const QString folder = QFileInfo(TestEnvironment::instance().settingsFile()).path();
+        TarnelApp app;
+        MainWindow *window = app.newWindow();
+        PreferencesView *prefs = app.showPreferences();
+        auto *line = child<QLabel>(prefs, "settingsError");
+        QVERIFY(!line->isVisible());
+        QVERIFY(QDir(folder).removeRecursively());
+        TestTools::touch(folder); // a file where the settings folder should be
+        app.settings()->setSelectedPreset(ProResPreset::proRes422HQ);
+        QVERIFY(QFile::remove(folder));
+        QVERIFY(!app.settings()->saveError().isEmpty());
+        QVERIFY(line->isVisible());
+        QCOMPARE(line->text(), app.settings()->saveError());
+        QCOMPARE(window->statusBar()->currentMessage(), app.settings()->saveError());
+        app.settings()->setAutoSendToFCP(false); // saves again
+        QVERIFY(!line->isVisible());
+        QCOMPARE(window->statusBar()->currentMessage(), QString());
+        prefs->close();
+        window->close();
     }
 };
 
