@@ -118,7 +118,7 @@ QString ProcessRunner::lastCharacters(const QString &text, int count) {
 void ProcessRunner::signalRunningChild(int signal) const {
     std::lock_guard lock(m_tracker->lock);
     if (m_tracker->pid > 0)
-        ::kill(m_tracker->pid, signal);
+        ::kill(-m_tracker->pid, signal);
 }
 
 ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
@@ -154,7 +154,11 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    // Its own process group (whose id is the child's id), so that every stop
+    // reaches the helpers it starts as well.
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
+                                              POSIX_SPAWN_SETPGROUP);
 
     pid_t pid = -1;
     const int spawnError =
@@ -190,20 +194,17 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
         std::unique_lock lock(timerLock);
         if (timerWake.wait_for(lock, timeout, [&] { return childExited; }))
             return;
-        ::kill(pid, SIGTERM);
+        ::kill(-pid, SIGTERM);
         if (timerWake.wait_for(lock, gracePeriod, [&] { return childExited; }))
             return;
-        ::kill(pid, SIGKILL);
+        ::kill(-pid, SIGKILL);
     });
 
-    // Wait for the exit without reaping, so the timer can never signal a
-    // process id that has already been reused.
+    // Wait for the exit without reaping: while the child is a zombie, its
+    // id and so its group's id cannot be reused, so every signal to the
+    // group until the reaping below reaches REDline's group and no other.
     siginfo_t info{};
     while (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
-    }
-    {
-        std::lock_guard lock(m_tracker->lock);
-        m_tracker->pid = 0;
     }
     {
         std::lock_guard lock(timerLock);
@@ -211,6 +212,14 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     }
     timerWake.notify_all();
     timer.join();
+    {
+        // Whatever REDline left running in its group (a helper that would
+        // go on writing) ends with it. Then no more signals: the group id
+        // may be reused once the child is reaped.
+        std::lock_guard lock(m_tracker->lock);
+        ::kill(-pid, SIGKILL);
+        m_tracker->pid = 0;
+    }
 
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {

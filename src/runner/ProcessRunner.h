@@ -23,11 +23,15 @@ struct ProcessResult {
 // each into its own buffer. Every chunk that is valid UTF-8 is handed to
 // onOutput on the reading thread.
 //
-// At the time limit the child is asked to terminate (SIGTERM); if it is
-// still running a grace period later it is killed, so a child that ignores
-// the request cannot block the caller forever. Output still in the pipes at
-// exit is collected (not handed to onOutput); a descendant that keeps the
-// pipes open stops the collection after drainLimit of silence.
+// The child runs in a process group of its own, and every signal goes to
+// the whole group, so helpers it starts stop with it. At the time limit the
+// group is asked to terminate (SIGTERM); if the child is still running a
+// grace period later the group is killed, so a child that ignores the
+// request cannot block the caller forever. When the child has exited,
+// whatever is left of its group is killed. Output still in the pipes at
+// exit is collected (not handed to onOutput); a descendant that left the
+// group and keeps the pipes open stops the collection after drainLimit of
+// silence.
 class ProcessRunner {
 public:
     using OutputHandler = std::function<void(const QString &chunk)>;
@@ -37,8 +41,9 @@ public:
     std::chrono::milliseconds gracePeriod{std::chrono::seconds(10)};
     std::chrono::milliseconds drainLimit{std::chrono::seconds(5)};
 
-    // Signals the child of a run() in progress, if there is one (copies of
-    // this object share it). Used to stop a conversion when its owner goes away.
+    // Signals the process group of a run() in progress, if there is one
+    // (copies of this object share it). Used to stop a conversion when its
+    // owner goes away.
     void signalRunningChild(int signal) const;
 
     Outcome run(const QString &executablePath, const QStringList &arguments,
@@ -50,8 +55,8 @@ public:
     static QString lastCharacters(const QString &text, int count);
 
 private:
-    // The running child's process id, cleared before the child is reaped so
-    // a signal can never reach a reused id.
+    // The running child's process id, which is also its group's id; cleared
+    // before the child is reaped so a signal can never reach a reused id.
     struct ChildTracker {
         std::mutex lock;
         pid_t pid = 0;

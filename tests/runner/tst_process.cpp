@@ -8,6 +8,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -309,6 +311,38 @@ private Q_SLOTS:
         QVERIFY(t.elapsed() < 10'000);
         QTest::qWait(50);
         QVERIFY(!delivered); // nobody is left to receive the result
+    }
+
+    // REDline runs in a group of its own, and however it ends, no helper it
+    // started outlives it (this one ignores the termination request).
+    void helpersEndWithREDline_data() {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<int>("status");
+        QTest::newRow("exits on its own") << "exit" << 0;
+        QTest::newRow("time limit") << "limit" << int(SIGTERM);
+        QTest::newRow("stopped") << "stop" << int(SIGTERM);
+    }
+    void helpersEndWithREDline() {
+        QFETCH(QString, end);
+        QFETCH(int, status);
+        const QString record = m_dir.filePath("group-" + end);
+        const QString program =
+            TestTools::redlineWithHelper(m_dir.filePath("helpers.sh"), record, end == "exit");
+        ProcessRunner runner;
+        runner.timeout = end == "limit" ? std::chrono::milliseconds(300) : std::chrono::hours(1);
+        runner.gracePeriod = std::chrono::seconds(30);
+        std::optional<ProcessRunner::Outcome> outcome;
+        std::thread run([&] { outcome = runner.run(program, {}, {}); });
+        const bool started = QTest::qWaitFor([&] { return QFile::exists(record); }, 30'000);
+        if (end == "stop")
+            runner.signalRunningChild(SIGTERM);
+        run.join();
+        QVERIFY(started);
+        const QList<qint64> ids = TestTools::recordedGroup(record);
+        QCOMPARE(ids.size(), 2);
+        QVERIFY(ids[0] != ::getpgrp());
+        QCOMPARE(std::get<ProcessResult>(*outcome).terminationStatus, status);
+        QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(ids[0]).isEmpty(), 10'000);
     }
 };
 

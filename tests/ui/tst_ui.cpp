@@ -26,6 +26,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <csignal>
+#include <unistd.h>
+
 namespace {
 
 template <typename T> T *child(QWidget *root, const char *name) {
@@ -368,6 +371,33 @@ private Q_SLOTS:
         QCOMPARE(window->statusBar()->currentMessage(), QString());
         prefs->close();
         window->close();
+    }
+
+    // SIGTERM ends Tarnel as closing its last window does, without asking:
+    // REDline's group is stopped and the log says what was abandoned.
+    void terminationSignalClosesWithoutAsking() {
+        const QString record = m_dir->filePath("group"), log = m_dir->filePath("log.txt");
+        TestTools::touch(m_dir->filePath("A.R3D"), 1000);
+        TarnelApp app;
+        app.settings()->setRedlinePath(
+            TestTools::redlineWithHelper(m_dir->filePath("redline.sh"), record, false));
+        app.settings()->setOutputDirectory(QUrl::fromLocalFile(m_dir->path() + "/"));
+        QPointer<MainWindow> window = app.newWindow();
+        TranscodeQueue *queue = window->view()->queue();
+        queue->setLogPath(log);
+        queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
+        queue->start();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 30'000);
+        const qint64 group = TestTools::recordedGroup(record).value(0);
+        QVERIFY(!TestTools::runningInGroup(group).isEmpty());
+        QCOMPARE(::kill(::getpid(), SIGTERM), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 30'000);
+        QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
+        const QStringList lines = TestTools::logLines(log);
+        const QStringList expected{"abandon: Tarnel received SIGTERM",
+                                   "abandon: stopping REDline, A.R3D left unfinished",
+                                   "abandon: REDline stopped"};
+        QCOMPARE(lines.mid(lines.size() - 3), expected);
     }
 };
 
