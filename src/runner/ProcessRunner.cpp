@@ -179,7 +179,7 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
         m_tracker->pid = pid;
     }
 
-    LockedData outData, errData;
+    LockedData outData(tailBytes), errData(tailBytes);
     ExitState state;
     std::thread outReader(readPipe, out.read, std::ref(outData), std::cref(onOutput),
                           std::cref(state), drainLimit);
@@ -233,7 +233,7 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     result.terminationStatus = WIFEXITED(status)     ? WEXITSTATUS(status)
                                : WIFSIGNALED(status) ? WTERMSIG(status)
                                                      : status;
-    result.standardOutputText = decodeUtf8(outData.data());
-    result.standardErrorText = decodeUtf8(errData.data());
+    result.standardOutputText = outData.text();
+    result.standardErrorText = errData.text();
     return result;
 }

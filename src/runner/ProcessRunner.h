@@ -14,14 +14,18 @@
 // What a finished child process yields.
 struct ProcessResult {
     qint32 terminationStatus = 0; // exit code, or the signal number when killed
-    QString standardOutputText;   // decoded as UTF-8; empty when not valid UTF-8
+    // The end of each stream (its last ProcessRunner::tailBytes bytes or a
+    // little more, from a character boundary), decoded as UTF-8; empty when
+    // the stream was not valid UTF-8.
+    QString standardOutputText;
     QString standardErrorText;
 };
 
 // Runs one child process to its end, without a shell: standard input is the
 // null device, standard output and standard error are read as data arrives,
-// each into its own buffer. Every chunk that is valid UTF-8 is handed to
-// onOutput on the reading thread.
+// each keeping only its tail, so memory stays bounded however much the
+// child prints. Every chunk that is valid UTF-8 is handed to onOutput on the
+// reading thread.
 //
 // The child runs in a process group of its own, and every signal goes to
 // the whole group, so helpers it starts stop with it. At the time limit the
@@ -40,6 +44,9 @@ public:
     std::chrono::milliseconds timeout{std::chrono::hours(1)};
     std::chrono::milliseconds gracePeriod{std::chrono::seconds(10)};
     std::chrono::milliseconds drainLimit{std::chrono::seconds(5)};
+    // How much of the end of each stream the result keeps: far more than the
+    // 800 characters a failure quotes, even when each takes four bytes.
+    qsizetype tailBytes = 64 * 1024;
 
     // Signals the process group of a run() in progress, if there is one
     // (copies of this object share it). Used to stop a conversion when its

@@ -165,6 +165,7 @@ private Q_SLOTS:
         QTest::newRow("5000 characters, status 3") << 3 << 5000;
         QTest::newRow("short text") << 7 << 30;
         QTest::newRow("nothing on standard error") << 1 << 0;
+        QTest::newRow("more than the tail that is kept") << 5 << 300'000;
     }
     void nonZeroExitKeepsTheTail() {
         QFETCH(int, status);
@@ -241,8 +242,8 @@ private Q_SLOTS:
         const auto result =
             runOk(runner, script, {}, [&](const QString &chunk) { handed += chunk.size(); });
         QCOMPARE(result.terminationStatus, 0);
-        QCOMPARE(result.standardOutputText, QString(3'000'000, u'a'));
-        QCOMPARE(result.standardErrorText, QString(1'000'000, u'b'));
+        QCOMPARE(result.standardOutputText, QString(runner.tailBytes, u'a'));
+        QCOMPARE(result.standardErrorText, QString(runner.tailBytes, u'b'));
         QVERIFY(handed.load() <= 4'000'000);
     }
 
@@ -343,6 +344,30 @@ private Q_SLOTS:
         QVERIFY(ids[0] != ::getpgrp());
         QCOMPARE(std::get<ProcessResult>(*outcome).terminationStatus, status);
         QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(ids[0]).isEmpty(), 10'000);
+    }
+
+    // Only a tail of each stream is kept; it starts at a character boundary,
+    // and a stream with an invalid byte anywhere still reads as empty text.
+    void keptTailStaysValidText_data() {
+        QTest::addColumn<QByteArray>("printf"); // what the child prints, in printf's notation
+        QTest::addColumn<QString>("expected");
+        const QString e = QString::fromUtf8("\u00e9"), smile = QString::fromUtf8("\U0001F600");
+        QTest::newRow("two-byte characters, cut inside one")
+            << QByteArray("'\\303\\251%.0s' $(seq 5000)") << e.repeated(500);
+        QTest::newRow("four-byte characters, cut inside one")
+            << QByteArray("'\\360\\237\\230\\200%.0s' $(seq 1000)") << smile.repeated(250);
+        QTest::newRow("invalid byte long before the tail")
+            << QByteArray("'\\377'; printf 'a%.0s' $(seq 5000)") << QString();
+    }
+    void keptTailStaysValidText() {
+        QFETCH(QByteArray, printf);
+        QFETCH(QString, expected);
+        const QString script =
+            TestTools::script(m_dir.filePath("tail.sh"), "printf " + printf + "\n");
+        ProcessRunner runner;
+        runner.tailBytes = 1001;
+        const auto result = runOk(runner, script, {});
+        QCOMPARE(result.standardOutputText, expected);
     }
 };
 
