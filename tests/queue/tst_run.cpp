@@ -357,6 +357,31 @@ private Q_SLOTS:
                                             : QString("abandon: REDline stopped, run ended"));
     }
 
+    // A job removed (or the list cleared) while its movie is being measured
+    // does not stall the run: the later files convert and the run ends.
+    void jobRemovedWhileMeasured_data() {
+        QTest::addColumn<bool>("clear");
+        QTest::newRow("removed") << false;
+        QTest::newRow("list cleared") << true;
+    }
+    void jobRemovedWhileMeasured() {
+        QFETCH(bool, clear);
+        m_queue->addFiles({source("A.R3D"), source("B.R3D")});
+        TranscodeJob *first = m_queue->jobs().constFirst();
+        // Done means measuring comes next: the job goes right then.
+        connect(first, &TranscodeJob::statusChanged, this, [&] {
+            if (first->status() == JobStatus::done)
+                clear ? m_queue->clearList() : m_queue->remove(first);
+        });
+        m_queue->start();
+        QVERIFY(QTest::qWaitFor([&] { return !m_queue->isConverting(); }, 60'000));
+        const QStringList lines = TestTools::logLines(m_log);
+        QVERIFY(lines.contains("step 3 skipped: the job was removed from the list"));
+        QCOMPARE(lines.last(), clear ? QString::fromUtf8("queue finished — 0 file(s), 0 failed")
+                                     : QString::fromUtf8("queue finished — 1 file(s), 0 failed"));
+        QCOMPARE(m_sounds.played, QStringList{"Glass"});
+    }
+
 private:
     static QString ByteCountFormatterText(qint64 bytes);
 };
