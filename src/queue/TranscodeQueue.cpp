@@ -4,6 +4,7 @@
 #include "model/FileName.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/SoundPlayer.h"
+#include "runner/REDlineLocator.h"
 #include "settings/UserSettings.h"
 
 #include <QFileInfo>
@@ -200,7 +201,7 @@ void TranscodeQueue::processNext() {
     log(u"processNext: starting " + FileName::lastComponent(job->sourcePath()));
     log(u"  output dir  = " + outputPath);
     log(u"  redline     = " + redlinePath);
-    log(u"  redline exists = " + yesNo(QFileInfo::exists(redlinePath)));
+    log(u"  redline exists = " + yesNo(REDlineLocator::isFound(redlinePath)));
     log(u"  output exists  = " + yesNo(QFileInfo::exists(outputPath)));
     log(u"  preset      = " + ProResPresets::rawValue(preset));
     log(u"  PRcodec flag= " + ProResPresets::prCodec(preset));

@@ -10,6 +10,7 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/Workspace.h"
 #include "queue/TranscodeQueue.h"
+#include "runner/REDlineLocator.h"
 #include "settings/UserSettings.h"
 
 #include <QFileInfo>
@@ -288,7 +289,7 @@ void AppMainView::showEvent(QShowEvent *event) {
 }
 
 bool AppMainView::redlineFound() const {
-    return QFileInfo::exists(m_settings->redlinePath());
+    return REDlineLocator::isFound(m_settings->redlinePath());
 }
 
 bool AppMainView::startEnabled() const {

@@ -4,6 +4,7 @@
 #include "FolderUrls.h"
 #include "UiText.h"
 #include "model/FileName.h"
+#include "runner/REDlineLocator.h"
 #include "settings/UserSettings.h"
 
 #include <QButtonGroup>
@@ -104,9 +105,10 @@ PreferencesView::PreferencesView(UserSettings *settings, QWidget *parent)
 }
 
 void PreferencesView::detect() {
-    const QString standard = UserSettings::defaultRedlinePath();
-    if (QFileInfo::exists(standard))
-        m_settings->setRedlinePath(standard);
+    // The default location, then PATH, then the usual Linux places; when
+    // nothing is found the path stays as it is.
+    if (const auto found = REDlineLocator::detect(UserSettings::defaultRedlinePath()))
+        m_settings->setRedlinePath(*found);
 }
 
 void PreferencesView::chooseFolder() {
@@ -119,7 +121,7 @@ void PreferencesView::refresh() {
     const QString path = m_settings->redlinePath();
     if (m_path->text() != path)
         m_path->setText(path); // only when changed elsewhere, so typing keeps its cursor
-    const bool found = QFileInfo::exists(path);
+    const bool found = REDlineLocator::isFound(path);
     m_status->setText(
         found ? QStringLiteral("\u2713 REDline found")
               : QStringLiteral("\u2717 Not found \u2014 install REDCINE-X Professional"));

@@ -1,4 +1,5 @@
 #include "model/TranscodeJob.h"
+#include "runner/REDlineLocator.h"
 #include "runner/REDlineRunner.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
@@ -368,6 +369,69 @@ private Q_SLOTS:
         runner.tailBytes = 1001;
         const auto result = runOk(runner, script, {});
         QCOMPARE(result.standardOutputText, expected);
+    }
+
+    // A relative REDline path is not found, even when a program of that
+    // name sits in the working folder: it is never run.
+    void relativePathIsNotFound() {
+        const QString marker = m_dir.filePath("ran");
+        QDir().mkpath(m_dir.filePath("cwd"));
+        TestTools::script(m_dir.filePath("cwd/REDline"), "touch '" + marker.toUtf8() + "'\n");
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.filePath("cwd")));
+        REDlineRunner runner;
+        TranscodeJob job(QUrl::fromLocalFile(makeSource("R.R3D")));
+        const auto r = convert(runner, job, ProResPreset::proRes422, m_dir.path(), "REDline");
+        QDir::setCurrent(previous);
+        QCOMPARE(std::get<REDlineError>(r.error->error),
+                 REDlineError::executableNotFound("REDline"));
+        QVERIFY(!QFileInfo::exists(marker));
+    }
+
+    // "Detect" looks at the default place, then PATH (absolute folders only),
+    // then the usual install places, and takes the first executable file.
+    void detectFindsREDlineOnPath_data() {
+        QTest::addColumn<QString>("first");  // what stands in the first PATH folder
+        QTest::addColumn<QString>("second"); // and in the second
+        QTest::addColumn<int>("expected");   // 1 or 2: the folder whose REDline is taken
+        QTest::newRow("first executable one") << "program"
+                                              << "program" << 1;
+        QTest::newRow("not executable: skipped") << "plain file"
+                                                 << "program" << 2;
+        QTest::newRow("folder: skipped") << "folder"
+                                         << "program" << 2;
+        QTest::newRow("link to a program") << "link"
+                                           << "" << 1;
+    }
+    void detectFindsREDlineOnPath() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(int, expected);
+        QTemporaryDir dir;
+        const QStringList folders{dir.filePath("one"), dir.filePath("two")};
+        const QStringList kinds{first, second};
+        for (int i = 0; i < 2; ++i) {
+            const QString redline = folders[i] + "/REDline";
+            QDir().mkpath(folders[i]);
+            if (kinds[i] == "program")
+                TestTools::script(redline, "exit 0\n");
+            if (kinds[i] == "plain file")
+                TestTools::touch(redline);
+            if (kinds[i] == "folder")
+                QDir().mkpath(redline);
+            if (kinds[i] == "link")
+                QVERIFY(QFile::link(TestTools::script(dir.filePath("real"), "exit 0\n"), redline));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", (folders[0] + ":relative/bin:" + folders[1]).toUtf8());
+        const QString missing = dir.filePath("Applications/REDline");
+        const QStringList candidates = REDlineLocator::candidates(missing);
+        const auto found = REDlineLocator::detect(missing);
+        qputenv("PATH", path);
+        QCOMPARE(candidates,
+                 QStringList({missing, folders[0] + "/REDline", folders[1] + "/REDline"}) +
+                     REDlineLocator::installPlaces());
+        QCOMPARE(found.value_or(QString()), folders[expected - 1] + "/REDline");
     }
 };
 

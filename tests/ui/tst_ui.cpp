@@ -399,6 +399,33 @@ private Q_SLOTS:
                                    "abandon: REDline stopped"};
         QCOMPARE(lines.mid(lines.size() - 3), expected);
     }
+
+    // Detect fills in a REDline found on PATH; a relative path shows as not
+    // found in both windows, even with a REDline in the working folder.
+    void detectAndRelativePath() {
+        const QString folder = m_dir->filePath("bin");
+        QDir().mkpath(folder);
+        const QString redline = TestTools::script(folder + "/REDline", "exit 0\n");
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", folder.toUtf8());
+        TarnelApp app;
+        MainWindow *window = app.newWindow();
+        PreferencesView *prefs = app.showPreferences();
+        app.settings()->setRedlinePath(QString());
+        QTest::mouseClick(child<QPushButton>(prefs, "detect"), Qt::LeftButton);
+        qputenv("PATH", path);
+        QCOMPARE(app.settings()->redlinePath(), redline);
+        QCOMPARE(child<QLabel>(prefs, "redlineStatus")->text(), QString("✓ REDline found"));
+
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(folder);
+        app.settings()->setRedlinePath("REDline");
+        QVERIFY(child<QLabel>(prefs, "redlineStatus")->text().startsWith("✗ Not found"));
+        QTRY_VERIFY(child<QWidget>(window, "redlineMissing")->isVisible());
+        QDir::setCurrent(previous);
+        prefs->close();
+        window->close();
+    }
 };
 
 TARNEL_TEST_MAIN_IMPL(UiTest, QApplication)
