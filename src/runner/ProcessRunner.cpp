@@ -119,6 +119,8 @@ void ProcessRunner::signalRunningChild(int signal) const {
     std::lock_guard lock(m_tracker->lock);
     if (m_tracker->pid > 0)
         ::kill(-m_tracker->pid, signal);
+    else if (m_tracker->starting && m_tracker->pendingSignal != SIGKILL)
+        m_tracker->pendingSignal = signal;
 }
 
 ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
@@ -160,11 +162,25 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
                                               POSIX_SPAWN_SETPGROUP);
 
+    {
+        std::lock_guard lock(m_tracker->lock);
+        m_tracker->starting = true;
+        m_tracker->pendingSignal = 0;
+    }
     pid_t pid = -1;
     const int spawnError =
         ::posix_spawn(&pid, program.constData(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
+    {
+        std::lock_guard lock(m_tracker->lock);
+        m_tracker->starting = false;
+        if (spawnError == 0) {
+            m_tracker->pid = pid;
+            if (m_tracker->pendingSignal != 0)
+                ::kill(-pid, m_tracker->pendingSignal);
+        }
+    }
     if (spawnError != 0)
         return PlatformError::fromErrno(spawnError,
                                         u"Could not launch \u201C" + executablePath + u"\u201D");
@@ -174,10 +190,6 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     // just keeps the default size.
     ::fcntl(out.read, F_SETPIPE_SZ, 1 << 20);
     ::fcntl(err.read, F_SETPIPE_SZ, 1 << 20);
-    {
-        std::lock_guard lock(m_tracker->lock);
-        m_tracker->pid = pid;
-    }
 
     LockedData outData(tailBytes), errData(tailBytes);
     ExitState state;

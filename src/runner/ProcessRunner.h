@@ -64,9 +64,13 @@ public:
 private:
     // The running child's process id, which is also its group's id; cleared
     // before the child is reaped so a signal can never reach a reused id.
+    // A signal asked for while the child is being started is kept and sent
+    // as soon as its id is known, so a stop right at the start is not lost.
     struct ChildTracker {
         std::mutex lock;
         pid_t pid = 0;
+        bool starting = false;
+        int pendingSignal = 0;
     };
     std::shared_ptr<ChildTracker> m_tracker = std::make_shared<ChildTracker>();
 };
