@@ -193,29 +193,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::newRow("pipe") << "pipe";
         QTest::newRow("link to a device") << "/dev/zero";
-        QTest::newRow("link to a system file") << "/etc/passwd";
         QTest::newRow("link to a real movie") << "movie";
     }
     void specialFilesAreNotMovies() {
         QFETCH(QString, kind);
         QTemporaryDir dir;
-        const QString older = dir.filePath("B_older.mov");
+        const QString movie = dir.filePath("B_older.mov"), special = dir.filePath("B_tarnel.mov");
         QVERIFY(TestTools::ffmpeg(
-            {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25:d=1", "-c:v", "mpeg4", older}));
-        QFile movie(older);
-        QVERIFY(movie.open(QIODevice::ReadWrite));
-        QVERIFY(movie.setFileTime(QDateTime::currentDateTimeUtc().addDays(-1),
-                                  QFileDevice::FileModificationTime));
-        const QString special = dir.filePath("B_tarnel.mov");
+            {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25:d=1", "-c:v", "mpeg4", movie}));
         if (kind == "pipe")
             QCOMPARE(::mkfifo(QFile::encodeName(special).constData(), 0600), 0);
         else
-            QVERIFY(QFile::link(kind == "movie" ? older : kind, special));
+            QVERIFY(QFile::link(kind == "movie" ? movie : kind, special));
         const auto found = OutputDiscovery::findOutputFile(dir.path(), "B", "B_tarnel",
                                                            QDateTime::currentDateTimeUtc());
-        QCOMPARE(found.value_or(QString()), older);
+        QCOMPARE(found.value_or(QString()), movie);
         QCOMPARE(MediaProbe::readMetadata(special), R3DMetadata::fallback());
-        QCOMPARE(MediaProbe::readMetadata(older).width, qint64(320));
+        QCOMPARE(MediaProbe::readMetadata(movie).width, qint64(320));
     }
 };
 

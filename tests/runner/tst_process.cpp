@@ -1,5 +1,4 @@
 #include "model/TranscodeJob.h"
-#include "runner/REDlineLocator.h"
 #include "runner/REDlineRunner.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
@@ -9,7 +8,6 @@
 #include <QtTest>
 
 #include <csignal>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -315,69 +313,55 @@ private Q_SLOTS:
         QVERIFY(!delivered); // nobody is left to receive the result
     }
 
-    // REDline runs in a group of its own, and however it ends, no helper it
-    // started outlives it (this one ignores the termination request).
+    // REDline runs in a group of its own, and no helper it started outlives
+    // it (this one ignores the termination request).
     void helpersEndWithREDline_data() {
-        QTest::addColumn<QString>("end");
-        QTest::addColumn<int>("status");
-        QTest::newRow("exits on its own") << "exit" << 0;
-        QTest::newRow("time limit") << "limit" << int(SIGTERM);
-        QTest::newRow("stopped") << "stop" << int(SIGTERM);
+        QTest::addColumn<bool>("exitsAtOnce");
+        QTest::newRow("exits on its own") << true;
+        QTest::newRow("time limit") << false;
     }
     void helpersEndWithREDline() {
-        QFETCH(QString, end);
-        QFETCH(int, status);
-        const QString record = m_dir.filePath("group-" + end);
-        const QString program =
-            TestTools::redlineWithHelper(m_dir.filePath("helpers.sh"), record, end == "exit");
+        QFETCH(bool, exitsAtOnce);
+        const QString record = m_dir.filePath(exitsAtOnce ? "group-exit" : "group-limit");
         ProcessRunner runner;
-        runner.timeout = end == "limit" ? std::chrono::milliseconds(300) : std::chrono::hours(1);
-        runner.gracePeriod = std::chrono::seconds(30);
-        std::optional<ProcessRunner::Outcome> outcome;
-        std::thread run([&] { outcome = runner.run(program, {}, {}); });
-        const bool started = QTest::qWaitFor([&] { return QFile::exists(record); }, 30'000);
-        if (end == "stop")
-            runner.signalRunningChild(SIGTERM);
-        run.join();
-        QVERIFY(started);
-        const QList<qint64> ids = TestTools::recordedGroup(record);
-        QCOMPARE(ids.size(), 2);
-        QVERIFY(ids[0] != ::getpgrp());
-        QCOMPARE(std::get<ProcessResult>(*outcome).terminationStatus, status);
-        QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(ids[0]).isEmpty(), 10'000);
+        runner.timeout = std::chrono::milliseconds(exitsAtOnce ? 3'600'000 : 2'000);
+        const auto result = runOk(
+            runner, TestTools::redlineWithHelper(m_dir.filePath("helpers.sh"), record, exitsAtOnce),
+            {});
+        QCOMPARE(result.terminationStatus, exitsAtOnce ? 0 : SIGTERM);
+        const qint64 group = TestTools::recordedGroup(record);
+        QVERIFY(group > 0 && group != ::getpgrp());
+        QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
     }
 
     // Only a tail of each stream is kept; it starts at a character boundary,
     // and a stream with an invalid byte anywhere still reads as empty text.
     void keptTailStaysValidText_data() {
-        QTest::addColumn<QByteArray>("printf"); // what the child prints, in printf's notation
+        QTest::addColumn<QByteArray>("printf"); // printf's arguments in the child
         QTest::addColumn<QString>("expected");
-        const QString e = QString::fromUtf8("\u00e9"), smile = QString::fromUtf8("\U0001F600");
         QTest::newRow("two-byte characters, cut inside one")
-            << QByteArray("'\\303\\251%.0s' $(seq 5000)") << e.repeated(500);
+            << QByteArray("'\\303\\251%.0s' $(seq 5000)") << QString(500, QChar(0xE9));
         QTest::newRow("four-byte characters, cut inside one")
-            << QByteArray("'\\360\\237\\230\\200%.0s' $(seq 1000)") << smile.repeated(250);
+            << QByteArray("'\\360\\237\\230\\200%.0s' $(seq 1000)")
+            << QString::fromUtf8("\U0001F600").repeated(250);
         QTest::newRow("invalid byte long before the tail")
             << QByteArray("'\\377'; printf 'a%.0s' $(seq 5000)") << QString();
     }
     void keptTailStaysValidText() {
         QFETCH(QByteArray, printf);
         QFETCH(QString, expected);
-        const QString script =
-            TestTools::script(m_dir.filePath("tail.sh"), "printf " + printf + "\n");
         ProcessRunner runner;
         runner.tailBytes = 1001;
-        const auto result = runOk(runner, script, {});
-        QCOMPARE(result.standardOutputText, expected);
+        const QString script = TestTools::script(m_dir.filePath("tail.sh"), "printf " + printf);
+        QCOMPARE(runOk(runner, script, {}).standardOutputText, expected);
     }
 
     // A relative REDline path is not found, even when a program of that
     // name sits in the working folder: it is never run.
     void relativePathIsNotFound() {
-        const QString marker = m_dir.filePath("ran");
+        const QString marker = m_dir.filePath("ran"), previous = QDir::currentPath();
         QDir().mkpath(m_dir.filePath("cwd"));
         TestTools::script(m_dir.filePath("cwd/REDline"), "touch '" + marker.toUtf8() + "'\n");
-        const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir.filePath("cwd")));
         REDlineRunner runner;
         TranscodeJob job(QUrl::fromLocalFile(makeSource("R.R3D")));
@@ -386,52 +370,6 @@ private Q_SLOTS:
         QCOMPARE(std::get<REDlineError>(r.error->error),
                  REDlineError::executableNotFound("REDline"));
         QVERIFY(!QFileInfo::exists(marker));
-    }
-
-    // "Detect" looks at the default place, then PATH (absolute folders only),
-    // then the usual install places, and takes the first executable file.
-    void detectFindsREDlineOnPath_data() {
-        QTest::addColumn<QString>("first");  // what stands in the first PATH folder
-        QTest::addColumn<QString>("second"); // and in the second
-        QTest::addColumn<int>("expected");   // 1 or 2: the folder whose REDline is taken
-        QTest::newRow("first executable one") << "program"
-                                              << "program" << 1;
-        QTest::newRow("not executable: skipped") << "plain file"
-                                                 << "program" << 2;
-        QTest::newRow("folder: skipped") << "folder"
-                                         << "program" << 2;
-        QTest::newRow("link to a program") << "link"
-                                           << "" << 1;
-    }
-    void detectFindsREDlineOnPath() {
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        QFETCH(int, expected);
-        QTemporaryDir dir;
-        const QStringList folders{dir.filePath("one"), dir.filePath("two")};
-        const QStringList kinds{first, second};
-        for (int i = 0; i < 2; ++i) {
-            const QString redline = folders[i] + "/REDline";
-            QDir().mkpath(folders[i]);
-            if (kinds[i] == "program")
-                TestTools::script(redline, "exit 0\n");
-            if (kinds[i] == "plain file")
-                TestTools::touch(redline);
-            if (kinds[i] == "folder")
-                QDir().mkpath(redline);
-            if (kinds[i] == "link")
-                QVERIFY(QFile::link(TestTools::script(dir.filePath("real"), "exit 0\n"), redline));
-        }
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", (folders[0] + ":relative/bin:" + folders[1]).toUtf8());
-        const QString missing = dir.filePath("Applications/REDline");
-        const QStringList candidates = REDlineLocator::candidates(missing);
-        const auto found = REDlineLocator::detect(missing);
-        qputenv("PATH", path);
-        QCOMPARE(candidates,
-                 QStringList({missing, folders[0] + "/REDline", folders[1] + "/REDline"}) +
-                     REDlineLocator::installPlaces());
-        QCOMPARE(found.value_or(QString()), folders[expected - 1] + "/REDline");
     }
 };
 

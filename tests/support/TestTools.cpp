@@ -97,17 +97,12 @@ QList<qint64> TestTools::runningInGroup(qint64 groupId) {
 QString TestTools::redlineWithHelper(const QString &path, const QString &record, bool exitAtOnce) {
     const QByteArray r = record.toUtf8();
     return script(path, "(trap '' TERM; exec sleep 60) >/dev/null 2>&1 &\n"
-                        "echo \"$(cut -d' ' -f5 /proc/$$/stat) $!\" > '" +
+                        "cut -d' ' -f5 /proc/$$/stat > '" +
                             r + ".part'\nmv '" + r + ".part' '" + r + "'\n" +
                             (exitAtOnce ? "exit 0\n" : "exec sleep 60\n"));
 }
 
-QList<qint64> TestTools::recordedGroup(const QString &record) {
+qint64 TestTools::recordedGroup(const QString &record) {
     QFile f(record);
-    QList<qint64> ids;
-    if (f.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &id : f.readAll().trimmed().split(' '))
-            ids << id.toLongLong();
-    }
-    return ids;
+    return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
 }

@@ -28,9 +28,9 @@ public:
     // which run nothing, are left out), from /proc.
     static QList<qint64> runningInGroup(qint64 groupId);
     // A stand-in for REDline that starts a helper ignoring SIGTERM, writes
-    // "<group id> <helper id>" to `record` and then, unless `exitAtOnce`,
-    // sleeps for a minute.
+    // its process group id to `record` and then, unless `exitAtOnce`, sleeps
+    // for a minute.
     static QString redlineWithHelper(const QString &path, const QString &record, bool exitAtOnce);
-    // The group id and the helper id that redlineWithHelper() recorded.
-    static QList<qint64> recordedGroup(const QString &record);
+    // The group id that redlineWithHelper() recorded, or 0.
+    static qint64 recordedGroup(const QString &record);
 };
