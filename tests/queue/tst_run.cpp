@@ -326,34 +326,6 @@ private Q_SLOTS:
         QCOMPARE(m_queue->estimatedOutputBytes(), qint64(0));
     }
 
-    // Closing the window or abandoning the run ends REDline's whole process
-    // group, helpers included, and the log says what was abandoned.
-    void stoppingEndsREDlinesGroup_data() {
-        QTest::addColumn<bool>("destroyQueue");
-        QTest::newRow("window closed") << true;
-        QTest::newRow("run abandoned") << false;
-    }
-    void stoppingEndsREDlinesGroup() {
-        QFETCH(bool, destroyQueue);
-        const QString record = m_dir->filePath("group");
-        m_settings->setRedlinePath(
-            TestTools::redlineWithHelper(m_dir->filePath("redline.sh"), record, false));
-        m_queue->addFiles({source("A.R3D")});
-        m_queue->start();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 30'000);
-        const qint64 group = TestTools::recordedGroup(record);
-        QCOMPARE(TestTools::runningInGroup(group).size(), 2);
-        if (destroyQueue)
-            m_queue.reset();
-        else
-            m_queue->abandonRun();
-        QVERIFY(destroyQueue || waitForRunEnd());
-        QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
-        const QStringList lines = TestTools::logLines(m_log);
-        QVERIFY(lines.contains("abandon: stopping REDline, A.R3D left unfinished"));
-        QVERIFY(lines.last().startsWith("abandon: REDline stopped"));
-    }
-
     // A job removed (or the list cleared) while its movie is being measured
     // does not stall the run: the later files convert and the run ends.
     void jobRemovedWhileMeasured_data() {
