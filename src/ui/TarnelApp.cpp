@@ -3,7 +3,6 @@
 #include "MainWindow.h"
 #include "PreferencesView.h"
 #include "platform/SignalWatcher.h"
-#include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 
 #include <QApplication>
@@ -21,8 +20,9 @@ void TarnelApp::endOnSignal(int signal) {
                          : signal == SIGHUP ? QStringLiteral("SIGHUP")
                                             : u"signal " + QString::number(signal);
     // A question open at that moment is answered by the signal.
-    while (QWidget *modal = QApplication::activeModalWidget()) {
-        if (!modal->close())
+    for (int i = 0; i < 8; ++i) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->close())
             break;
     }
     for (QWidget *widget : QApplication::topLevelWidgets()) {
