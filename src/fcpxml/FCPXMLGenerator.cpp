@@ -7,7 +7,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <unistd.h>
 
 namespace {
 
@@ -135,9 +136,56 @@ QString FCPXMLGenerator::generateXML(const TranscodeJob &job, const QUrl &output
     return lines.join(u'\n');
 }
 
+QString FCPXMLGenerator::documentName(const TranscodeJob &job) {
+    return FileName::baseName(job.sourceURL()) + QStringLiteral("_tarnel.fcpxml");
+}
+
+QStringList FCPXMLGenerator::documentFolderCandidates() {
+    QStringList folders;
+    // The session's runtime folder is already private to the user.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime))
+        folders << QDir::cleanPath(runtime) + QStringLiteral("/tarnel");
+    // The temporary folder is shared with every user: only a folder of our
+    // own in it will do. A TMPDIR naming no folder falls back to /tmp.
+    QString temporary = qEnvironmentVariable("TMPDIR");
+    if (!QDir::isAbsolutePath(temporary) || !QFileInfo(temporary).isDir())
+        temporary = QStringLiteral("/tmp");
+    folders << QDir::cleanPath(temporary) + QStringLiteral("/tarnel-") +
+                   QString::number(::geteuid());
+    return folders;
+}
+
+std::variant<PrivateFolder, PlatformError> FCPXMLGenerator::documentFolder() {
+    QStringList candidates = documentFolderCandidates();
+    const QString inTemporary = candidates.constLast();
+    // When someone else has taken the predictable names, a folder with a
+    // random name that this process made itself (main thread only).
+    static QString unique;
+    if (!unique.isEmpty())
+        candidates << unique;
+    std::optional<PlatformError> firstError;
+    for (const QString &candidate : std::as_const(candidates)) {
+        auto folder = PrivateFolder::open(candidate);
+        if (std::holds_alternative<PrivateFolder>(folder))
+            return folder;
+        if (!firstError)
+            firstError = std::get<PlatformError>(folder);
+    }
+    auto fresh = PrivateFolder::createUnique(inTemporary + u'-');
+    if (const auto *made = std::get_if<PrivateFolder>(&fresh)) {
+        unique = made->path();
+        return fresh;
+    }
+    return *firstError;
+}
+
 QString FCPXMLGenerator::documentPath(const TranscodeJob &job) {
-    return QDir::tempPath() + u'/' + FileName::baseName(job.sourceURL()) +
-           QStringLiteral("_tarnel.fcpxml");
+    const auto folder = documentFolder();
+    const QString path = std::holds_alternative<PrivateFolder>(folder)
+                             ? std::get<PrivateFolder>(folder).path()
+                             : documentFolderCandidates().constFirst();
+    return path + u'/' + documentName(job);
 }
 
 std::optional<PlatformError>
@@ -146,15 +194,18 @@ FCPXMLGenerator::sendToFCP(const TranscodeJob &job, const std::optional<R3DMetad
         return std::nullopt;
     const QString document =
         generateXML(job, job.outputURL(), metadata.value_or(R3DMetadata::fallback()));
-    const QString path = documentPath(job);
 
-    // Atomic: the complete file takes its name in one step.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(document.toUtf8()) < 0 || !file.commit()) {
-        return PlatformError{QStringLiteral("File"), int(file.error()),
-                             u"The Final Cut Pro document could not be saved at \u201C" + path +
-                                 u"\u201D: " + file.errorString()};
+    const auto folder = documentFolder();
+    const auto *opened = std::get_if<PrivateFolder>(&folder);
+    std::optional<PlatformError> error =
+        opened ? opened->writeFile(documentName(job), document.toUtf8())
+               : std::get<PlatformError>(folder);
+    if (error) {
+        error->description =
+            u"The Final Cut Pro document could not be saved: " + error->description;
+        return error;
     }
+    const QString path = opened->path() + u'/' + documentName(job);
 
     Workspace &workspace = Workspace::shared();
     const auto application = workspace.applicationForIdentifier(QLatin1String(kFinalCutIdentifier));

@@ -2,11 +2,14 @@
 
 #include "model/R3DMetadata.h"
 #include "platform/PlatformError.h"
+#include "platform/PrivateFolder.h"
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <optional>
+#include <variant>
 
 class TranscodeJob;
 
@@ -31,11 +34,22 @@ public:
     // which decodes to exactly the path's bytes.
     static QString fileURL(const QString &path);
 
-    // Where the document for a job is written: the temporary folder, the
-    // clip's base name and "_tarnel.fcpxml".
+    // The document's file name: the clip's base name and "_tarnel.fcpxml".
+    static QString documentName(const TranscodeJob &job);
+    // Where the document for a job is written: documentName() in
+    // documentFolder().
     static QString documentPath(const TranscodeJob &job);
 
-    // Writes the job's document atomically to the temporary folder and asks
+    // The folders tried for documents, in order: "tarnel" in the session's
+    // runtime folder (XDG_RUNTIME_DIR), then "tarnel-<uid>" in the temporary
+    // folder (TMPDIR when it names a folder, else /tmp).
+    static QStringList documentFolderCandidates();
+    // The first candidate that is a private folder of this user (created when
+    // missing). When another user has taken every name, a folder with a
+    // random name made by this process, kept for its life.
+    static std::variant<PrivateFolder, PlatformError> documentFolder();
+
+    // Writes the job's document atomically to the document folder and asks
     // Final Cut Pro to open it, without waiting. Does nothing for a job
     // without a movie. Fails when the document cannot be written (nothing is
     // opened), when Final Cut Pro is not installed (the document stays and

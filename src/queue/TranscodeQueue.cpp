@@ -5,6 +5,7 @@
 #include "model/FileName.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/SoundPlayer.h"
+#include "runner/REDlineLocator.h"
 #include "settings/UserSettings.h"
 
 #include <QFileInfo>
@@ -185,7 +186,7 @@ void TranscodeQueue::processNext() {
     log(u"processNext: starting " + FileName::lastComponent(job->sourcePath()));
     log(u"  output dir  = " + outputPath);
     log(u"  redline     = " + redlinePath);
-    log(u"  redline exists = " + yesNo(QFileInfo::exists(redlinePath)));
+    log(u"  redline exists = " + yesNo(REDlineLocator::isFound(redlinePath)));
     log(u"  output exists  = " + yesNo(QFileInfo::exists(outputPath)));
     log(u"  preset      = " + ProResPresets::rawValue(preset));
     log(u"  PRcodec flag= " + ProResPresets::prCodec(preset));
@@ -197,19 +198,20 @@ void TranscodeQueue::processNext() {
 
     log(QStringLiteral("step 1: launching REDline transcode..."));
     // The result arrives on the main thread, and not at all once the queue
-    // is gone.
+    // is gone. The job may be gone by then; the run goes on all the same.
     m_runner->transcode(job, preset, outputDirectory, redlinePath, this,
                         [this, job = QPointer<TranscodeJob>(job)](const TranscodeResult &result) {
-                            if (job)
-                                finishConversion(job, result);
+                            finishConversion(job, result);
                         });
 }
 
 void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &result) {
     if (!result.succeeded()) {
         const QString description = result.error->description();
-        job->setStatus(JobStatus::failed);
-        job->setErrorMessage(description);
+        if (job) {
+            job->setStatus(JobStatus::failed);
+            job->setErrorMessage(description);
+        }
         log(u"FAILED: " + result.error->debugDescription());
         log(u"FAILED description: " + description);
         notifyChange();
@@ -219,6 +221,11 @@ void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &
 
     const QString moviePath = result.outputURL.toLocalFile();
     log(u"step 1 done: output = " + moviePath);
+    if (!job) {
+        log(QStringLiteral("step 2 skipped: the job was removed from the list"));
+        processNext();
+        return;
+    }
     job->setOutputURL(result.outputURL);
     job->setFinishedAt(QDateTime::currentDateTime());
     job->setProgress(1.0);
@@ -230,10 +237,10 @@ void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &
     }
 
     log(QStringLiteral("step 2: reading metadata from converted file..."));
+    // A job removed or cleared while it is measured does not stop the run.
     m_runner->readMetadata(result.outputURL, this,
                            [this, job = QPointer<TranscodeJob>(job)](const R3DMetadata &metadata) {
-                               if (job)
-                                   finishMeasurement(job, metadata);
+                               finishMeasurement(job, metadata);
                            });
 }
 
@@ -241,6 +248,11 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
     log(u"step 2 done: fps=" + QString::number(metadata.frameRate) + u' ' +
         QString::number(metadata.width) + u'x' + QString::number(metadata.height) + u" frames=" +
         QString::number(metadata.frameCount));
+    if (!job) {
+        log(QStringLiteral("step 3 skipped: the job was removed from the list"));
+        processNext();
+        return;
+    }
     job->setMetadata(metadata);
 
     if (!m_settings || !m_settings->autoSendToFCP()) {

@@ -92,6 +92,7 @@ Q_SIGNALS:
 private:
     // One step of the run: the first queued job, or the end of the run.
     void processNext();
+    // `job` is null when the job left the list meanwhile; the run goes on.
     void finishConversion(TranscodeJob *job, const TranscodeResult &result);
     void finishMeasurement(TranscodeJob *job, const R3DMetadata &metadata);
     void queueFinished();

@@ -2,21 +2,92 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 }
 
 namespace {
 
-struct FormatContext {
+// The movie, opened by us and read by the demuxer through callbacks: only a
+// regular file that was opened without blocking and without following a
+// link at its name is ever handed to the demuxer.
+struct MovieInput {
+    int fd = -1;
+    AVIOContext *io = nullptr;
     AVFormatContext *ctx = nullptr;
-    ~FormatContext() {
+    ~MovieInput() {
         if (ctx)
-            avformat_close_input(&ctx);
+            avformat_close_input(&ctx); // leaves our own I/O context alone
+        if (io) {
+            av_freep(&io->buffer);
+            avio_context_free(&io);
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    static int read(void *opaque, uint8_t *buffer, int size) {
+        const int fd = static_cast<MovieInput *>(opaque)->fd;
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, size_t(size));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return AVERROR(errno);
+            return n == 0 ? AVERROR_EOF : int(n);
+        }
+    }
+    static int64_t seek(void *opaque, int64_t offset, int whence) {
+        const int fd = static_cast<MovieInput *>(opaque)->fd;
+        if (whence == AVSEEK_SIZE) {
+            struct stat st {};
+            return ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : AVERROR(errno);
+        }
+        const off_t at = ::lseek(fd, off_t(offset), whence & ~AVSEEK_FORCE);
+        return at < 0 ? AVERROR(errno) : int64_t(at);
+    }
+
+    // Opens the file; false when it is not a regular file or cannot be read.
+    bool open(const QString &path) {
+        // O_NONBLOCK: opening a pipe named like the movie must not wait for
+        // a writer. It changes nothing for the regular file we go on with.
+        fd = ::open(QFile::encodeName(path).constData(),
+                    O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        struct stat st {};
+        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+            return false;
+        constexpr int kBufferSize = 64 * 1024;
+        auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferSize));
+        if (!buffer)
+            return false;
+        io = avio_alloc_context(buffer, kBufferSize, 0, this, &MovieInput::read, nullptr,
+                                &MovieInput::seek);
+        if (!io) {
+            av_free(buffer);
+            return false;
+        }
+        ctx = avformat_alloc_context();
+        if (!ctx)
+            return false;
+        ctx->pb = io;
+        ctx->flags |= AVFMT_FLAG_CUSTOM_IO;
+        // The QuickTime reader only: the outputs are always .mov, and probing
+        // could mistake another file for some other kind of media.
+        const AVInputFormat *mov = av_find_input_format("mov");
+        if (avformat_open_input(&ctx, nullptr, mov, nullptr) < 0) {
+            ctx = nullptr; // freed by the failed open
+            return false;
+        }
+        return true;
     }
 };
 
@@ -36,11 +107,8 @@ R3DMetadata MediaProbe::readMetadata(const QString &path) {
     std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
 
     R3DMetadata record = R3DMetadata::fallback();
-    FormatContext input;
-    // The QuickTime reader only: the outputs are always .mov, and probing
-    // could mistake another file for some other kind of media.
-    const AVInputFormat *mov = av_find_input_format("mov");
-    if (avformat_open_input(&input.ctx, QFile::encodeName(path).constData(), mov, nullptr) < 0)
+    MovieInput input;
+    if (!input.open(path))
         return record;
     const AVFormatContext *ctx = input.ctx;
     double seconds = 0;

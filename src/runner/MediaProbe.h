@@ -7,7 +7,9 @@
 // Measures a QuickTime movie from its header alone (no pass over the media
 // data): first video track's picture size and frame rate, the length in
 // frames at that whole rate, and whether there is audio. Anything that cannot
-// be read takes its fallback value; this never fails.
+// be read takes its fallback value; this never fails. Only a regular file is
+// read: a link, a pipe or a device at the path gives the fallback record at
+// once, without blocking.
 class MediaProbe {
 public:
     static R3DMetadata readMetadata(const QString &path);

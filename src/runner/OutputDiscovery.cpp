@@ -3,8 +3,10 @@
 #include "model/FileName.h"
 
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <sys/stat.h>
 #include <vector>
 
 QDateTime OutputDiscovery::distantPast() {
@@ -31,8 +33,16 @@ std::optional<QString> OutputDiscovery::findOutputFile(const QString &folder,
         const QFileInfo info = it.nextFileInfo();
         if (FileName::pathExtension(info.fileName()).toLower() != u"mov")
             continue;
-        const QDateTime modified = info.lastModified();
-        movies.push_back({info.filePath(), modified.isValid() ? modified : distantPast()});
+        // Only a regular file is a movie, judged by the entry itself: a link
+        // (to /dev/zero, to a file elsewhere), a pipe or a folder named like
+        // one is not, and opening it could block or read something else.
+        struct stat st {};
+        if (::lstat(QFile::encodeName(info.filePath()).constData(), &st) != 0 ||
+            !S_ISREG(st.st_mode))
+            continue;
+        const QDateTime modified = QDateTime::fromMSecsSinceEpoch(
+            qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1'000'000, Qt::UTC);
+        movies.push_back({info.filePath(), modified});
     }
 
     std::vector<Entry> candidates;

@@ -7,7 +7,8 @@
 // Picks the movie that a conversion wrote into the output folder.
 class OutputDiscovery {
 public:
-    // Among the .mov entries (extension compared ignoring case), the newest
+    // Among the .mov entries that are regular files (not links, pipes or
+    // folders; extension compared ignoring case), the newest
     // whose name contains the base name or the expected name; when none
     // matches by name, the newest modified since two seconds before the
     // start. Equal times keep listing order; the last one wins. None when

@@ -118,7 +118,9 @@ QString ProcessRunner::lastCharacters(const QString &text, int count) {
 void ProcessRunner::signalRunningChild(int signal) const {
     std::lock_guard lock(m_tracker->lock);
     if (m_tracker->pid > 0)
-        ::kill(m_tracker->pid, signal);
+        ::kill(-m_tracker->pid, signal);
+    else if (m_tracker->starting && m_tracker->pendingSignal != SIGKILL)
+        m_tracker->pendingSignal = signal;
 }
 
 ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
@@ -154,13 +156,31 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    // Its own process group (whose id is the child's id), so that every stop
+    // reaches the helpers it starts as well.
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
+                                              POSIX_SPAWN_SETPGROUP);
 
+    {
+        std::lock_guard lock(m_tracker->lock);
+        m_tracker->starting = true;
+        m_tracker->pendingSignal = 0;
+    }
     pid_t pid = -1;
     const int spawnError =
         ::posix_spawn(&pid, program.constData(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
+    {
+        std::lock_guard lock(m_tracker->lock);
+        m_tracker->starting = false;
+        if (spawnError == 0) {
+            m_tracker->pid = pid;
+            if (m_tracker->pendingSignal != 0)
+                ::kill(-pid, m_tracker->pendingSignal);
+        }
+    }
     if (spawnError != 0)
         return PlatformError::fromErrno(spawnError,
                                         u"Could not launch \u201C" + executablePath + u"\u201D");
@@ -170,12 +190,8 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     // just keeps the default size.
     ::fcntl(out.read, F_SETPIPE_SZ, 1 << 20);
     ::fcntl(err.read, F_SETPIPE_SZ, 1 << 20);
-    {
-        std::lock_guard lock(m_tracker->lock);
-        m_tracker->pid = pid;
-    }
 
-    LockedData outData, errData;
+    LockedData outData(tailBytes), errData(tailBytes);
     ExitState state;
     std::thread outReader(readPipe, out.read, std::ref(outData), std::cref(onOutput),
                           std::cref(state), drainLimit);
@@ -190,20 +206,17 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
         std::unique_lock lock(timerLock);
         if (timerWake.wait_for(lock, timeout, [&] { return childExited; }))
             return;
-        ::kill(pid, SIGTERM);
+        ::kill(-pid, SIGTERM);
         if (timerWake.wait_for(lock, gracePeriod, [&] { return childExited; }))
             return;
-        ::kill(pid, SIGKILL);
+        ::kill(-pid, SIGKILL);
     });
 
-    // Wait for the exit without reaping, so the timer can never signal a
-    // process id that has already been reused.
+    // Wait for the exit without reaping: while the child is a zombie, its
+    // id and so its group's id cannot be reused, so every signal to the
+    // group until the reaping below reaches REDline's group and no other.
     siginfo_t info{};
     while (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
-    }
-    {
-        std::lock_guard lock(m_tracker->lock);
-        m_tracker->pid = 0;
     }
     {
         std::lock_guard lock(timerLock);
@@ -211,6 +224,14 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     }
     timerWake.notify_all();
     timer.join();
+    {
+        // Whatever REDline left running in its group (a helper that would
+        // go on writing) ends with it. Then no more signals: the group id
+        // may be reused once the child is reaped.
+        std::lock_guard lock(m_tracker->lock);
+        ::kill(-pid, SIGKILL);
+        m_tracker->pid = 0;
+    }
 
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -224,7 +245,7 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     result.terminationStatus = WIFEXITED(status)     ? WEXITSTATUS(status)
                                : WIFSIGNALED(status) ? WTERMSIG(status)
                                                      : status;
-    result.standardOutputText = decodeUtf8(outData.data());
-    result.standardErrorText = decodeUtf8(errData.data());
+    result.standardOutputText = outData.text();
+    result.standardErrorText = errData.text();
     return result;
 }

@@ -14,20 +14,28 @@
 // What a finished child process yields.
 struct ProcessResult {
     qint32 terminationStatus = 0; // exit code, or the signal number when killed
-    QString standardOutputText;   // decoded as UTF-8; empty when not valid UTF-8
+    // The end of each stream (its last ProcessRunner::tailBytes bytes or a
+    // little more, from a character boundary), decoded as UTF-8; empty when
+    // the stream was not valid UTF-8.
+    QString standardOutputText;
     QString standardErrorText;
 };
 
 // Runs one child process to its end, without a shell: standard input is the
 // null device, standard output and standard error are read as data arrives,
-// each into its own buffer. Every chunk that is valid UTF-8 is handed to
-// onOutput on the reading thread.
+// each keeping only its tail, so memory stays bounded however much the
+// child prints. Every chunk that is valid UTF-8 is handed to onOutput on the
+// reading thread.
 //
-// At the time limit the child is asked to terminate (SIGTERM); if it is
-// still running a grace period later it is killed, so a child that ignores
-// the request cannot block the caller forever. Output still in the pipes at
-// exit is collected (not handed to onOutput); a descendant that keeps the
-// pipes open stops the collection after drainLimit of silence.
+// The child runs in a process group of its own, and every signal goes to
+// the whole group, so helpers it starts stop with it. At the time limit the
+// group is asked to terminate (SIGTERM); if the child is still running a
+// grace period later the group is killed, so a child that ignores the
+// request cannot block the caller forever. When the child has exited,
+// whatever is left of its group is killed. Output still in the pipes at
+// exit is collected (not handed to onOutput); a descendant that left the
+// group and keeps the pipes open stops the collection after drainLimit of
+// silence.
 class ProcessRunner {
 public:
     using OutputHandler = std::function<void(const QString &chunk)>;
@@ -36,9 +44,13 @@ public:
     std::chrono::milliseconds timeout{std::chrono::hours(1)};
     std::chrono::milliseconds gracePeriod{std::chrono::seconds(10)};
     std::chrono::milliseconds drainLimit{std::chrono::seconds(5)};
+    // How much of the end of each stream the result keeps: far more than the
+    // 800 characters a failure quotes, even when each takes four bytes.
+    qsizetype tailBytes = 64 * 1024;
 
-    // Signals the child of a run() in progress, if there is one (copies of
-    // this object share it). Used to stop a conversion when its owner goes away.
+    // Signals the process group of a run() in progress, if there is one
+    // (copies of this object share it). Used to stop a conversion when its
+    // owner goes away.
     void signalRunningChild(int signal) const;
 
     Outcome run(const QString &executablePath, const QStringList &arguments,
@@ -50,11 +62,15 @@ public:
     static QString lastCharacters(const QString &text, int count);
 
 private:
-    // The running child's process id, cleared before the child is reaped so
-    // a signal can never reach a reused id.
+    // The running child's process id, which is also its group's id; cleared
+    // before the child is reaped so a signal can never reach a reused id.
+    // A signal asked for while the child is being started is kept and sent
+    // as soon as its id is known, so a stop right at the start is not lost.
     struct ChildTracker {
         std::mutex lock;
         pid_t pid = 0;
+        bool starting = false;
+        int pendingSignal = 0;
     };
     std::shared_ptr<ChildTracker> m_tracker = std::make_shared<ChildTracker>();
 };

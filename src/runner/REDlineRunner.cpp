@@ -4,6 +4,7 @@
 #include "OutputDiscovery.h"
 #include "ProgressBox.h"
 #include "ProgressParser.h"
+#include "REDlineLocator.h"
 #include "model/FileName.h"
 #include "model/TranscodeJob.h"
 
@@ -133,7 +134,7 @@ void REDlineRunner::transcode(TranscodeJob *job, ProResPreset preset, const QUrl
     // Exactly these values go to the worker.
     const auto work = [this, sourcePath, outDir, redline, jobId, preset,
                        runner = processRunner]() -> TranscodeResult {
-        if (!QFileInfo::exists(redline))
+        if (!REDlineLocator::isFound(redline))
             return {{}, TranscodeError{REDlineError::executableNotFound(redline)}};
         if (!QFileInfo::exists(outDir))
             return {{}, TranscodeError{REDlineError::outputDirectoryMissing()}};

@@ -1,9 +1,11 @@
 #include "UserSettings.h"
 
 #include "model/FileName.h"
+#include "queue/DebugLog.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <optional>
 
@@ -44,12 +46,50 @@ UserSettings::UserSettings(QObject *parent)
 }
 
 void UserSettings::store(const char *key, const QVariant &value) {
-    m_store.setValue(QLatin1String(key), value);
-    m_store.sync();
+    m_unsaved.insert(QLatin1String(key), value);
+    // QSettings guards its file with "<file>.lock" and waits for a lock it
+    // cannot take until it is 30 s old; one left empty by a crash would
+    // freeze the window that long. A lock that no live process holds (no
+    // native lock on it) is stale whatever its age: remove it first.
+    const QString lock = m_store.fileName() + QStringLiteral(".lock");
+    if (QFileInfo::exists(lock))
+        QLockFile(lock).removeStaleLockFile();
+    // A new QSettings object for each write, because one keeps the first
+    // error it met for good; it shares its cache with m_store. Every change
+    // that was not saved yet goes along.
+    QSettings writer(QStringLiteral("Tarnel"), QStringLiteral("Tarnel"));
+    for (auto it = m_unsaved.cbegin(); it != m_unsaved.cend(); ++it)
+        writer.setValue(it.key(), it.value());
+    writer.sync();
+    if (writer.status() == QSettings::NoError) {
+        m_unsaved.clear();
+        setSaveError(QString());
+        return;
+    }
+    setSaveError(u"Settings could not be saved to \u201C" + writer.fileName() +
+                 u"\u201D. Changes hold only until Tarnel quits.");
+}
+
+QVariant UserSettings::stored(const char *key) const {
+    const QString name = QLatin1String(key);
+    const auto unsaved = m_unsaved.constFind(name);
+    return unsaved != m_unsaved.cend() ? *unsaved : m_store.value(name);
+}
+
+void UserSettings::setSaveError(const QString &message) {
+    if (message == m_saveError)
+        return;
+    if (!message.isEmpty())
+        DebugLog().append(u"settings: " + message);
+    else
+        DebugLog().append(QStringLiteral("settings: saved again"));
+    Q_EMIT willChange();
+    m_saveError = message;
+    Q_EMIT saveErrorChanged();
 }
 
 ProResPreset UserSettings::selectedPreset() const {
-    const QVariant value = m_store.value(QLatin1String(kSelectedPresetKey));
+    const QVariant value = stored(kSelectedPresetKey);
     if (value.typeId() != QMetaType::QString)
         return ProResPresets::defaultPreset();
     return ProResPresets::fromRawValue(value.toString()).value_or(ProResPresets::defaultPreset());
@@ -62,7 +102,7 @@ void UserSettings::setSelectedPreset(ProResPreset preset) {
 }
 
 QString UserSettings::redlinePath() const {
-    const QVariant value = m_store.value(QLatin1String(kRedlinePathKey));
+    const QVariant value = stored(kRedlinePathKey);
     return value.typeId() == QMetaType::QString ? value.toString() : defaultRedlinePath();
 }
 
@@ -73,7 +113,7 @@ void UserSettings::setRedlinePath(const QString &path) {
 }
 
 bool UserSettings::autoSendToFCP() const {
-    return storedBoolean(m_store.value(QLatin1String(kAutoSendToFCPKey))).value_or(false);
+    return storedBoolean(stored(kAutoSendToFCPKey)).value_or(false);
 }
 
 void UserSettings::setAutoSendToFCP(bool on) {
@@ -83,7 +123,7 @@ void UserSettings::setAutoSendToFCP(bool on) {
 }
 
 bool UserSettings::playCompletionSound() const {
-    return storedBoolean(m_store.value(QLatin1String(kPlayCompletionSoundKey))).value_or(true);
+    return storedBoolean(stored(kPlayCompletionSoundKey)).value_or(true);
 }
 
 void UserSettings::setPlayCompletionSound(bool on) {
@@ -107,7 +147,7 @@ QUrl UserSettings::defaultOutputDirectory() {
 }
 
 void UserSettings::restoreOutputDirectory() {
-    const QVariant value = m_store.value(QLatin1String(kOutputDirectoryPathKey));
+    const QVariant value = stored(kOutputDirectoryPathKey);
     const QString path = value.typeId() == QMetaType::QString ? value.toString() : QString();
     if (!path.isEmpty()) {
         const QFileInfo info(path);

@@ -10,6 +10,11 @@
 // (organisation and application "Tarnel") and written through at once.
 // One object exists per process; it lives on the main thread.
 //
+// A change that cannot be saved (the settings folder unwritable, a full
+// disk) still takes effect: it is kept in memory, tried again with every
+// later change, and saveError() says what happened (once in the debug log,
+// and for as long as it lasts to the windows).
+//
 // Observable: every change is announced by willChange() before the value is
 // stored and by the property's own signal afterwards.
 class UserSettings : public QObject {
@@ -49,6 +54,10 @@ public:
 
     bool isUsingDefaultOutputDirectory() const;
 
+    // Empty while every change is saved; otherwise a sentence for the user
+    // saying that changes could not be saved and hold only until Tarnel quits.
+    QString saveError() const { return m_saveError; }
+
     // The platform's Movies folder (the XDG videos folder on Linux), or
     // "Movies" in the home folder, followed by "Tarnel". Not created.
     static QUrl defaultOutputDirectory();
@@ -66,11 +75,17 @@ Q_SIGNALS:
     void playCompletionSoundChanged();
     void selectedPresetChanged();
     void redlinePathChanged();
+    void saveErrorChanged();
 
 private:
     void store(const char *key, const QVariant &value);
+    // The value in effect: an unsaved change, else the stored value.
+    QVariant stored(const char *key) const;
+    void setSaveError(const QString &message);
     void publishOutputDirectory(const QUrl &folder);
 
     mutable QSettings m_store;
+    QVariantHash m_unsaved; // changes not yet saved, by key
+    QString m_saveError;
     QUrl m_outputDirectoryURL;
 };

@@ -11,6 +11,7 @@
 #include "platform/Workspace.h"
 #include "queue/RunMonitor.h"
 #include "queue/TranscodeQueue.h"
+#include "runner/REDlineLocator.h"
 #include "settings/UserSettings.h"
 
 #include <QFileInfo>
@@ -298,7 +299,7 @@ void AppMainView::showEvent(QShowEvent *event) {
 }
 
 bool AppMainView::redlineFound() const {
-    return QFileInfo::exists(m_settings->redlinePath());
+    return REDlineLocator::isFound(m_settings->redlinePath());
 }
 
 bool AppMainView::startEnabled() const {

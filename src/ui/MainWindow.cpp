@@ -11,6 +11,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QStatusBar>
 
 MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
     : m_settings(settings), m_view(new AppMainView(settings, this)) {
@@ -18,6 +19,16 @@ MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
     setWindowTitle(QStringLiteral("Tarnel"));
     setCentralWidget(m_view);
     buildMenus(app);
+    // Settings that cannot be saved are said in a status line, shown only then.
+    const auto showSaveError = [this] {
+        const QString message = m_settings->saveError();
+        if (!message.isEmpty())
+            statusBar()->showMessage(message);
+        else if (QStatusBar *bar = findChild<QStatusBar *>())
+            bar->clearMessage();
+    };
+    connect(settings, &UserSettings::saveErrorChanged, this, showSaveError);
+    showSaveError();
     // The window follows its content's fixed size.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -69,15 +80,23 @@ void MainWindow::buildMenus(TarnelApp *app) {
             [this] { m_settings->setPlayCompletionSound(!m_settings->playCompletionSound()); });
 }
 
+void MainWindow::closeWithoutAsking(const QString &reason) {
+    if (m_view->queue()->isConverting() && !reason.isEmpty())
+        m_view->queue()->log(u"abandon: " + reason);
+    m_ask = false;
+    close();
+}
+
 void MainWindow::closeEvent(QCloseEvent *event) {
     // Closing a window stops its conversion; say so before it happens.
-    if (m_view->queue()->isConverting()) {
+    if (m_ask && m_view->queue()->isConverting()) {
         const auto answer = QMessageBox::question(
             this, QStringLiteral("Stop converting?"),
             QStringLiteral("This window is still converting. Closing it stops REDline; the file "
                            "being converted is left unfinished."),
             QMessageBox::Close | QMessageBox::Cancel, QMessageBox::Cancel);
-        if (answer != QMessageBox::Close) {
+        // The window may have been closed without asking meanwhile.
+        if (answer != QMessageBox::Close && m_ask) {
             event->ignore();
             return;
         }

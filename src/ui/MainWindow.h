@@ -15,6 +15,9 @@ public:
     MainWindow(UserSettings *settings, TarnelApp *app);
 
     AppMainView *view() const { return m_view; }
+    // Closes the window without asking, also during a run: the run is
+    // abandoned, after logging `reason` when there is one.
+    void closeWithoutAsking(const QString &reason);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -24,4 +27,5 @@ private:
 
     UserSettings *m_settings;
     AppMainView *m_view;
+    bool m_ask = true;
 };

@@ -4,6 +4,7 @@
 #include "FolderUrls.h"
 #include "UiText.h"
 #include "model/FileName.h"
+#include "runner/REDlineLocator.h"
 #include "settings/UserSettings.h"
 
 #include <QButtonGroup>
@@ -82,22 +83,32 @@ PreferencesView::PreferencesView(UserSettings *settings, QWidget *parent)
     }
     column->addWidget(quality);
 
+    // Shown only while changes cannot be saved.
+    m_saveError = new QLabel(this);
+    m_saveError->setObjectName(QStringLiteral("settingsError"));
+    m_saveError->setFont(UiText::font(11));
+    m_saveError->setWordWrap(true);
+    UiText::setColor(m_saveError, kMissing);
+    column->addWidget(m_saveError);
+
     connect(m_path, &QLineEdit::textEdited, this,
             [this](const QString &text) { m_settings->setRedlinePath(text); });
     connect(detect, &QPushButton::clicked, this, &PreferencesView::detect);
     connect(choose, &QPushButton::clicked, this, &PreferencesView::chooseFolder);
     connect(m_presets, &QButtonGroup::idClicked, this,
             [this](int id) { m_settings->setSelectedPreset(ProResPreset(id)); });
-    for (auto signal : {&UserSettings::outputDirectoryURLChanged,
-                        &UserSettings::selectedPresetChanged, &UserSettings::redlinePathChanged})
+    for (auto signal :
+         {&UserSettings::outputDirectoryURLChanged, &UserSettings::selectedPresetChanged,
+          &UserSettings::redlinePathChanged, &UserSettings::saveErrorChanged})
         connect(m_settings, signal, this, &PreferencesView::refresh);
     refresh();
 }
 
 void PreferencesView::detect() {
-    const QString standard = UserSettings::defaultRedlinePath();
-    if (QFileInfo::exists(standard))
-        m_settings->setRedlinePath(standard);
+    // The default location, then PATH, then the usual Linux places; when
+    // nothing is found the path stays as it is.
+    if (const auto found = REDlineLocator::detect(UserSettings::defaultRedlinePath()))
+        m_settings->setRedlinePath(*found);
 }
 
 void PreferencesView::chooseFolder() {
@@ -110,7 +121,7 @@ void PreferencesView::refresh() {
     const QString path = m_settings->redlinePath();
     if (m_path->text() != path)
         m_path->setText(path); // only when changed elsewhere, so typing keeps its cursor
-    const bool found = QFileInfo::exists(path);
+    const bool found = REDlineLocator::isFound(path);
     m_status->setText(
         found ? QStringLiteral("\u2713 REDline found")
               : QStringLiteral("\u2717 Not found \u2014 install REDCINE-X Professional"));
@@ -123,4 +134,7 @@ void PreferencesView::refresh() {
 
     if (QAbstractButton *b = m_presets->button(int(m_settings->selectedPreset())))
         b->setChecked(true);
+
+    m_saveError->setText(m_settings->saveError());
+    m_saveError->setVisible(!m_settings->saveError().isEmpty());
 }

@@ -28,4 +28,5 @@ private:
     QLabel *m_status;
     ElidedLabel *m_folder;
     QButtonGroup *m_presets;
+    QLabel *m_saveError;
 };

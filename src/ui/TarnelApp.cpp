@@ -2,9 +2,35 @@
 
 #include "MainWindow.h"
 #include "PreferencesView.h"
+#include "platform/SignalWatcher.h"
 #include "settings/UserSettings.h"
 
-TarnelApp::TarnelApp(QObject *parent) : QObject(parent), m_settings(new UserSettings(this)) {
+#include <QApplication>
+#include <csignal>
+
+TarnelApp::TarnelApp(QObject *parent)
+    : QObject(parent), m_settings(new UserSettings(this)),
+      m_signals(new SignalWatcher({SIGTERM, SIGINT, SIGHUP}, this)) {
+    connect(m_signals, &SignalWatcher::received, this, &TarnelApp::endOnSignal);
+}
+
+void TarnelApp::endOnSignal(int signal) {
+    const QString name = signal == SIGTERM  ? QStringLiteral("SIGTERM")
+                         : signal == SIGINT ? QStringLiteral("SIGINT")
+                         : signal == SIGHUP ? QStringLiteral("SIGHUP")
+                                            : u"signal " + QString::number(signal);
+    // A question open at that moment is answered by the signal.
+    for (int i = 0; i < 8; ++i) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->close())
+            break;
+    }
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<MainWindow *>(widget))
+            window->closeWithoutAsking(u"Tarnel received " + name);
+    }
+    if (m_preferences)
+        m_preferences->close();
 }
 
 TarnelApp::~TarnelApp() {

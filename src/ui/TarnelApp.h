@@ -5,11 +5,15 @@
 
 class MainWindow;
 class PreferencesView;
+class SignalWatcher;
 class UserSettings;
 
 // The application shell: the one settings object of the process, the main
 // windows (each with its own queue) and the settings window. The process
-// ends when its last window closes.
+// ends when its last window closes, and when it is asked to end by SIGTERM,
+// SIGINT or SIGHUP, which close every window without asking (the user or
+// the system asked already): each window's run is abandoned, REDline's
+// process group stopped and what was left unfinished logged.
 class TarnelApp : public QObject {
     Q_OBJECT
 
@@ -22,8 +26,12 @@ public:
 public Q_SLOTS:
     MainWindow *newWindow();
     PreferencesView *showPreferences();
+    // Ends the application on a termination signal, as closing the last
+    // window does, without the question a window asks during a run.
+    void endOnSignal(int signal);
 
 private:
     UserSettings *m_settings;
+    SignalWatcher *m_signals;
     QPointer<PreferencesView> m_preferences;
 };

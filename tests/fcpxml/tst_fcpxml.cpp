@@ -7,8 +7,10 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unicode/locid.h>
 #include <unicode/timezone.h>
+#include <unistd.h>
 
 namespace {
 
@@ -223,7 +225,7 @@ private Q_SLOTS:
         // No record: the fallback record.
         QVERIFY(!generator.sendToFCP(*job, std::nullopt).has_value());
         const QString path = FCPXMLGenerator::documentPath(*job);
-        QCOMPARE(path, QDir::tempPath() + "/A001_C001_tarnel.fcpxml");
+        QCOMPARE(path, TestEnvironment::instance().home() + "/run/tarnel/A001_C001_tarnel.fcpxml");
         QTRY_COMPARE_WITH_TIMEOUT(readAll(record), path + "\n", 60000);
         const QString first = readAll(path);
         QVERIFY(first.contains("FFVideoFormat4096x2160p24\" frameDuration=\"1001/24000s\""));
@@ -245,7 +247,10 @@ private Q_SLOTS:
         QVERIFY(second.split('\n').at(5).endsWith(
             "videoSources=\"1\" hasAudio=\"1\" audioSources=\"1\" audioChannels=\"2\" "
             "audioRate=\"48000\">"));
-        QCOMPARE(QDir(QDir::tempPath()).entryList({"A001_C001_tarnel*"}).size(), 1);
+        QCOMPARE(QDir(QFileInfo(path).path())
+                     .entryList({"*A001_C001_tarnel*"}, QDir::Files | QDir::Hidden)
+                     .size(),
+                 1);
         removeEntry();
     }
 
@@ -259,6 +264,70 @@ private Q_SLOTS:
         QVERIFY2(error->description.contains("com.apple.FinalCut.desktop"),
                  qPrintable(error->description));
         QVERIFY(QFileInfo::exists(FCPXMLGenerator::documentPath(*job)));
+    }
+
+    // Whatever another user plants in the shared temporary folder, the
+    // document goes to a folder of this user's own, and no link is followed.
+    void documentNeverGoesThroughALink_data() {
+        QTest::addColumn<QString>("planted");
+        QTest::newRow("link at the old shared name") << "shared link";
+        QTest::newRow("link at the document's name") << "own link";
+        QTest::newRow("link instead of the folder") << "folder link";
+        QTest::newRow("another user's folder") << "foreign";
+        QTest::newRow("file instead of the folder") << "file";
+    }
+    void documentNeverGoesThroughALink() {
+        QFETCH(QString, planted);
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        QTemporaryDir victim;
+        const QString precious = victim.filePath("precious"),
+                      shared = QDir::tempPath() + "/B_tarnel.fcpxml";
+        const QString ours = FCPXMLGenerator::documentFolderCandidates().constFirst();
+        const auto restore = qScopeGuard([&] {
+            QFile::remove(shared);
+            QFile::remove(ours);
+            QDir(ours).removeRecursively();
+            qputenv("XDG_RUNTIME_DIR", runtime);
+        });
+        TestTools::touch(precious, 7);
+        if (planted == "own link" || planted == "foreign")
+            QCOMPARE(::mkdir(QFile::encodeName(ours).constData(), 0700), 0);
+        if (planted == "foreign" && ::chown(QFile::encodeName(ours).constData(), 65534, 65534))
+            QSKIP("changing a folder's owner needs root");
+        if (planted.endsWith("link"))
+            QVERIFY(QFile::link(planted == "folder link" ? victim.path() : precious,
+                                planted == "shared link" ? shared
+                                : planted == "own link"  ? ours + "/B_tarnel.fcpxml"
+                                                         : ours));
+        if (planted == "file")
+            TestTools::touch(ours);
+
+        TestTools::installFinalCut(m_apps, m_dir.filePath("opened-link.txt"));
+        TranscodeJob *job = convertedJob("B.R3D", "/o/B_tarnel.mov");
+        const auto error = FCPXMLGenerator().sendToFCP(*job, std::nullopt);
+        removeEntry();
+        QVERIFY(!error);
+        const QFileInfo document(FCPXMLGenerator::documentPath(*job));
+        QVERIFY(readAll(document.filePath()).startsWith("<?xml") && !document.isSymLink());
+        QCOMPARE(document.path() == ours, planted == "shared link" || planted == "own link");
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(document.path()).constData(), &st), 0);
+        QVERIFY(S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0);
+        QCOMPARE(readAll(precious), QString(7, QChar(0)));
+        QCOMPARE(
+            QDir(victim.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{"precious"});
+    }
+
+    void missingTemporaryFolderFallsBackToTmp() {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), temporary = qgetenv("TMPDIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", "/no/such/folder");
+        const QStringList folders = FCPXMLGenerator::documentFolderCandidates();
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TMPDIR", temporary);
+        QCOMPARE(folders, QStringList{"/tmp/tarnel-" + QString::number(::geteuid())});
     }
 };
 

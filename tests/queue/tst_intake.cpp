@@ -8,6 +8,8 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -308,6 +310,76 @@ private Q_SLOTS:
         added.sort(); // a folder lists in the file system's order
         QCOMPARE(added, jobs);
         QCOMPARE(messages(m_log), log);
+    }
+
+    // Qt names $HOME/Desktop whether or not it exists; without a desktop
+    // folder the log goes to the home folder.
+    void logFallsBackToTheHomeFolder_data() {
+        QTest::addColumn<QByteArray>("userDirs"); // the content of user-dirs.dirs
+        QTest::addColumn<QString>("expected");    // the log's folder, below the home folder
+        QTest::newRow("no Desktop folder") << QByteArray() << "";
+        QTest::newRow("user-dirs names a missing folder")
+            << QByteArray("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n") << "";
+        QTest::newRow("user-dirs names a folder")
+            << QByteArray("XDG_DESKTOP_DIR=\"$HOME/.config\"\n") << "/.config";
+    }
+    void logFallsBackToTheHomeFolder() {
+        QFETCH(QByteArray, userDirs);
+        QFETCH(QString, expected);
+        QTemporaryDir home;
+        const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
+        QDir().mkpath(home.filePath(".config"));
+        QFile dirs(home.filePath(".config/user-dirs.dirs"));
+        QVERIFY(dirs.open(QIODevice::WriteOnly) && dirs.write(userDirs) == userDirs.size());
+        dirs.close();
+        const QString location = DebugLog::defaultLocation();
+        qputenv("HOME", savedHome);
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+        QCOMPARE(location, home.path() + expected + "/Tarnel_debug.txt");
+    }
+
+    // Only a regular file is written, and opening never waits: a pipe at
+    // the log's name gets nothing, a link is not followed.
+    void logWritesOnlyARegularFile_data() {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("pipe with a reader") << true;
+        QTest::newRow("link to another file") << false;
+    }
+    void logWritesOnlyARegularFile() {
+        QFETCH(bool, pipe);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Tarnel_debug.txt"), other = dir.filePath("other");
+        TestTools::touch(other, 0);
+        QVERIFY(pipe ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                     : QFile::link(other, path));
+        const int reader =
+            pipe ? ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK) : -1;
+        DebugLog(path).append("entry");
+        char byte;
+        QVERIFY(!pipe || ::read(reader, &byte, 1) <= 0);
+        QCOMPARE(QFileInfo(other).size(), 0);
+    }
+
+    // On a full disk an entry is cut; the next one still starts a line.
+    void cutEntryIsEndedBeforeTheNext() {
+        QTemporaryDir dir;
+        const QByteArray mountPoint = QFile::encodeName(dir.path());
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
+            QSKIP("mounting a small tmpfs needs root");
+        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+        QFile filler(dir.filePath("filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(4096, 'f')) == 4096);
+        filler.close();
+        DebugLog log(dir.filePath("log"));
+        log.append(QString(6000, u'x')); // one page left: the entry is cut
+        QVERIFY(filler.remove());
+        log.append("next");
+        const QStringList lines = messages(dir.filePath("log"));
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].startsWith("xxx") && lines[0].size() < 6000);
+        QCOMPARE(lines[1], QString("next"));
     }
 };
 

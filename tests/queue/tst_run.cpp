@@ -178,7 +178,7 @@ private Q_SLOTS:
         const TranscodeJob *job = m_queue->jobs()[0];
         QCOMPARE(job->status(), JobStatus::sentToFCP);
         QCOMPARE(m_queue->lastSentToFCPName().value_or(""), QString("Take & Retake"));
-        const QString document = QDir::tempPath() + "/Take & Retake_tarnel.fcpxml";
+        const QString document = FCPXMLGenerator::documentPath(*job);
         QTRY_VERIFY_WITH_TIMEOUT(QFile(record).exists(), 60000);
         QFile opened(record);
         QVERIFY(opened.open(QIODevice::ReadOnly));
@@ -207,7 +207,7 @@ private Q_SLOTS:
         QVERIFY(
             lines.contains("FAILED: Error Domain=Tarnel.FinalCut Code=1 \"Final Cut Pro was not "
                            "found. The document for \u201CC1\u201D was saved to:\\n" +
-                           QDir::tempPath() + "/C1_tarnel.fcpxml\""));
+                           FCPXMLGenerator::documentPath(*job) + "\""));
         QCOMPARE(m_sounds.played, QStringList{"Basso"});
 
         // A manual send that fails again keeps the state and records the reason.
@@ -326,6 +326,30 @@ private Q_SLOTS:
         QFile f(runs);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(f.readAll()), m_dir->filePath("card/C_001.R3D") + "\n");
+    }
+
+    // A job removed (or the list cleared) while its movie is being measured
+    // does not stall the run: the later files convert and the run ends.
+    void jobRemovedWhileMeasured_data() {
+        QTest::addColumn<bool>("clear");
+        QTest::newRow("removed") << false;
+        QTest::newRow("list cleared") << true;
+    }
+    void jobRemovedWhileMeasured() {
+        QFETCH(bool, clear);
+        m_queue->addFiles({source("A.R3D"), source("B.R3D")});
+        TranscodeJob *first = m_queue->jobs().constFirst();
+        // Done means measuring comes next: the job goes right then.
+        connect(first, &TranscodeJob::statusChanged, this, [&] {
+            if (first->status() == JobStatus::done)
+                clear ? m_queue->clearList() : m_queue->remove(first);
+        });
+        m_queue->start();
+        QVERIFY(QTest::qWaitFor([&] { return !m_queue->isConverting(); }, 60'000));
+        const QStringList lines = TestTools::logLines(m_log);
+        QVERIFY(lines.contains("step 3 skipped: the job was removed from the list"));
+        QCOMPARE(lines.last(),
+                 QString::fromUtf8("queue finished — %1 file(s), 0 failed").arg(clear ? 0 : 1));
     }
 
 private:

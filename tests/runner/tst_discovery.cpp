@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 // One file in the output folder: its name and its modification time in
@@ -133,6 +135,35 @@ private Q_SLOTS:
         }
         f.close();
         QCOMPARE(MediaProbe::readMetadata(path), R3DMetadata::fallback());
+    }
+
+    // An entry named like the movie that is no regular file is never taken
+    // for it, and measuring one gives the fallback at once instead of
+    // blocking (a pipe) or reading something else (a link).
+    void specialFilesAreNotMovies_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("link to a device") << "/dev/zero";
+        QTest::newRow("link to a real movie") << "movie";
+        QTest::newRow("folder") << "folder";
+    }
+    void specialFilesAreNotMovies() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString movie = dir.filePath("B_older.mov"), special = dir.filePath("B_tarnel.mov");
+        QVERIFY(TestTools::ffmpeg(
+            {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25:d=1", "-c:v", "mpeg4", movie}));
+        if (kind == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(special).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkpath(special));
+        else
+            QVERIFY(QFile::link(kind == "movie" ? movie : kind, special));
+        const auto found = OutputDiscovery::findOutputFile(dir.path(), "B", "B_tarnel",
+                                                           QDateTime::currentDateTimeUtc());
+        QCOMPARE(found.value_or(QString()), movie);
+        QCOMPARE(MediaProbe::readMetadata(special), R3DMetadata::fallback());
+        QCOMPARE(MediaProbe::readMetadata(movie).width, qint64(320));
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -149,6 +150,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("stderrChars");
         QTest::newRow("5000 characters, status 3") << 3 << 5000;
         QTest::newRow("nothing on standard error") << 1 << 0;
+        QTest::newRow("more than the tail that is kept") << 5 << 300'000;
     }
     void nonZeroExitKeepsTheTail() {
         QFETCH(int, status);
@@ -221,8 +223,8 @@ private Q_SLOTS:
         ProcessRunner runner;
         const auto result = runOk(runner, script, {});
         QCOMPARE(result.terminationStatus, 0);
-        QCOMPARE(result.standardOutputText, QString(3'000'000, u'a'));
-        QCOMPARE(result.standardErrorText, QString(1'000'000, u'b'));
+        QCOMPARE(result.standardOutputText, QString(runner.tailBytes, u'a'));
+        QCOMPARE(result.standardErrorText, QString(runner.tailBytes, u'b'));
     }
 
     // A descendant of its own session keeps the pipes open long after the
@@ -263,6 +265,65 @@ private Q_SLOTS:
         QVERIFY2(seen.size() <= 110, qPrintable(QString::number(seen.size())));
         for (int i = 1; i < seen.size(); ++i)
             QVERIFY(seen[i] >= 1.0 || seen[i] - seen[i - 1] >= 0.01);
+    }
+
+    // REDline runs in a group of its own, and no helper it started outlives
+    // it (this one ignores the termination request).
+    void helpersEndWithREDline_data() {
+        QTest::addColumn<bool>("exitsAtOnce");
+        QTest::newRow("exits on its own") << true;
+        QTest::newRow("time limit") << false;
+    }
+    void helpersEndWithREDline() {
+        QFETCH(bool, exitsAtOnce);
+        const QString record = m_dir.filePath(exitsAtOnce ? "group-exit" : "group-limit");
+        ProcessRunner runner;
+        runner.timeout = std::chrono::milliseconds(exitsAtOnce ? 3'600'000 : 2'000);
+        const auto result = runOk(
+            runner, TestTools::redlineWithHelper(m_dir.filePath("helpers.sh"), record, exitsAtOnce),
+            {});
+        QCOMPARE(result.terminationStatus, exitsAtOnce ? 0 : SIGTERM);
+        const qint64 group = TestTools::recordedGroup(record);
+        QVERIFY(group > 0 && group != ::getpgrp());
+        QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
+    }
+
+    // Only a tail of each stream is kept; it starts at a character boundary,
+    // and a stream with an invalid byte anywhere still reads as empty text.
+    void keptTailStaysValidText_data() {
+        QTest::addColumn<QByteArray>("printf"); // printf's arguments in the child
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("two-byte characters, cut inside one")
+            << QByteArray("'\\303\\251%.0s' $(seq 5000)") << QString(500, QChar(0xE9));
+        QTest::newRow("four-byte characters, cut inside one")
+            << QByteArray("'\\360\\237\\230\\200%.0s' $(seq 1000)")
+            << QString::fromUtf8("\U0001F600").repeated(250);
+        QTest::newRow("invalid byte long before the tail")
+            << QByteArray("'\\377'; printf 'a%.0s' $(seq 5000)") << QString();
+    }
+    void keptTailStaysValidText() {
+        QFETCH(QByteArray, printf);
+        QFETCH(QString, expected);
+        ProcessRunner runner;
+        runner.tailBytes = 1001;
+        const QString script = TestTools::script(m_dir.filePath("tail.sh"), "printf " + printf);
+        QCOMPARE(runOk(runner, script, {}).standardOutputText, expected);
+    }
+
+    // A relative REDline path is not found, even when a program of that
+    // name sits in the working folder: it is never run.
+    void relativePathIsNotFound() {
+        const QString marker = m_dir.filePath("ran"), previous = QDir::currentPath();
+        QDir().mkpath(m_dir.filePath("cwd"));
+        TestTools::script(m_dir.filePath("cwd/REDline"), "touch '" + marker.toUtf8() + "'\n");
+        QVERIFY(QDir::setCurrent(m_dir.filePath("cwd")));
+        REDlineRunner runner;
+        TranscodeJob job(QUrl::fromLocalFile(makeSource("R.R3D")));
+        const auto r = convert(runner, job, ProResPreset::proRes422, m_dir.path(), "REDline");
+        QDir::setCurrent(previous);
+        QCOMPARE(std::get<REDlineError>(r.error->error),
+                 REDlineError::executableNotFound("REDline"));
+        QVERIFY(!QFileInfo::exists(marker));
     }
 };
 

@@ -1,8 +1,13 @@
 #include "settings/UserSettings.h"
 #include "support/TestEnvironment.h"
+#include "support/TestTools.h"
 
+#include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/mount.h>
 
 namespace {
 
@@ -156,6 +161,65 @@ private Q_SLOTS:
         QCOMPARE(s.autoSendToFCP(), autoSend);
         QCOMPARE(s.playCompletionSound(), sound);
         QVERIFY(!s.outputDirectoryPath().isEmpty());
+    }
+
+    // A store that cannot be written: the change still holds, the user is
+    // told once, and it is saved with the first write that works again.
+    void unsavedChangesHoldAndAreReported_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("a file where the folder should be") << "file";
+        QTest::newRow("read-only file system") << "read-only";
+        QTest::newRow("full disk") << "full";
+    }
+    void unsavedChangesHoldAndAreReported() {
+        QFETCH(QString, how);
+        const TestEnvironment &env = TestEnvironment::instance();
+        const QString folder = QFileInfo(env.settingsFile()).path();
+        const QByteArray mountPoint = QFile::encodeName(folder);
+        UserSettings s;
+        QFile::remove(env.logFile());
+        const auto repair = [&] {
+            ::umount2(mountPoint.constData(), MNT_DETACH);
+            QFile::remove(folder);
+            QDir().mkpath(folder);
+        };
+        auto repairOnFailure = qScopeGuard(repair);
+        if (how == "file") {
+            QVERIFY(QDir(folder).removeRecursively());
+            TestTools::touch(folder);
+        } else if (::mount("tmpfs", mountPoint.constData(), "tmpfs",
+                           how == "read-only" ? MS_RDONLY : 0, "size=4k") != 0) {
+            QSKIP("mounting a tmpfs needs root");
+        } else if (how == "full") {
+            QFile filler(folder + "/filler");
+            QVERIFY(filler.open(QIODevice::WriteOnly) &&
+                    filler.write(QByteArray(4096, 'f')) == 4096);
+        }
+        QSignalSpy told(&s, &UserSettings::saveErrorChanged);
+        s.setSelectedPreset(ProResPreset::proRes422HQ);
+        s.setAutoSendToFCP(true);
+        QCOMPARE(told.count(), 1);
+        QVERIFY(s.saveError().contains(env.settingsFile()) && s.autoSendToFCP());
+        QCOMPARE(TestTools::logLines(env.logFile()), QStringList{"settings: " + s.saveError()});
+
+        repairOnFailure.dismiss();
+        repair();
+        s.setPlayCompletionSound(false);
+        QVERIFY(s.saveError().isEmpty());
+        QFile file(env.settingsFile()); // the earlier changes are saved with it
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("autoSendToFCP=true"));
+    }
+
+    // A lock file left empty by a crash does not hold up the next change
+    // (QSettings alone waits until such a lock is 30 s old).
+    void staleLockDoesNotHoldUpAChange() {
+        UserSettings s;
+        TestTools::touch(TestEnvironment::instance().settingsFile() + ".lock", 0);
+        QElapsedTimer t;
+        t.start();
+        s.setSelectedPreset(ProResPreset::proRes4444);
+        QVERIFY2(t.elapsed() < 10'000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(s.saveError().isEmpty());
     }
 };
 

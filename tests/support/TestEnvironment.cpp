@@ -9,8 +9,10 @@
 TestEnvironment::TestEnvironment()
     : m_root(QDir::tempPath() + QStringLiteral("/tarnel-test-XXXXXX")) {
     const QString h = home();
-    for (const char *sub : {"Desktop", "Videos", ".config", ".local/share", ".cache", "tmp"})
+    for (const char *sub : {"Desktop", "Videos", ".config", ".local/share", ".cache", "tmp", "run"})
         QDir().mkpath(h + u'/' + QLatin1String(sub));
+    QFile::setPermissions(h + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const auto set = [](const char *name, const QString &value) {
         qputenv(name, QFile::encodeName(value));
     };
@@ -23,6 +25,7 @@ TestEnvironment::TestEnvironment()
     // system buses are never reached.
     set("DBUS_SESSION_BUS_ADDRESS", u"unix:path=" + h + u"/no-session-bus");
     set("DBUS_SYSTEM_BUS_ADDRESS", u"unix:path=" + h + u"/no-system-bus");
+    set("XDG_RUNTIME_DIR", h + QStringLiteral("/run"));
     qunsetenv("XDG_DESKTOP_DIR");
     qunsetenv("XDG_VIDEOS_DIR");
     QLocale::setDefault(QLocale::c());

@@ -75,3 +75,34 @@ void TestTools::installFinalCut(const QString &dataDir, const QString &record) {
 void TestTools::removeFinalCut(const QString &dataDir) {
     QFile::remove(dataDir + QStringLiteral("/applications/com.apple.FinalCut.desktop"));
 }
+
+QList<qint64> TestTools::runningInGroup(qint64 groupId) {
+    QList<qint64> found;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isProcess = false;
+        const qint64 pid = entry.toLongLong(&isProcess);
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!isProcess || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid pgrp ...": the name may hold anything but
+        // the last ")".
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 2 && fields[0] != "Z" && fields[2].toLongLong() == groupId)
+            found << pid;
+    }
+    return found;
+}
+
+QString TestTools::redlineWithHelper(const QString &path, const QString &record, bool exitAtOnce) {
+    const QByteArray r = record.toUtf8();
+    return script(path, "(trap '' TERM; exec sleep 60) >/dev/null 2>&1 &\n"
+                        "cut -d' ' -f5 /proc/$$/stat > '" +
+                            r + ".part'\nmv '" + r + ".part' '" + r + "'\n" +
+                            (exitAtOnce ? "exit 0\n" : "exec sleep 60\n"));
+}
+
+qint64 TestTools::recordedGroup(const QString &record) {
+    QFile f(record);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
+}

@@ -24,4 +24,13 @@ public:
     // a script that appends the paths it is asked to open to `record`.
     static void installFinalCut(const QString &dataDir, const QString &record);
     static void removeFinalCut(const QString &dataDir);
+    // The processes of a process group that are still running (zombies,
+    // which run nothing, are left out), from /proc.
+    static QList<qint64> runningInGroup(qint64 groupId);
+    // A stand-in for REDline that starts a helper ignoring SIGTERM, writes
+    // its process group id to `record` and then, unless `exitAtOnce`, sleeps
+    // for a minute.
+    static QString redlineWithHelper(const QString &path, const QString &record, bool exitAtOnce);
+    // The group id that redlineWithHelper() recorded, or 0.
+    static qint64 recordedGroup(const QString &record);
 };

@@ -21,9 +21,13 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -328,6 +332,71 @@ private Q_SLOTS:
         QCOMPARE(child<ElidedLabel>(second, "outputFolder")->toolTip(), m_dir->filePath("shared"));
         first->close();
         second->close();
+    }
+
+    void unsavedSettingsAreShown() {
+        const QString folder = QFileInfo(TestEnvironment::instance().settingsFile()).path();
+        TarnelApp app;
+        MainWindow *window = app.newWindow();
+        auto *line = child<QLabel>(app.showPreferences(), "settingsError");
+        QVERIFY(!line->isVisible());
+        QVERIFY(QDir(folder).removeRecursively());
+        TestTools::touch(folder); // a file where the settings folder should be
+        app.settings()->setSelectedPreset(ProResPreset::proRes422HQ);
+        QVERIFY(QFile::remove(folder));
+        QVERIFY(line->isVisible() && line->text() == app.settings()->saveError());
+        QCOMPARE(window->statusBar()->currentMessage(), app.settings()->saveError());
+        app.settings()->setAutoSendToFCP(false); // saved again
+        QVERIFY(!line->isVisible() && window->statusBar()->currentMessage().isEmpty());
+        window->close();
+    }
+
+    // SIGTERM ends Tarnel as closing its last window does, without asking:
+    // REDline's group is stopped and the log says what was abandoned.
+    void terminationSignalClosesWithoutAsking() {
+        const QString record = m_dir->filePath("group"), log = m_dir->filePath("log.txt");
+        TestTools::touch(m_dir->filePath("A.R3D"), 1000);
+        TarnelApp app;
+        app.settings()->setRedlinePath(
+            TestTools::redlineWithHelper(m_dir->filePath("redline.sh"), record, false));
+        app.settings()->setOutputDirectory(QUrl::fromLocalFile(m_dir->path() + "/"));
+        QPointer<MainWindow> window = app.newWindow();
+        window->view()->queue()->setLogPath(log);
+        window->view()->queue()->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
+        window->view()->queue()->start();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 30'000);
+        QCOMPARE(::kill(::getpid(), SIGTERM), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 30'000);
+        const qint64 group = TestTools::recordedGroup(record);
+        QVERIFY(group > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
+        QCOMPARE(TestTools::logLines(log).mid(TestTools::logLines(log).size() - 3),
+                 QStringList({"abandon: Tarnel received SIGTERM",
+                              "abandon: stopping REDline, A.R3D left unfinished",
+                              "abandon: REDline stopped"}));
+    }
+
+    // Detect fills in a REDline found on PATH; a relative path shows as not
+    // found in both windows, even with a REDline in the working folder.
+    void detectAndRelativePath() {
+        const QString folder = m_dir->filePath("bin"), previous = QDir::currentPath();
+        QDir().mkpath(folder);
+        const QString redline = TestTools::script(folder + "/REDline", "exit 0\n");
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", ".:" + folder.toUtf8()); // "." would find the same REDline as ./REDline
+        QDir::setCurrent(folder);
+        TarnelApp app;
+        MainWindow *window = app.newWindow();
+        PreferencesView *prefs = app.showPreferences();
+        app.settings()->setRedlinePath(QString());
+        QTest::mouseClick(child<QPushButton>(prefs, "detect"), Qt::LeftButton);
+        qputenv("PATH", path);
+        QCOMPARE(app.settings()->redlinePath(), redline);
+        app.settings()->setRedlinePath("REDline");
+        QVERIFY(child<QLabel>(prefs, "redlineStatus")->text().startsWith("✗ Not found"));
+        QVERIFY(child<QWidget>(window, "redlineMissing")->isVisibleTo(window));
+        QDir::setCurrent(previous);
+        window->close();
     }
 };
 

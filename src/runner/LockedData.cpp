@@ -1,0 +1,36 @@
+#include "LockedData.h"
+
+#include <algorithm>
+
+void LockedData::append(const char *bytes, qsizetype size) {
+    std::lock_guard lock(m_lock);
+    if (!m_checker.hasError()) {
+        m_scratch.resize(size_t(m_checker.requiredSpace(size)));
+        m_checker.appendToBuffer(m_scratch.data(), QByteArrayView(bytes, size));
+    }
+    m_data.append(bytes, size);
+    // Trimmed now and then rather than at every chunk, back to the last
+    // `limit` bytes; text() cuts at a character boundary.
+    if (m_data.size() > 2 * m_limit) {
+        m_data.remove(0, m_data.size() - m_limit);
+        m_cut = true;
+    }
+}
+
+QString LockedData::text() const {
+    std::lock_guard lock(m_lock);
+    if (m_checker.hasError())
+        return {};
+    // The last `limit` bytes, from a character boundary.
+    qsizetype from = std::max<qsizetype>(0, m_data.size() - m_limit);
+    const bool cut = m_cut || from > 0;
+    for (int i = 0; i < 3 && cut && from < m_data.size() && (uchar(m_data[from]) & 0xC0) == 0x80;
+         ++i)
+        ++from;
+    // A byte-order mark is dropped only at the very start of the stream.
+    QStringDecoder decoder(QStringDecoder::Utf8, cut ? QStringDecoder::Flag::Stateless |
+                                                           QStringDecoder::Flag::ConvertInitialBom
+                                                     : QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(QByteArrayView(m_data).sliced(from));
+    return decoder.hasError() ? QString() : text;
+}
