@@ -117,8 +117,9 @@ private Q_SLOTS:
                 [&] { seen << u"will:" + QString::number(job.progress()); });
         connect(&job, &TranscodeJob::progressChanged, this,
                 [&] { seen << u"did:" + QString::number(job.progress()); });
+        connect(&job, &TranscodeJob::changed, this, [&] { seen << "changed"; });
         job.setProgress(0.5);
-        QCOMPARE(seen, (QList<QString>{"will:0", "did:0.5"}));
+        QCOMPARE(seen, (QList<QString>{"will:0", "did:0.5", "changed"}));
 
         QSignalSpy will(&job, &TranscodeJob::willChange);
         job.setMetadata(R3DMetadata{});
