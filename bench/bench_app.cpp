@@ -7,6 +7,7 @@
 #include "AppMainView.h"
 #include "MainWindow.h"
 #include "TarnelApp.h"
+#include "platform/Workspace.h"
 #include "queue/TranscodeQueue.h"
 
 #include <QApplication>
@@ -66,7 +67,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     const QString mode = app.arguments().value(1);
     const QString scratch = app.arguments().value(2);
-    TarnelApp tarnel;
+    TarnelApp tarnel(Workspace::shared());
     tarnel.settings()->setRedlinePath(app.arguments().value(3));
     tarnel.settings()->setPlayCompletionSound(false);
 

@@ -13,7 +13,7 @@
 #include <QMessageBox>
 
 MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
-    : m_settings(settings), m_view(new AppMainView(settings, this)) {
+    : m_settings(settings), m_view(new AppMainView(settings, app->workspace(), this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarnel"));
     setCentralWidget(m_view);

@@ -4,7 +4,8 @@
 #include "PreferencesView.h"
 #include "settings/UserSettings.h"
 
-TarnelApp::TarnelApp(QObject *parent) : QObject(parent), m_settings(new UserSettings(this)) {
+TarnelApp::TarnelApp(Workspace &workspace, QObject *parent)
+    : QObject(parent), m_workspace(workspace), m_settings(new UserSettings(this)) {
 }
 
 TarnelApp::~TarnelApp() {
