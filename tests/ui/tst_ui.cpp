@@ -24,6 +24,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
@@ -608,6 +609,38 @@ private Q_SLOTS:
         QCOMPARE(badge(list, 0), QString("✓ in Final Cut"));
         QCOMPARE(row.data(JobListModel::NoticeRole).toString(), QString());
         QCOMPARE(list->visualRect(row).height(), height);
+    }
+
+    // Closing a converting window asks first, without stopping the run. If the
+    // run ends while the question is open, the question goes and the window
+    // closes, as the user asked; answering Close closes it at once.
+    void closeQuestionWhileConverting_data() {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("run ends first") << false;
+        QTest::newRow("user answers Close") << true;
+    }
+    void closeQuestionWhileConverting() {
+        QFETCH(bool, answer);
+        TestTools::touch(m_dir->filePath("A.R3D"), 1000);
+        TarnelApp app(m_workspace);
+        app.settings()->setRedlinePath(TestTools::redlineSim());
+        QPointer<MainWindow> window = app.newWindow();
+        TranscodeQueue *queue = window->view()->queue();
+        queue->setLogPath(m_dir->filePath("log.txt"));
+        queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
+        qputenv("REDLINE_SIM_SLEEP", "2");
+        queue->start();
+        QTRY_COMPARE(queue->jobs()[0]->status(), JobStatus::converting);
+        qunsetenv("REDLINE_SIM_SLEEP");
+
+        QVERIFY(!window->close());
+        QPointer<QMessageBox> question = window->findChild<QMessageBox *>("closeQuestion");
+        QVERIFY(question && question->isVisible());
+        QVERIFY(queue->isConverting());
+        if (answer)
+            question->button(QMessageBox::Close)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!window, 60'000);
+        QVERIFY(!question);
     }
 };
 
