@@ -142,6 +142,12 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
     m_clear->setFlat(true);
     m_clear->setFont(UiText::font(11));
     m_clear->setAccessibleName(QStringLiteral("Clear list"));
+    QPalette clearColors = m_clear->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        clearColors.setColor(group, QPalette::ButtonText, UiText::tertiary(this));
+    clearColors.setColor(QPalette::Disabled, QPalette::ButtonText,
+                         Palette::withAlpha(UiText::tertiary(this), 0.5));
+    m_clear->setPalette(clearColors);
     for (QLabel *l : {m_fileCount, m_sizeSummary})
         UiText::setColor(l, UiText::tertiary(this));
     header->addWidget(m_fileCount);

@@ -1,3 +1,4 @@
+#include "AddFilesDialog.h"
 #include "AppMainView.h"
 #include "ColorFromHex.h"
 #include "DropZone.h"
@@ -7,6 +8,7 @@
 #include "JobRowDelegate.h"
 #include "JobRowText.h"
 #include "MainWindow.h"
+#include "Palette.h"
 #include "PreferencesView.h"
 #include "TarnelApp.h"
 #include "UiText.h"
@@ -22,8 +24,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -143,6 +148,8 @@ private Q_SLOTS:
         const QColor c = ::colorFromHex(text);
         QCOMPARE(c.rgb(), rgb);
         QCOMPARE(c.alphaF(), 1.0f);
+        // Opacities compose: a translucent colour gets fainter, not replaced.
+        QCOMPARE(Palette::withAlpha(QColor(0, 0, 0, 200), 0.3).alpha(), 60);
     }
 
     // What a row shows in each state: its texts and its buttons.
@@ -641,6 +648,21 @@ private Q_SLOTS:
             question->button(QMessageBox::Close)->click();
         QTRY_VERIFY_WITH_TIMEOUT(!window, 60'000);
         QVERIFY(!question);
+    }
+
+    // The Add Files panel keeps its "Add" prompt when a folder is selected.
+    void addPanelKeepsItsPrompt() {
+        QDir(m_dir->path()).mkdir("Card");
+        AddFilesDialog panel;
+        panel.setDirectory(m_dir->path());
+        panel.show();
+        auto *list = panel.findChild<QListView *>("listView");
+        auto *files = qobject_cast<QFileSystemModel *>(list->model());
+        QTRY_VERIFY(files->index(m_dir->filePath("Card")).isValid());
+        list->selectionModel()->select(files->index(m_dir->filePath("Card")),
+                                       QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(panel.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open)->text(),
+                 QString("Add"));
     }
 };
 
