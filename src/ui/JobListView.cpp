@@ -470,13 +470,16 @@ void JobListView::keyPressEvent(QKeyEvent *event) {
         return;
     }
     const QModelIndex next = moveCursor(*move, event->modifiers());
-    if (next.isValid()) {
-        selectionModel()->setCurrentIndex(next, QItemSelectionModel::NoUpdate);
-        scrollTo(next);
-    }
+    if (next.isValid())
+        focusButton(next.row(), actions(next).contains(m_focused)
+                                    ? m_focused
+                                    : actions(next).value(0, JobRowAction::none));
 }
 
 void JobListView::focusButton(int row, JobRowAction action) {
+    // The keyboard moved the focus, as Tab between widgets does: the style
+    // draws focus frames from now on.
+    window()->setAttribute(Qt::WA_KeyboardFocusChange);
     const QModelIndex index = model()->index(row, 0, rootIndex());
     const int before = currentIndex().row();
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);

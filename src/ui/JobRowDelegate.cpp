@@ -138,7 +138,7 @@ const JobRowDelegate::Metrics &JobRowDelegate::metrics(const QStyleOptionViewIte
 }
 
 int JobRowDelegate::layoutParts(const QStyleOptionViewItem &option, const QModelIndex &index,
-                                Layout &l) const {
+                                Layout &l, bool titleLine) const {
     const Metrics &m = metrics(option);
     const JobStatus status = statusOf(index);
     const bool queued = status == JobStatus::queued;
@@ -148,17 +148,19 @@ int JobRowDelegate::layoutParts(const QStyleOptionViewItem &option, const QModel
 
     // Title line: name, flexible space, badge, and the remove button while queued.
     const int titleHeight = std::max({m.nameHeight, m.smallHeight, queued ? m.remove.height() : 0});
-    int right = left + width;
-    if (queued) {
-        l.remove = QRect(right - m.remove.width(), top, m.remove.width(), titleHeight);
-        right = l.remove.left() - kLineSpacing;
+    if (titleLine) {
+        int right = left + width;
+        if (queued) {
+            l.remove = QRect(right - m.remove.width(), top, m.remove.width(), titleHeight);
+            right = l.remove.left() - kLineSpacing;
+        }
+        const QFont &badgeFont = queued ? m.small : m.smallMedium;
+        // As wide as a label of that text would be.
+        const int badgeWidth =
+            QFontMetrics(badgeFont).size(0, index.data(JobListModel::BadgeRole).toString()).width();
+        l.badge = QRect(right - badgeWidth, top, badgeWidth, titleHeight);
+        l.name = QRect(left, top, std::max(l.badge.left() - kLineSpacing - left, 0), titleHeight);
     }
-    const QFont &badgeFont = queued ? m.small : m.smallMedium;
-    // As wide as a label of that text would be.
-    const int badgeWidth =
-        QFontMetrics(badgeFont).size(0, index.data(JobListModel::BadgeRole).toString()).width();
-    l.badge = QRect(right - badgeWidth, top, badgeWidth, titleHeight);
-    l.name = QRect(left, top, std::max(l.badge.left() - kLineSpacing - left, 0), titleHeight);
 
     int y = top + titleHeight + kSpacing;
     l.sizes = QRect(left, y, width, m.smallHeight);
@@ -193,7 +195,7 @@ JobRowDelegate::Layout JobRowDelegate::layout(const QStyleOptionViewItem &option
 
 QSize JobRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const {
     Layout l;
-    int y = layoutParts(option, index, l);
+    int y = layoutParts(option, index, l, false);
     if (const QString notice = index.data(JobListModel::NoticeRole).toString(); !notice.isEmpty()) {
         QTextLayout lines;
         y += kSpacing + layoutNotice(lines, notice, metrics(option).small, l.sizes.width());

@@ -67,8 +67,10 @@ private:
     };
     const Metrics &metrics(const QStyleOptionViewItem &option) const;
     // Lays out everything but the notice's height; returns the y below the
-    // last part before the notice.
-    int layoutParts(const QStyleOptionViewItem &option, const QModelIndex &index, Layout &l) const;
+    // last part before the notice. Measuring a height needs no title line
+    // positions (nor the badge's text), so `titleLine` may skip them.
+    int layoutParts(const QStyleOptionViewItem &option, const QModelIndex &index, Layout &l,
+                    bool titleLine = true) const;
     void paintRemoveButton(QPainter *painter, const QStyleOptionViewItem &option, const QRect &rect,
                            int row) const;
     void paintPushButton(QPainter *painter, const QStyleOptionViewItem &option, const QRect &rect,
