@@ -106,6 +106,9 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     auto *body = new QWidget(scroll);
+    // The body grows and shrinks at its end with the list: only what a
+    // resize uncovers needs painting, not the card and the drop zone.
+    body->setAttribute(Qt::WA_StaticContents);
     auto *bodyColumn = new QVBoxLayout(body);
     bodyColumn->setContentsMargins(18, 18, 18, 18);
     bodyColumn->setSpacing(14);
@@ -334,8 +337,12 @@ void AppMainView::reveal(TranscodeJob *job) {
 void AppMainView::refresh() {
     const bool converting = m_queue->isConverting();
     const bool found = redlineFound();
-    m_statusDot->setStyleSheet(QStringLiteral("background: %1; border-radius: 4px;")
-                                   .arg((found ? Palette::green() : Palette::red()).name()));
+    // Style sheets and fonts are costly to apply: only changes are applied
+    // (this runs at every change of a job's state).
+    const QString dot = QStringLiteral("background: %1; border-radius: 4px;")
+                            .arg((found ? Palette::green() : Palette::red()).name());
+    if (m_statusDot->styleSheet() != dot)
+        m_statusDot->setStyleSheet(dot);
     m_statusDot->setAccessibleName(found ? QStringLiteral("REDline found")
                                          : QStringLiteral("REDline not found"));
     m_foundRow->setVisible(found);
@@ -360,8 +367,11 @@ void AppMainView::refresh() {
                                          m_queue->queuedCount());
     m_runStatus->setText(status);
     m_runStatus->setVisible(!status.isEmpty());
-    m_runStatus->setFont(UiText::font(11, converting));
-    UiText::setColor(m_runStatus, converting ? Palette::amber() : UiText::secondary(this));
+    if (const QFont font = UiText::font(11, converting); m_runStatus->font() != font)
+        m_runStatus->setFont(font);
+    if (const QColor color = converting ? Palette::amber() : UiText::secondary(this);
+        m_runStatus->palette().color(QPalette::WindowText) != color)
+        UiText::setColor(m_runStatus, color);
     m_spinner->setVisible(converting);
     m_start->setText(converting ? QStringLiteral("Converting\u2026") : QStringLiteral("Start"));
     m_start->setEnabled(startEnabled());
