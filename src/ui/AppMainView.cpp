@@ -183,7 +183,7 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
     for (auto signal : {&TranscodeQueue::jobsChanged, &TranscodeQueue::isConvertingChanged,
                         &TranscodeQueue::lastSentToFCPNameChanged})
         connect(m_queue, signal, this, &AppMainView::refresh);
-    connect(m_model, &JobListModel::statusChanged, this, &AppMainView::refresh);
+    connect(m_model, &JobListModel::statusChanged, this, &AppMainView::refreshSoon);
     for (auto signal :
          {&UserSettings::outputDirectoryURLChanged, &UserSettings::autoSendToFCPChanged,
           &UserSettings::playCompletionSoundChanged, &UserSettings::selectedPresetChanged,
@@ -334,7 +334,15 @@ void AppMainView::reveal(TranscodeJob *job) {
         m_workspace.reveal(job->outputURL().toLocalFile());
 }
 
+void AppMainView::refreshSoon() {
+    if (m_refreshPending)
+        return;
+    m_refreshPending = true;
+    QMetaObject::invokeMethod(this, &AppMainView::refresh, Qt::QueuedConnection);
+}
+
 void AppMainView::refresh() {
+    m_refreshPending = false;
     const bool converting = m_queue->isConverting();
     const bool found = redlineFound();
     // Style sheets and fonts are costly to apply: only changes are applied

@@ -47,6 +47,9 @@ private:
     QWidget *buildBottomBar();
     void reveal(TranscodeJob *job);
     void refresh();
+    // Refreshes once the current event is handled: a run changes job states
+    // in bursts, and counting the list once per burst is enough.
+    void refreshSoon();
 
     UserSettings *m_settings;
     Workspace &m_workspace;
@@ -68,4 +71,5 @@ private:
     Spinner *m_spinner;
     QLabel *m_runStatus;
     QPushButton *m_start;
+    bool m_refreshPending = false;
 };
