@@ -237,6 +237,14 @@ void JobListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bot
         viewport()->update(0, top, viewport()->width(),
                            m_rows.top(bottomRight.row()) + m_rows.height(bottomRight.row()) - top);
     }
+    // A row's description holds its state, sizes and error text.
+    if (QAccessible::isActive()) {
+        for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+            QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+            described.setChild(row);
+            QAccessible::updateAccessibility(&described);
+        }
+    }
     // The focused button may have gone with the row's new state.
     const QModelIndex current = currentIndex();
     if (current.isValid() && current.row() >= topLeft.row() && current.row() <= bottomRight.row() &&
