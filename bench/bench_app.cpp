@@ -1,21 +1,38 @@
-// The application's start-up and memory, under a real (virtual) display:
-//   bench_app startup|idle|jobs|run <scratch-folder> <redline-sim>
+// The application's start-up, memory and list, under a real (virtual) display:
+//   bench_app <mode> <scratch-folder> <redline-sim> [count]
 // startup: time from process start to the first paint of the main window;
-// idle: peak resident size with the window shown; jobs: with 10,000 queued
-// jobs listed; run: after converting 5 stand-in jobs. Run each mode in its
-// own process (bench/run-app-bench does), so each peak is its own.
+// idle: peak resident size with the window shown;
+// jobs N: N queued files added and first painted, and the peak resident size;
+// scroll N: with N files listed, the time to scroll and repaint a frame;
+// progress N: with N files listed, the painting per progress update of the
+//   converting row;
+// fail N: a run over N files that all fail (REDline path missing);
+// run: after converting 5 stand-in jobs.
+// Run each mode in its own process (bench/run-app-bench does), so each peak
+// is its own.
 #include "AppMainView.h"
+#include "JobListView.h"
 #include "MainWindow.h"
 #include "TarnelApp.h"
+#include "model/TranscodeJob.h"
+#include "platform/Workspace.h"
 #include "queue/TranscodeQueue.h"
+#include "settings/UserSettings.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QPaintEvent>
+#include <QRandomGenerator>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTextStream>
+#include <algorithm>
+#include <ctime>
 #include <unistd.h>
 
 namespace {
@@ -44,6 +61,13 @@ QString peakResident() {
     return QStringLiteral("?");
 }
 
+// Processor time used by this process so far, all threads.
+double processCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
 void settle(int ms) {
     QDeadlineTimer until(ms);
     while (!until.hasExpired())
@@ -60,13 +84,102 @@ public:
     double seconds = -1;
 };
 
+// Records the paint events of one widget (the list's viewport), or of all
+// widgets when installed on the application.
+class PaintLog : public QObject {
+public:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint) {
+            ++events;
+            rects << static_cast<QPaintEvent *>(event)->rect();
+        }
+        return false;
+    }
+    void clear() {
+        events = 0;
+        rects.clear();
+    }
+    int events = 0;
+    QList<QRect> rects;
+};
+
+// How many rows of the list meet the rectangles.
+int rowsIn(const JobListView *list, const QList<QRect> &rects) {
+    int rows = 0;
+    const int count = list->model()->rowCount();
+    for (const QRect &r : rects) {
+        for (int row = 0; row < count; ++row) {
+            if (list->visualRect(list->model()->index(row, 0)).intersects(r))
+                ++rows;
+        }
+    }
+    return rows;
+}
+
+// N sparse R3D files in a folder of their own; made once per scratch folder.
+QString clipFolder(const QString &scratch, int count) {
+    const QString folder = scratch + QStringLiteral("/clips-%1").arg(count);
+    if (QDir(folder).exists())
+        return folder;
+    QDir().mkpath(folder);
+    for (int i = 0; i < count; ++i) {
+        QFile f(folder + QStringLiteral("/A%1_C001.R3D").arg(i, 6, 10, QLatin1Char('0')));
+        f.open(QIODevice::WriteOnly);
+        f.resize(2'000'000'000);
+    }
+    return folder;
+}
+
+// Adds the folder's files and returns once the list has been painted: the
+// milliseconds until addFiles returned and until the first paint was done.
+std::pair<double, double> addAndPaint(TranscodeQueue *queue, JobListView *list,
+                                      const QString &folder) {
+    PaintLog paints;
+    list->viewport()->installEventFilter(&paints);
+    QElapsedTimer t;
+    t.start();
+    queue->addFiles({QUrl::fromLocalFile(folder + u'/')});
+    const double added = double(t.nsecsElapsed()) / 1e6;
+    while (paints.events == 0)
+        QApplication::processEvents();
+    const double painted = double(t.nsecsElapsed()) / 1e6;
+    list->viewport()->removeEventFilter(&paints);
+    return {added, painted};
+}
+
+struct Frames {
+    QList<double> ms;
+    QString summary() const {
+        QList<double> sorted = ms;
+        std::sort(sorted.begin(), sorted.end());
+        double sum = 0;
+        for (double v : sorted)
+            sum += v;
+        return QStringLiteral("mean %1 ms, 95th percentile %2 ms, worst %3 ms over %4 frames")
+            .arg(sum / double(sorted.size()), 0, 'f', 2)
+            .arg(sorted.at(qsizetype(double(sorted.size()) * 0.95)), 0, 'f', 2)
+            .arg(sorted.last(), 0, 'f', 2)
+            .arg(sorted.size());
+    }
+};
+
+// Moves the body's scroll bar and repaints: one frame.
+double scrollFrame(QScrollBar *bar, int value) {
+    QElapsedTimer t;
+    t.start();
+    bar->setValue(value);
+    QApplication::processEvents();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     const QString mode = app.arguments().value(1);
     const QString scratch = app.arguments().value(2);
-    TarnelApp tarnel;
+    const int count = app.arguments().value(4).toInt();
+    TarnelApp tarnel(Workspace::shared());
     tarnel.settings()->setRedlinePath(app.arguments().value(3));
     tarnel.settings()->setPlayCompletionSound(false);
 
@@ -76,6 +189,7 @@ int main(int argc, char *argv[]) {
     MainWindow *window = tarnel.newWindow();
     window->view()->installEventFilter(&paint);
     TranscodeQueue *queue = window->view()->queue();
+    JobListView *list = window->view()->jobList();
     queue->setLogPath(scratch + QStringLiteral("/log.txt"));
 
     if (mode == u"startup") {
@@ -87,41 +201,117 @@ int main(int argc, char *argv[]) {
                    .arg(sinceMain.elapsed());
         return 0;
     }
+    const QString folder = count > 0 ? clipFolder(scratch, count) : QString();
     settle(1000);
     if (mode == u"idle") {
         out << "idle: peak resident " << peakResident() << '\n';
         return 0;
     }
     if (mode == u"jobs") {
-        const QString folder = scratch + QStringLiteral("/many");
-        QDir().mkpath(folder);
-        for (int i = 0; i < 10'000; ++i) {
-            QFile f(folder + QStringLiteral("/A%1_C001.R3D").arg(i, 5, 10, QLatin1Char('0')));
-            f.open(QIODevice::WriteOnly);
-            f.resize(2'000'000'000);
-        }
+        const auto [added, painted] = addAndPaint(queue, list, folder);
+        out << QStringLiteral("jobs: %1 queued files added and first painted in %2 ms (addFiles "
+                              "returned after %3 ms); peak resident %4\n")
+                   .arg(count)
+                   .arg(painted, 0, 'f', 0)
+                   .arg(added, 0, 'f', 0)
+                   .arg(peakResident());
+        return 0;
+    }
+    if (mode == u"scroll") {
+        addAndPaint(queue, list, folder);
+        settle(300);
+        QScrollBar *bar = window->findChild<QScrollArea *>()->verticalScrollBar();
+        PaintLog paints;
+        list->viewport()->installEventFilter(&paints);
+        Frames steps, pages, jumps;
+        // Wheel-sized steps, then pages, then jumps anywhere in the list.
+        for (int i = 1; i <= 300; ++i)
+            steps.ms << scrollFrame(bar, i * bar->singleStep() * 3);
+        for (int i = 1; i <= 100; ++i)
+            pages.ms << scrollFrame(bar, bar->value() + bar->pageStep());
+        QRandomGenerator random(7);
+        for (int i = 0; i < 100; ++i)
+            jumps.ms << scrollFrame(bar, random.bounded(bar->maximum()));
+        list->viewport()->removeEventFilter(&paints);
+        out << QStringLiteral("scroll: %1 files listed (list %2 px tall); %3 frames repainted the "
+                              "list %4 times\n")
+                   .arg(count)
+                   .arg(list->height())
+                   .arg(steps.ms.size() + pages.ms.size() + jumps.ms.size())
+                   .arg(paints.events)
+            << "  wheel steps: " << steps.summary() << '\n'
+            << "  pages:       " << pages.summary() << '\n'
+            << "  jumps:       " << jumps.summary() << '\n';
+        return 0;
+    }
+    if (mode == u"progress") {
+        addAndPaint(queue, list, folder);
+        TranscodeJob *job = queue->jobs().first();
+        job->setStatus(JobStatus::converting); // as the run marks it
+        settle(300);
+        PaintLog listPaints, allPaints;
+        list->viewport()->installEventFilter(&listPaints);
+        app.installEventFilter(&allPaints);
+        const int updates = 200;
         QElapsedTimer t;
         t.start();
-        queue->addFiles({QUrl::fromLocalFile(folder + u'/')});
-        const qint64 added = t.elapsed();
-        settle(500);
-        out << QStringLiteral("jobs: 10000 queued jobs listed in %1 ms (adding and drawing the "
-                              "rows); peak resident %2\n")
-                   .arg(added)
+        for (int i = 1; i <= updates; ++i) {
+            job->setProgress(double(i) / (updates + 1));
+            QApplication::processEvents();
+        }
+        const double ms = double(t.nsecsElapsed()) / 1e6;
+        app.removeEventFilter(&allPaints);
+        list->viewport()->removeEventFilter(&listPaints);
+        out << QStringLiteral("progress: %1 files listed, %2 progress updates: %3 ms per "
+                              "update; list rows painted %4, paint events %5 (all widgets)\n")
+                   .arg(count)
+                   .arg(updates)
+                   .arg(ms / updates, 0, 'f', 3)
+                   .arg(rowsIn(list, listPaints.rects))
+                   .arg(allPaints.events);
+        return 0;
+    }
+    if (mode == u"fail") {
+        tarnel.settings()->setRedlinePath(scratch + QStringLiteral("/no-such/REDline"));
+        tarnel.settings()->setOutputDirectory(
+            QUrl::fromLocalFile(scratch + QStringLiteral("/out/")));
+        addAndPaint(queue, list, folder);
+        QEventLoop loop;
+        QObject::connect(queue, &TranscodeQueue::isConvertingChanged, &loop, [&] {
+            if (!queue->isConverting())
+                loop.quit();
+        });
+        QElapsedTimer t;
+        t.start();
+        const double cpuBefore = processCpuMs();
+        queue->start();
+        loop.exec();
+        const qint64 ms = t.elapsed();
+        const double cpu = processCpuMs() - cpuBefore;
+        const auto failed =
+            std::count_if(queue->jobs().cbegin(), queue->jobs().cend(),
+                          [](const TranscodeJob *j) { return j->status() == JobStatus::failed; });
+        out << QStringLiteral("fail: run over %1 files, %2 failed (REDline missing), in %3 ms "
+                              "(%4 ms per file), %5 ms of processor time; peak resident %6\n")
+                   .arg(count)
+                   .arg(failed)
+                   .arg(ms)
+                   .arg(double(ms) / count, 0, 'f', 2)
+                   .arg(cpu, 0, 'f', 0)
                    .arg(peakResident());
         return 0;
     }
     if (mode == u"run") {
-        const QString folder = scratch + QStringLiteral("/five");
-        QDir().mkpath(folder);
+        const QString five = scratch + QStringLiteral("/five");
+        QDir().mkpath(five);
         for (int i = 0; i < 5; ++i) {
-            QFile f(folder + QStringLiteral("/B%1_C001.R3D").arg(i));
+            QFile f(five + QStringLiteral("/B%1_C001.R3D").arg(i));
             f.open(QIODevice::WriteOnly);
             f.write("raw");
         }
         tarnel.settings()->setOutputDirectory(
             QUrl::fromLocalFile(scratch + QStringLiteral("/out/")));
-        queue->addFiles({QUrl::fromLocalFile(folder + u'/')});
+        queue->addFiles({QUrl::fromLocalFile(five + u'/')});
         QEventLoop loop;
         QObject::connect(queue, &TranscodeQueue::isConvertingChanged, &loop, [&] {
             if (!queue->isConverting())

@@ -23,10 +23,11 @@ TranscodeJob::TranscodeJob(const QUrl &sourceURL, qint64 sourceSizeBytes, QObjec
 }
 
 template <typename T, typename Signal>
-void TranscodeJob::publish(T &field, const T &value, Signal changed) {
+void TranscodeJob::publish(T &field, const T &value, Signal fieldChanged) {
     Q_EMIT willChange();
     field = value;
-    Q_EMIT(this->*changed)();
+    Q_EMIT(this->*fieldChanged)();
+    Q_EMIT changed();
 }
 
 void TranscodeJob::setSourceSizeBytes(qint64 value) {
@@ -52,4 +53,7 @@ void TranscodeJob::setStatus(JobStatus value) {
 }
 void TranscodeJob::setErrorMessage(const QString &value) {
     publish(m_errorMessage, std::optional<QString>(value), &TranscodeJob::errorMessageChanged);
+}
+void TranscodeJob::setHandOffFailed(bool value) {
+    publish(m_handOffFailed, value, &TranscodeJob::handOffFailedChanged);
 }

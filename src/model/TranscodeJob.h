@@ -11,8 +11,8 @@
 
 // One R3D source file on its way through the queue. Observable: every
 // assignment of a published field first emits willChange(), then stores the
-// value, then emits the field's own change signal, so observers can redraw
-// from the new value. `metadata` is plain and announces nothing.
+// value, then emits the field's own change signal and changed(), so observers
+// can redraw from the new value. `metadata` is plain and announces nothing.
 //
 // Jobs belong to the main thread; the runner hands progress over through a
 // queued call.
@@ -27,6 +27,7 @@ class TranscodeJob : public QObject {
     Q_PROPERTY(QDateTime startedAt READ startedAt NOTIFY startedAtChanged)
     Q_PROPERTY(QDateTime finishedAt READ finishedAt NOTIFY finishedAtChanged)
     Q_PROPERTY(JobStatus status READ status NOTIFY statusChanged)
+    Q_PROPERTY(bool handOffFailed READ handOffFailed NOTIFY handOffFailedChanged)
 
 public:
     // Creates a queued job and looks up the source file's size (0 when it
@@ -52,6 +53,9 @@ public:
     JobStatus status() const { return m_status; }
     std::optional<QString> errorMessage() const { return m_errorMessage; }
     std::optional<R3DMetadata> metadata() const { return m_metadata; }
+    // Whether the last manual hand-off to Final Cut Pro failed; errorMessage
+    // then says why. A later successful hand-off clears it.
+    bool handOffFailed() const { return m_handOffFailed; }
 
     void setSourceSizeBytes(qint64 value);
     void setOutputURL(const QUrl &value);
@@ -61,6 +65,7 @@ public:
     void setFinishedAt(const QDateTime &value);
     void setStatus(JobStatus value);
     void setErrorMessage(const QString &value);
+    void setHandOffFailed(bool value);
     // Plain field: no announcement.
     void setMetadata(const R3DMetadata &value) { m_metadata = value; }
 
@@ -75,9 +80,14 @@ Q_SIGNALS:
     void finishedAtChanged();
     void statusChanged();
     void errorMessageChanged();
+    void handOffFailedChanged();
+    // Emitted after any published field was stored, following its own signal:
+    // one connection is enough to follow the whole job.
+    void changed();
 
 private:
-    template <typename T, typename Signal> void publish(T &field, const T &value, Signal changed);
+    template <typename T, typename Signal>
+    void publish(T &field, const T &value, Signal fieldChanged);
 
     const QUuid m_id;
     const QUrl m_sourceURL;
@@ -90,4 +100,5 @@ private:
     JobStatus m_status = JobStatus::queued;
     std::optional<QString> m_errorMessage;
     std::optional<R3DMetadata> m_metadata;
+    bool m_handOffFailed = false;
 };

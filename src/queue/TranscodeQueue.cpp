@@ -298,8 +298,12 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
     const auto error = m_generator.sendToFCP(*job, job->metadata());
     if (!error) {
         log(u"manual send: " + markSent(job) + u" -> FCP");
+        if (job->handOffFailed())
+            job->setHandOffFailed(false);
     } else {
         job->setErrorMessage(error->description);
+        // The state stays; the flag lets the row show why the click did nothing.
+        job->setHandOffFailed(true);
         log(u"manual send FAILED: " + error->description);
     }
     notifyChange();

@@ -14,6 +14,17 @@ AddFilesDialog::AddFilesDialog(QWidget *parent) : QFileDialog(parent, QStringLit
     setLabelText(QFileDialog::Accept, QStringLiteral("Add"));
     for (auto *view : findChildren<QAbstractItemView *>())
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The panel renames its button "Open" whenever a folder is selected (it
+    // would enter the folder); here a folder is added like a file, so the
+    // prompt is put back after each of those changes.
+    const auto keepPrompt = [this] { setLabelText(QFileDialog::Accept, QStringLiteral("Add")); };
+    if (auto *name = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        connect(name, &QLineEdit::textChanged, this, keepPrompt);
+    if (auto *list = findChild<QListView *>(QStringLiteral("listView"))) {
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, keepPrompt);
+        connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, keepPrompt);
+    }
+    connect(this, &QFileDialog::directoryEntered, this, keepPrompt);
 }
 
 void AddFilesDialog::accept() {

@@ -2,7 +2,8 @@
 
 #include "AddFilesDialog.h"
 #include "DropZone.h"
-#include "JobRowView.h"
+#include "JobListModel.h"
+#include "JobListView.h"
 #include "Palette.h"
 #include "SettingsCard.h"
 #include "Spinner.h"
@@ -91,8 +92,9 @@ static void registerResources() {
     Q_INIT_RESOURCE(resources);
 }
 
-AppMainView::AppMainView(UserSettings *settings, QWidget *parent)
-    : QWidget(parent), m_settings(settings), m_queue(new TranscodeQueue(this)) {
+AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_workspace(workspace),
+      m_queue(new TranscodeQueue(this)) {
     registerResources();
     setObjectName(QStringLiteral("mainView"));
     setFixedSize(520, 660);
@@ -107,11 +109,14 @@ AppMainView::AppMainView(UserSettings *settings, QWidget *parent)
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     auto *body = new QWidget(scroll);
+    // The body grows and shrinks at its end with the list: only what a
+    // resize uncovers needs painting, not the card and the drop zone.
+    body->setAttribute(Qt::WA_StaticContents);
     auto *bodyColumn = new QVBoxLayout(body);
     bodyColumn->setContentsMargins(18, 18, 18, 18);
     bodyColumn->setSpacing(14);
     bodyColumn->addWidget(buildStatusRow());
-    m_card = new SettingsCard(m_settings, m_queue, body);
+    m_card = new SettingsCard(m_settings, m_queue, m_workspace, body);
     bodyColumn->addWidget(m_card);
     m_dropZone = new DropZone(body);
     bodyColumn->addWidget(m_dropZone);
@@ -143,6 +148,12 @@ AppMainView::AppMainView(UserSettings *settings, QWidget *parent)
     m_clear->setFlat(true);
     m_clear->setFont(UiText::font(11));
     m_clear->setAccessibleName(QStringLiteral("Clear list"));
+    QPalette clearColors = m_clear->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        clearColors.setColor(group, QPalette::ButtonText, UiText::tertiary(this));
+    clearColors.setColor(QPalette::Disabled, QPalette::ButtonText,
+                         Palette::withAlpha(UiText::tertiary(this), 0.5));
+    m_clear->setPalette(clearColors);
     for (QLabel *l : {m_fileCount, m_sizeSummary})
         UiText::setColor(l, UiText::tertiary(this));
     header->addWidget(m_fileCount);
@@ -151,11 +162,12 @@ AppMainView::AppMainView(UserSettings *settings, QWidget *parent)
     header->addWidget(m_clear);
     bodyColumn->addWidget(m_listHeader);
 
-    m_rowsBox = new QWidget(body);
-    m_rows = new QVBoxLayout(m_rowsBox);
-    m_rows->setContentsMargins(0, 0, 0, 0);
-    m_rows->setSpacing(6);
-    bodyColumn->addWidget(m_rowsBox);
+    // The rows: painted by the list, which is as tall as they are and
+    // scrolls with the rest of the body.
+    m_model = new JobListModel(m_queue, this);
+    m_list = new JobListView(body);
+    m_list->setModel(m_model);
+    bodyColumn->addWidget(m_list);
     bodyColumn->addStretch(1);
     scroll->setWidget(body);
     column->addWidget(scroll, 1);
@@ -172,18 +184,23 @@ AppMainView::AppMainView(UserSettings *settings, QWidget *parent)
 
     connect(m_dropZone, &DropZone::filesDropped, m_queue, &TranscodeQueue::addFiles);
     connect(m_clear, &QPushButton::clicked, m_queue, &TranscodeQueue::clearList);
+    connect(m_list, &JobListView::removeRequested, m_queue, &TranscodeQueue::remove);
+    connect(m_list, &JobListView::sendToFCPRequested, m_queue, &TranscodeQueue::manualSend);
+    connect(m_list, &JobListView::revealRequested, this, &AppMainView::reveal);
 
-    // Redraw on every announced change of the queue or the settings.
-    connect(m_queue, &TranscodeQueue::jobsChanged, this, &AppMainView::syncRows);
-    for (auto signal :
-         {&TranscodeQueue::isConvertingChanged, &TranscodeQueue::lastSentToFCPNameChanged})
+    // Redraw on every announced change of the queue or the settings. The
+    // list follows the jobs by itself; job states feed the counts and the
+    // run status as well.
+    for (auto signal : {&TranscodeQueue::jobsChanged, &TranscodeQueue::isConvertingChanged,
+                        &TranscodeQueue::lastSentToFCPNameChanged})
         connect(m_queue, signal, this, &AppMainView::refresh);
+    connect(m_model, &JobListModel::statusChanged, this, &AppMainView::refreshSoon);
     for (auto signal :
          {&UserSettings::outputDirectoryURLChanged, &UserSettings::autoSendToFCPChanged,
           &UserSettings::playCompletionSoundChanged, &UserSettings::selectedPresetChanged,
           &UserSettings::redlinePathChanged})
         connect(m_settings, signal, this, &AppMainView::refresh);
-    syncRows();
+    refresh();
 }
 
 AppMainView::~AppMainView() = default;
@@ -239,8 +256,7 @@ QWidget *AppMainView::buildStatusRow() {
     auto *download = linkButton(QStringLiteral("Download REDCINE-X Professional (free) from RED"),
                                 10, m_missingRow);
     download->setObjectName(QStringLiteral("downloadLink"));
-    connect(download, &QPushButton::clicked, this,
-            [] { Workspace::shared().openURL(kDownloadPage); });
+    connect(download, &QPushButton::clicked, this, [this] { m_workspace.openURL(kDownloadPage); });
     missing->addWidget(notFound);
     missing->addWidget(download, 0, Qt::AlignLeft);
     row->addWidget(m_missingRow);
@@ -324,44 +340,28 @@ QString AppMainView::runStatusText(bool converting, int finished, int total, int
     return {};
 }
 
-void AppMainView::syncRows() {
-    // Keep the rows of jobs still listed, make rows for new jobs, in list order.
-    QHash<QUuid, JobRowView *> kept;
-    const bool showSend = !m_settings->autoSendToFCP();
-    for (TranscodeJob *job : m_queue->jobs()) {
-        JobRowView *row = m_rowViews.take(job->id());
-        if (!row) {
-            row = new JobRowView(
-                job, showSend, [this, job] { m_queue->remove(job); },
-                [this, job] { m_queue->manualSend(job); },
-                [job] {
-                    if (job->hasOutputURL())
-                        Workspace::shared().reveal(job->outputURL().toLocalFile());
-                },
-                m_rowsBox);
-            // Job states feed the counts and the run status as well.
-            connect(job, &TranscodeJob::statusChanged, this, &AppMainView::refresh);
-        }
-        kept.insert(job->id(), row);
-    }
-    for (JobRowView *gone : std::as_const(m_rowViews)) {
-        m_rows->removeWidget(gone);
-        gone->deleteLater();
-    }
-    m_rowViews = kept;
-    // The list only grows at its end or loses rows, so the rows already laid
-    // out keep their order: lay out only the new ones, at the end. (Moving
-    // every row on each change would cost a pass over the layout per row.)
-    for (qsizetype i = m_rows->count(); i < m_queue->jobs().size(); ++i)
-        m_rows->addWidget(m_rowViews.value(m_queue->jobs().at(i)->id()));
-    refresh();
+void AppMainView::reveal(TranscodeJob *job) {
+    if (job && job->hasOutputURL())
+        m_workspace.reveal(job->outputURL().toLocalFile());
+}
+
+void AppMainView::refreshSoon() {
+    if (m_refreshPending)
+        return;
+    m_refreshPending = true;
+    QMetaObject::invokeMethod(this, &AppMainView::refresh, Qt::QueuedConnection);
 }
 
 void AppMainView::refresh() {
+    m_refreshPending = false;
     const bool converting = m_queue->isConverting();
     const bool found = redlineFound();
-    m_statusDot->setStyleSheet(QStringLiteral("background: %1; border-radius: 4px;")
-                                   .arg((found ? Palette::green() : Palette::red()).name()));
+    // Style sheets and fonts are costly to apply: only changes are applied
+    // (this runs at every change of a job's state).
+    const QString dot = QStringLiteral("background: %1; border-radius: 4px;")
+                            .arg((found ? Palette::green() : Palette::red()).name());
+    if (m_statusDot->styleSheet() != dot)
+        m_statusDot->setStyleSheet(dot);
     m_statusDot->setAccessibleName(found ? QStringLiteral("REDline found")
                                          : QStringLiteral("REDline not found"));
     m_foundRow->setVisible(found);
@@ -372,24 +372,25 @@ void AppMainView::refresh() {
     const QList<TranscodeJob *> &jobs = m_queue->jobs();
     m_placeholder->setVisible(jobs.isEmpty());
     m_listHeader->setVisible(!jobs.isEmpty());
-    m_rowsBox->setVisible(!jobs.isEmpty());
+    m_list->setVisible(!jobs.isEmpty());
     m_fileCount->setText(fileCountText(int(jobs.size())));
     const qint64 total = m_queue->totalSourceBytes();
     m_sizeSummary->setVisible(total >= 1);
     m_sizeSummary->setText(sizeSummaryText(total, m_queue->estimatedOutputBytes()));
     m_clear->setEnabled(!converting);
 
-    const bool showSend = !m_settings->autoSendToFCP();
-    for (JobRowView *row : std::as_const(m_rowViews))
-        row->setShowSendToFCP(showSend);
+    m_list->setShowSendToFCP(!m_settings->autoSendToFCP());
 
     m_addFiles->setEnabled(!converting);
     const QString status = runStatusText(converting, m_queue->finishedCount(), int(jobs.size()),
                                          m_queue->queuedCount());
     m_runStatus->setText(status);
     m_runStatus->setVisible(!status.isEmpty());
-    m_runStatus->setFont(UiText::font(11, converting));
-    UiText::setColor(m_runStatus, converting ? Palette::amber() : UiText::secondary(this));
+    if (const QFont font = UiText::font(11, converting); m_runStatus->font() != font)
+        m_runStatus->setFont(font);
+    if (const QColor color = converting ? Palette::amber() : UiText::secondary(this);
+        m_runStatus->palette().color(QPalette::WindowText) != color)
+        UiText::setColor(m_runStatus, color);
     m_spinner->setVisible(converting);
     m_start->setText(converting ? QStringLiteral("Converting\u2026") : QStringLiteral("Start"));
     m_start->setEnabled(startEnabled());

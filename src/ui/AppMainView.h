@@ -1,31 +1,33 @@
 #pragma once
 
-#include <QHash>
-#include <QUuid>
 #include <QWidget>
 
 class DropZone;
-class JobRowView;
+class JobListModel;
+class JobListView;
 class QLabel;
 class QPushButton;
-class QVBoxLayout;
 class SettingsCard;
 class Spinner;
+class TranscodeJob;
 class TranscodeQueue;
 class UserSettings;
+class Workspace;
 
 // The main window's content: REDline status, quality and output folder, the
 // drop zone, the list of jobs and the Start button. It owns the window's
 // queue, observes the queue, the jobs and the shared settings, and redraws on
-// every announced change; it never changes a job itself.
+// every announced change; it never changes a job itself. The workspace it
+// reveals files and opens pages with is handed in.
 class AppMainView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit AppMainView(UserSettings *settings, QWidget *parent = nullptr);
+    AppMainView(UserSettings *settings, Workspace &workspace, QWidget *parent = nullptr);
     ~AppMainView() override;
 
     TranscodeQueue *queue() const { return m_queue; }
+    JobListView *jobList() const { return m_list; }
     // Opens the panel for adding files and folders.
     void addFiles();
     // Whether REDline counts as found: something exists at the configured path.
@@ -43,10 +45,14 @@ private:
     QWidget *buildHeader();
     QWidget *buildStatusRow();
     QWidget *buildBottomBar();
-    void syncRows();
+    void reveal(TranscodeJob *job);
     void refresh();
+    // Refreshes once the current event is handled: a run changes job states
+    // in bursts, and counting the list once per burst is enough.
+    void refreshSoon();
 
     UserSettings *m_settings;
+    Workspace &m_workspace;
     TranscodeQueue *m_queue;
 
     QWidget *m_foundRow;
@@ -59,11 +65,11 @@ private:
     QLabel *m_fileCount;
     QLabel *m_sizeSummary;
     QPushButton *m_clear;
-    QWidget *m_rowsBox;
-    QVBoxLayout *m_rows;
-    QHash<QUuid, JobRowView *> m_rowViews;
+    JobListModel *m_model;
+    JobListView *m_list;
     QPushButton *m_addFiles;
     Spinner *m_spinner;
     QLabel *m_runStatus;
     QPushButton *m_start;
+    bool m_refreshPending = false;
 };

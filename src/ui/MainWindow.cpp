@@ -14,7 +14,7 @@
 #include <QStatusBar>
 
 MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
-    : m_settings(settings), m_view(new AppMainView(settings, this)) {
+    : m_settings(settings), m_view(new AppMainView(settings, app->workspace(), this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarnel"));
     setCentralWidget(m_view);
@@ -31,6 +31,7 @@ MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
     showSaveError();
     // The window follows its content's fixed size.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, this, &MainWindow::runEnded);
 }
 
 void MainWindow::buildMenus(TarnelApp *app) {
@@ -83,23 +84,50 @@ void MainWindow::buildMenus(TarnelApp *app) {
 void MainWindow::closeWithoutAsking(const QString &reason) {
     if (m_view->queue()->isConverting() && !reason.isEmpty())
         m_view->queue()->log(u"abandon: " + reason);
-    m_ask = false;
+    m_closeConfirmed = true;
+    if (m_closeQuestion)
+        m_closeQuestion->close();
     close();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
     // Closing a window stops its conversion; say so before it happens.
-    if (m_ask && m_view->queue()->isConverting()) {
-        const auto answer = QMessageBox::question(
-            this, QStringLiteral("Stop converting?"),
-            QStringLiteral("This window is still converting. Closing it stops REDline; the file "
-                           "being converted is left unfinished."),
-            QMessageBox::Close | QMessageBox::Cancel, QMessageBox::Cancel);
-        // The window may have been closed without asking meanwhile.
-        if (answer != QMessageBox::Close && m_ask) {
-            event->ignore();
-            return;
-        }
+    if (m_view->queue()->isConverting() && !m_closeConfirmed) {
+        event->ignore();
+        askBeforeClosing();
+        return;
     }
     event->accept();
+}
+
+void MainWindow::askBeforeClosing() {
+    if (m_closeQuestion) {
+        m_closeQuestion->raise();
+        m_closeQuestion->activateWindow();
+        return;
+    }
+    auto *question = new QMessageBox(
+        QMessageBox::Question, QStringLiteral("Stop converting?"),
+        QStringLiteral("This window is still converting. Closing it stops REDline; the file "
+                       "being converted is left unfinished."),
+        QMessageBox::Close | QMessageBox::Cancel, this);
+    question->setObjectName(QStringLiteral("closeQuestion"));
+    question->setDefaultButton(QMessageBox::Cancel);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    connect(question, &QMessageBox::finished, this, [this, question] {
+        if (question->clickedButton() == question->button(QMessageBox::Close)) {
+            m_closeConfirmed = true;
+            close();
+        }
+    });
+    m_closeQuestion = question;
+    question->open();
+}
+
+void MainWindow::runEnded() {
+    // Once nothing converts the question is moot; the user asked to close.
+    if (!m_closeQuestion || m_view->queue()->isConverting())
+        return;
+    m_closeQuestion->close();
+    close();
 }

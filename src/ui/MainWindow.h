@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 class AppMainView;
+class QMessageBox;
 class TarnelApp;
 class UserSettings;
 
@@ -24,8 +26,13 @@ protected:
 
 private:
     void buildMenus(TarnelApp *app);
+    // Asks whether to stop the conversion, without blocking: the run goes
+    // on while the question is open.
+    void askBeforeClosing();
+    void runEnded();
 
     UserSettings *m_settings;
     AppMainView *m_view;
-    bool m_ask = true;
+    QPointer<QMessageBox> m_closeQuestion;
+    bool m_closeConfirmed = false;
 };

@@ -18,7 +18,7 @@ QColor Palette::darkGreen() {
     return colorFromHex(u"#3B6D11");
 }
 
-QColor Palette::withAlpha(QColor color, double alpha) {
-    color.setAlphaF(float(alpha));
+QColor Palette::withAlpha(QColor color, double opacity) {
+    color.setAlphaF(color.alphaF() * float(opacity));
     return color;
 }

@@ -10,5 +10,7 @@ public:
     static QColor darkRed();   // #A32D2D: not found, failed badge and error text
     static QColor amber();     // #854F0B: run status text, converting badge
     static QColor darkGreen(); // #3B6D11: done and in-Final-Cut badges
-    static QColor withAlpha(QColor color, double alpha);
+    // The colour drawn at that opacity: its own alpha times `opacity`, so a
+    // translucent colour (secondary, tertiary) becomes fainter still.
+    static QColor withAlpha(QColor color, double opacity);
 };

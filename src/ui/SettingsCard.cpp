@@ -31,8 +31,9 @@ QLabel *rowLabel(const QString &text, QWidget *parent) {
 
 } // namespace
 
-SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, QWidget *parent)
-    : QWidget(parent), m_settings(settings), m_queue(queue) {
+SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, Workspace &workspace,
+                           QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_queue(queue), m_workspace(workspace) {
     setObjectName(QStringLiteral("settingsCard"));
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 12);
@@ -100,7 +101,7 @@ SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, QWidge
     });
     connect(m_reveal, &QToolButton::clicked, this, [this] {
         if (!m_settings->outputDirectoryURL().isEmpty())
-            Workspace::shared().reveal(FileName::folderPath(m_settings->outputDirectoryURL()));
+            m_workspace.reveal(FileName::folderPath(m_settings->outputDirectoryURL()));
     });
     connect(m_change, &QPushButton::clicked, this, &SettingsCard::chooseFolder);
     connect(m_useDefault, &QPushButton::clicked, this,

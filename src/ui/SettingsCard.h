@@ -16,7 +16,8 @@ class SettingsCard : public QWidget {
     Q_OBJECT
 
 public:
-    SettingsCard(UserSettings *settings, TranscodeQueue *queue, QWidget *parent = nullptr);
+    SettingsCard(UserSettings *settings, TranscodeQueue *queue, Workspace &workspace,
+                 QWidget *parent = nullptr);
 
     // Recomputes every text and enabling rule.
     void refresh();
@@ -29,6 +30,7 @@ private:
 
     UserSettings *m_settings;
     TranscodeQueue *m_queue;
+    Workspace &m_workspace;
     QComboBox *m_quality;
     ElidedLabel *m_folder;
     QToolButton *m_reveal;

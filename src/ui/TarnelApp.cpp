@@ -8,8 +8,8 @@
 #include <QApplication>
 #include <csignal>
 
-TarnelApp::TarnelApp(QObject *parent)
-    : QObject(parent), m_settings(new UserSettings(this)),
+TarnelApp::TarnelApp(Workspace &workspace, QObject *parent)
+    : QObject(parent), m_workspace(workspace), m_settings(new UserSettings(this)),
       m_signals(new SignalWatcher({SIGTERM, SIGINT, SIGHUP}, this)) {
     connect(m_signals, &SignalWatcher::received, this, &TarnelApp::endOnSignal);
 }

@@ -7,21 +7,24 @@ class MainWindow;
 class PreferencesView;
 class SignalWatcher;
 class UserSettings;
+class Workspace;
 
 // The application shell: the one settings object of the process, the main
 // windows (each with its own queue) and the settings window. The process
 // ends when its last window closes, and when it is asked to end by SIGTERM,
 // SIGINT or SIGHUP, which close every window without asking (the user or
 // the system asked already): each window's run is abandoned, REDline's
-// process group stopped and what was left unfinished logged.
+// process group stopped and what was left unfinished logged. The windows
+// reveal files and open pages through the workspace it is given.
 class TarnelApp : public QObject {
     Q_OBJECT
 
 public:
-    explicit TarnelApp(QObject *parent = nullptr);
+    explicit TarnelApp(Workspace &workspace, QObject *parent = nullptr);
     ~TarnelApp() override;
 
     UserSettings *settings() const { return m_settings; }
+    Workspace &workspace() const { return m_workspace; }
 
 public Q_SLOTS:
     MainWindow *newWindow();
@@ -31,6 +34,7 @@ public Q_SLOTS:
     void endOnSignal(int signal);
 
 private:
+    Workspace &m_workspace;
     UserSettings *m_settings;
     SignalWatcher *m_signals;
     QPointer<PreferencesView> m_preferences;

@@ -16,13 +16,21 @@ QFont UiText::font(double pointSize, bool medium, bool monospaced) {
 }
 
 QColor UiText::secondary(const QWidget *w) {
-    QColor c = w->palette().color(QPalette::WindowText);
+    return secondary(w->palette());
+}
+
+QColor UiText::tertiary(const QWidget *w) {
+    return tertiary(w->palette());
+}
+
+QColor UiText::secondary(const QPalette &palette) {
+    QColor c = palette.color(QPalette::WindowText);
     c.setAlphaF(0.62f);
     return c;
 }
 
-QColor UiText::tertiary(const QWidget *w) {
-    QColor c = w->palette().color(QPalette::WindowText);
+QColor UiText::tertiary(const QPalette &palette) {
+    QColor c = palette.color(QPalette::WindowText);
     c.setAlphaF(0.42f);
     return c;
 }

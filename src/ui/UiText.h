@@ -13,6 +13,8 @@ public:
     static QFont font(double pointSize, bool medium = false, bool monospaced = false);
     static QColor secondary(const QWidget *w);
     static QColor tertiary(const QWidget *w);
+    static QColor secondary(const QPalette &palette);
+    static QColor tertiary(const QPalette &palette);
     static void setColor(QLabel *label, const QColor &color);
     // The path with the home folder written as "~".
     static QString abbreviatingHome(const QString &path);

@@ -1,4 +1,5 @@
 #include "TarnelApp.h"
+#include "platform/Workspace.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,7 +13,7 @@ int main(int argc, char *argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("tarnel"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
 
-    TarnelApp tarnel;
+    TarnelApp tarnel(Workspace::shared());
     tarnel.newWindow();
     return app.exec();
 }

@@ -7,6 +7,7 @@
 #include "MainWindow.h"
 #include "TarnelApp.h"
 #include "model/TranscodeJob.h"
+#include "platform/Workspace.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 
@@ -25,7 +26,7 @@ private Q_SLOTS:
         const QString home = QDir::homePath();
         QVERIFY2(home.contains("tarnel-demo"), "must run in the demo profile, not a real home");
 
-        TarnelApp app;
+        TarnelApp app(Workspace::shared());
         QVERIFY(QFileInfo::exists(app.settings()->redlinePath())); // the stand-in
         MainWindow *window = app.newWindow();
         QVERIFY(QTest::qWaitForWindowExposed(window));

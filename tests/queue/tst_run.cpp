@@ -216,6 +216,7 @@ private Q_SLOTS:
         m_queue->manualSend(job);
         QDir(FCPXMLGenerator::documentPath(*job)).removeRecursively();
         QCOMPARE(job->status(), JobStatus::failed);
+        QVERIFY(job->handOffFailed());
         QVERIFY(job->errorMessage().value_or("").contains("could not be saved"));
         QVERIFY(TestTools::logLines(m_log).last().startsWith(
             "manual send FAILED: The Final Cut Pro document"));
@@ -225,6 +226,7 @@ private Q_SLOTS:
         TestTools::installFinalCut(m_apps, m_dir->filePath("opened2.txt"));
         m_queue->manualSend(job);
         QCOMPARE(job->status(), JobStatus::sentToFCP);
+        QVERIFY(!job->handOffFailed());
         QCOMPARE(job->errorMessage().value_or(""), failedMessage);
         QCOMPARE(TestTools::logLines(m_log).last(), QString("manual send: C1 -> FCP"));
         TestTools::removeFinalCut(m_apps);

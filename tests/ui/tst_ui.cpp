@@ -1,29 +1,42 @@
+#include "AddFilesDialog.h"
 #include "AppMainView.h"
 #include "ColorFromHex.h"
 #include "DropZone.h"
 #include "ElidedLabel.h"
-#include "JobRowView.h"
+#include "JobListModel.h"
+#include "JobListView.h"
+#include "JobRowDelegate.h"
+#include "JobRowText.h"
 #include "MainWindow.h"
+#include "Palette.h"
 #include "PreferencesView.h"
 #include "TarnelApp.h"
+#include "UiText.h"
 #include "model/TranscodeJob.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 #include "support/RecordingSoundPlayer.h"
+#include "support/RecordingWorkspace.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
 #include <QMimeData>
-#include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QToolButton>
+#include <QTextLayout>
 #include <QtTest>
 
 #include <csignal>
@@ -49,20 +62,42 @@ void dropUrls(QWidget *target, const QList<QUrl> &urls) {
     QApplication::sendEvent(target, &drop);
 }
 
-// Whether a row shows its part of that name (parts may not exist until needed).
-bool shows(QWidget *row, const char *name) {
-    QWidget *w = row->findChild<QWidget *>(QString::fromLatin1(name));
-    return w && w->isVisible();
+QString badge(const JobListView *list, int row) {
+    return list->model()->index(row, 0).data(JobListModel::BadgeRole).toString();
 }
 
-QList<JobRowView *> rows(QWidget *view) {
-    QList<JobRowView *> out;
-    for (JobRowView *r : view->findChildren<JobRowView *>()) {
-        if (r->isVisibleTo(view))
-            out << r;
-    }
-    return out;
+// Clicks a row's button where it is drawn.
+void clickButton(JobListView *list, int row, JobRowAction action) {
+    QCoreApplication::processEvents(); // pending layouts
+    const QModelIndex index = list->model()->index(row, 0);
+    const QRect button = list->rowDelegate()->layout(list->rowOption(index), index).rect(action);
+    QVERIFY(!button.isEmpty());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, button.center());
 }
+
+// A row of the list as assistive technology sees it, and its child of that name.
+QAccessibleInterface *accessibleRow(JobListView *list, int row) {
+    return QAccessible::queryAccessibleInterface(list)->child(row);
+}
+QAccessibleInterface *accessiblePart(QAccessibleInterface *row, const QString &name) {
+    for (int i = 0; i < row->childCount(); ++i) {
+        if (row->child(i)->text(QAccessible::Name) == name)
+            return row->child(i);
+    }
+    return nullptr;
+}
+
+// Collects what a widget repaints.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget *w) { w->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
 
 } // namespace
 
@@ -71,12 +106,32 @@ class UiTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<UserSettings> m_settings;
+    RecordingWorkspace m_workspace;
+
+    // A shown main view whose list holds the named files (made on disk).
+    std::unique_ptr<AppMainView> viewWith(const QStringList &names) {
+        auto view = std::make_unique<AppMainView>(m_settings.get(), m_workspace);
+        view->queue()->setLogPath(m_dir->filePath("log.txt"));
+        for (const QString &name : names) {
+            TestTools::touch(m_dir->filePath(name), 1000);
+            view->queue()->addFiles({QUrl::fromLocalFile(m_dir->filePath(name))});
+        }
+        view->show();
+        return view;
+    }
+    // Marks a job converted, as the run does.
+    static void finish(TranscodeJob *job, const QString &movie) {
+        job->setOutputURL(QUrl::fromLocalFile(movie));
+        job->setProgress(1.0);
+        job->setStatus(JobStatus::done);
+    }
 
 private Q_SLOTS:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         TestEnvironment::instance().clearSettings();
         m_settings = std::make_unique<UserSettings>();
+        m_workspace = RecordingWorkspace();
     }
     void cleanup() { m_settings.reset(); }
 
@@ -92,101 +147,157 @@ private Q_SLOTS:
         const QColor c = ::colorFromHex(text);
         QCOMPARE(c.rgb(), rgb);
         QCOMPARE(c.alphaF(), 1.0f);
+        // Opacities compose: a translucent colour gets fainter, not replaced.
+        QCOMPARE(Palette::withAlpha(QColor(0, 0, 0, 200), 0.3).alpha(), 60);
     }
 
-    void badgeAndSizes_data() {
+    // What a row shows in each state: its texts and its buttons.
+    void rowTexts_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<double>("progress");
         QTest::addColumn<qint64>("source");
         QTest::addColumn<qint64>("output");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("handOffFailed");
         QTest::addColumn<QString>("badge");
         QTest::addColumn<QString>("sizes");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<QStringList>("buttons");
         const int q = int(JobStatus::queued), c = int(JobStatus::converting),
                   d = int(JobStatus::done), s = int(JobStatus::sentToFCP),
                   f = int(JobStatus::failed);
-        QTest::newRow("queued") << q << 0.0 << qint64(5'400'000'000) << qint64(0) << "waiting"
-                                << "5.4 GB";
-        QTest::newRow("starting") << c << 0.0 << qint64(1000) << qint64(0) << "starting…"
-                                  << "1 KB";
+        const QStringList none, remove{"Remove from list"},
+            finished{"Send to Final Cut", "Show in Finder"};
+        QTest::newRow("queued") << q << 0.0 << qint64(5'400'000'000) << qint64(0) << "" << false
+                                << "waiting"
+                                << "5.4 GB"
+                                << "" << remove;
+        QTest::newRow("starting") << c << 0.0 << qint64(1000) << qint64(0) << "" << false
+                                  << "starting…"
+                                  << "1 KB"
+                                  << "" << none;
         QTest::newRow("barely started")
-            << c << 0.0015 << qint64(1000) << qint64(0) << "converting 0%"
-            << "1 KB";
-        QTest::newRow("converting") << c << 0.4267 << qint64(1000) << qint64(0) << "converting 42%"
-                                    << "1 KB";
+            << c << 0.0015 << qint64(1000) << qint64(0) << "" << false << "converting 0%"
+            << "1 KB"
+            << "" << none;
+        QTest::newRow("converting")
+            << c << 0.4267 << qint64(1000) << qint64(0) << "" << false << "converting 42%"
+            << "1 KB"
+            << "" << none;
         QTest::newRow("never 100 while converting")
-            << c << 0.999 << qint64(1000) << qint64(0) << "converting 99%"
-            << "1 KB";
-        QTest::newRow("done, smaller")
-            << d << 1.0 << qint64(10'000'000'000) << qint64(3'550'000'000) << "✓ done"
-            << "10 GB → 3.55 GB  (64% smaller)";
+            << c << 0.999 << qint64(1000) << qint64(0) << "" << false << "converting 99%"
+            << "1 KB"
+            << "" << none;
+        QTest::newRow("done, smaller") << d << 1.0 << qint64(10'000'000'000)
+                                       << qint64(3'550'000'000) << "" << false << "✓ done"
+                                       << "10 GB → 3.55 GB  (64% smaller)"
+                                       << "" << finished;
         QTest::newRow("in Final Cut, larger")
-            << s << 1.0 << qint64(1000) << qint64(1200) << "✓ in Final Cut"
-            << "1 KB → 1 KB";
-        QTest::newRow("unknown source size") << d << 1.0 << qint64(0) << qint64(5000) << "✓ done"
-                                             << "Zero KB → 5 KB";
+            << s << 1.0 << qint64(1000) << qint64(1200) << "" << false << "✓ in Final Cut"
+            << "1 KB → 1 KB"
+            << "" << finished;
+        QTest::newRow("unknown source size")
+            << d << 1.0 << qint64(0) << qint64(5000) << "" << false << "✓ done"
+            << "Zero KB → 5 KB"
+            << "" << finished;
         QTest::newRow("less than 1 % smaller")
-            << d << 1.0 << qint64(100'000) << qint64(99'500) << "✓ done"
-            << "100 KB → 100 KB";
-        QTest::newRow("failed") << f << 0.3 << qint64(2000) << qint64(0) << "failed"
-                                << "2 KB";
+            << d << 1.0 << qint64(100'000) << qint64(99'500) << "" << false << "✓ done"
+            << "100 KB → 100 KB"
+            << "" << finished;
+        QTest::newRow("failed") << f << 0.3 << qint64(2000) << qint64(0) << "exit 3\ndamaged"
+                                << false << "failed"
+                                << "2 KB"
+                                << "exit 3\ndamaged" << none;
+        QTest::newRow("hand-off failed, done")
+            << d << 1.0 << qint64(2000) << qint64(0) << "not found" << true << "✓ done"
+            << "2 KB"
+            << "not found" << finished;
+        QTest::newRow("hand-off failed, then sent")
+            << s << 1.0 << qint64(2000) << qint64(0) << "not found" << false << "✓ in Final Cut"
+            << "2 KB"
+            << "" << finished;
     }
-    void badgeAndSizes() {
+    void rowTexts() {
         QFETCH(int, status);
         QFETCH(double, progress);
         QFETCH(qint64, source);
         QFETCH(qint64, output);
-        QFETCH(QString, badge);
-        QFETCH(QString, sizes);
-        TranscodeJob job(QUrl::fromLocalFile("/card/clip.take.R3D"));
-        job.setSourceSizeBytes(source);
-        job.setOutputSizeBytes(output);
-        job.setProgress(progress);
-        job.setStatus(JobStatus(status));
-        JobRowView row(
-            &job, true, [] {}, [] {}, [] {});
-        row.show();
-        QCOMPARE(child<QLabel>(&row, "badge")->text(), badge);
-        QCOMPARE(child<QLabel>(&row, "sizes")->text(), sizes);
-        QCOMPARE(child<ElidedLabel>(&row, "name")->fullText(), QString("clip.take"));
+        QFETCH(QString, error);
+        QFETCH(bool, handOffFailed);
+        TranscodeQueue queue;
+        queue.setLogPath(m_dir->filePath("log.txt"));
+        queue.addFiles({QUrl::fromLocalFile("/card/clip.take.R3D")});
+        JobListModel model(&queue);
+        TranscodeJob *job = queue.jobs().first();
+        job->setSourceSizeBytes(source);
+        job->setOutputSizeBytes(output);
+        job->setProgress(progress);
+        if (!error.isEmpty())
+            job->setErrorMessage(error);
+        job->setHandOffFailed(handOffFailed);
+        job->setStatus(JobStatus(status));
+        const QModelIndex row = model.index(0);
+        QCOMPARE(row.data().toString(), QString("clip.take"));
+        QTEST(row.data(JobListModel::BadgeRole).toString(), "badge");
+        QTEST(row.data(JobListModel::SizesRole).toString(), "sizes");
+        QTEST(row.data(JobListModel::NoticeRole).toString(), "notice");
+        QStringList buttons;
+        for (JobRowAction action : JobRowDelegate().actions(row))
+            buttons << JobRowText::actionName(action);
+        QTEST(buttons, "buttons");
     }
 
-    // Which parts of a row show in which state, and that they follow the job.
-    void rowFollowsItsJob() {
-        TranscodeJob job(QUrl::fromLocalFile("/card/A.R3D"));
-        int removed = 0, sent = 0, revealed = 0;
-        JobRowView row(
-            &job, false, [&] { ++removed; }, [&] { ++sent; }, [&] { ++revealed; });
-        row.show();
-        auto *remove = child<QToolButton>(&row, "remove");
-        QVERIFY(remove->isVisible());
-        QVERIFY(!shows(&row, "progress") && !shows(&row, "reveal") && !shows(&row, "error"));
-        remove->click();
-        QCOMPARE(removed, 1);
+    // The rows follow the queue: added files are inserted at the end,
+    // removed jobs take their rows along, and a change in a job announces
+    // that job's row alone.
+    void modelFollowsTheQueue() {
+        for (const char *name : {"A.R3D", "B.R3D", "C.R3D", "D.R3D"})
+            TestTools::touch(m_dir->filePath(name), 1000);
+        const auto url = [&](const char *name) {
+            return QUrl::fromLocalFile(m_dir->filePath(name));
+        };
+        TranscodeQueue queue;
+        queue.setLogPath(m_dir->filePath("log.txt"));
+        JobListModel model(&queue);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy states(&model, &JobListModel::statusChanged);
+        const auto rows = [](const QSignalSpy &spy) {
+            return std::pair(spy.last().at(1).toInt(), spy.last().at(2).toInt());
+        };
 
-        job.setStatus(JobStatus::converting);
-        QVERIFY(!remove->isVisible());
-        QVERIFY(shows(&row, "progress")); // an empty bar while starting
+        queue.addFiles({url("A.R3D"), url("B.R3D")});
+        queue.addFiles({url("C.R3D"), url("A.R3D")}); // A is listed already
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(inserted.count(), 2);
+        QCOMPARE(rows(inserted), std::pair(2, 2));
 
-        job.setProgress(1.0);
-        job.setStatus(JobStatus::done);
-        QVERIFY(shows(&row, "reveal"));
-        QVERIFY(!shows(&row, "send")); // automatic sending is on for this row
-        row.setShowSendToFCP(true);
-        QVERIFY(shows(&row, "send"));
-        child<QPushButton>(&row, "send")->click();
-        child<QPushButton>(&row, "reveal")->click();
-        QCOMPARE(sent, 1);
-        QCOMPARE(revealed, 1);
+        TranscodeJob *b = queue.jobs()[1];
+        b->setStatus(JobStatus::converting);
+        b->setProgress(0.5);
+        QCOMPARE(changed.count(), 2);
+        for (const QList<QVariant> &change : std::as_const(changed)) {
+            QCOMPARE(change.at(0).toModelIndex().row(), 1);
+            QCOMPARE(change.at(1).toModelIndex().row(), 1);
+        }
+        QCOMPARE(states.count(), 1); // progress is no change of state
+        QCOMPARE(model.index(1).data(JobListModel::BadgeRole).toString(),
+                 QString("converting 50%"));
 
-        // A failed manual hand-off: the message stays hidden while the job is done.
-        job.setErrorMessage("could not be saved");
-        QVERIFY(!shows(&row, "error"));
-        job.setStatus(JobStatus::failed);
-        QVERIFY(shows(&row, "error"));
-        QVERIFY(!shows(&row, "reveal"));
-        QVERIFY(shows(&row, "progress")); // where the conversion had come
-        auto *error = child<QLabel>(&row, "error");
-        QCOMPARE(error->text(), QString("could not be saved"));
+        queue.remove(queue.jobs()[0]);
+        QCOMPARE(rows(removed), std::pair(0, 0));
+        QCOMPARE(model.rowOf(b), 0);
+        b->setProgress(0.6);
+        QCOMPARE(changed.last().at(0).toModelIndex().row(), 0);
+
+        queue.addFiles({url("D.R3D")});
+        queue.clearList(); // keeps the converting job
+        QCOMPARE(rows(removed), std::pair(1, 2));
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.job(0), b);
+        QCOMPARE(reset.count(), 0);
     }
 
     void dropFolderShowsRows() {
@@ -194,7 +305,7 @@ private Q_SLOTS:
         TestTools::touch(m_dir->filePath("b.r3d"), 1000);
         TestTools::touch(m_dir->filePath("notes.txt"), 1000);
         TestTools::touch(m_dir->filePath("clip.mov"), 1000);
-        AppMainView view(m_settings.get());
+        AppMainView view(m_settings.get(), m_workspace);
         view.show();
         view.queue()->setLogPath(m_dir->filePath("log.txt"));
         QVERIFY(child<QLabel>(&view, "placeholder")->isVisible());
@@ -204,21 +315,22 @@ private Q_SLOTS:
         dropUrls(
             child<DropZone>(&view, "dropZone"),
             {QUrl::fromLocalFile(m_dir->path()), QUrl::fromLocalFile(m_dir->filePath("clip.mov"))});
-        QTRY_COMPARE(rows(&view).size(), 2);
+        QTRY_COMPARE(view.jobList()->model()->rowCount(), 2);
+        QVERIFY(view.jobList()->isVisible());
         QVERIFY(!child<QLabel>(&view, "placeholder")->isVisible());
         QCOMPARE(child<QLabel>(&view, "fileCount")->text(), QString("2 FILES"));
         QCOMPARE(child<QLabel>(&view, "sizeSummary")->text(), QString("•  2 KB → ~720 bytes"));
         QCOMPARE(child<QLabel>(&view, "runStatus")->text(), QString("2 ready"));
 
         // Removing a row through its button.
-        child<QToolButton>(rows(&view).first(), "remove")->click();
-        QTRY_COMPARE(rows(&view).size(), 1);
+        clickButton(view.jobList(), 0, JobRowAction::remove);
+        QCOMPARE(view.jobList()->model()->rowCount(), 1);
         QCOMPARE(child<QLabel>(&view, "fileCount")->text(), QString("1 FILE"));
     }
 
     void startAndRunRules() {
         TestTools::touch(m_dir->filePath("A.R3D"), 1000);
-        AppMainView view(m_settings.get());
+        AppMainView view(m_settings.get(), m_workspace);
         view.show();
         view.queue()->setLogPath(m_dir->filePath("log.txt"));
         RecordingSoundPlayer sounds;
@@ -229,6 +341,8 @@ private Q_SLOTS:
         view.queue()->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
         QVERIFY(!start->isEnabled()); // REDline missing at the default path
         QVERIFY(child<QWidget>(&view, "redlineMissing")->isVisible());
+        child<QPushButton>(&view, "downloadLink")->click();
+        QCOMPARE(m_workspace.opened.size(), 1); // through the workspace handed in
 
         m_settings->setRedlinePath(TestTools::redlineSim());
         QVERIFY(start->isEnabled()); // refreshed at once
@@ -262,14 +376,14 @@ private Q_SLOTS:
         QCOMPARE(start->text(), QString("Start"));
         QVERIFY(!start->isEnabled());
         QVERIFY(!child<QLabel>(&view, "runStatus")->isVisible());
-        QCOMPARE(child<QLabel>(rows(&view).first(), "badge")->text(), QString("✓ done"));
+        QCOMPARE(badge(view.jobList(), 0), QString("✓ done"));
         QCOMPARE(sounds.played, QStringList{"Glass"});
         for (const char *name : {"addFiles", "change", "useDefault", "clearList"})
             QVERIFY2(child<QWidget>(&view, name)->isEnabled(), name);
     }
 
     void homeFolderIsAbbreviated() {
-        AppMainView view(m_settings.get());
+        AppMainView view(m_settings.get(), m_workspace);
         view.show();
         const QString inHome = TestEnvironment::instance().home() + "/Clips Out";
         m_settings->setOutputDirectory(QUrl::fromLocalFile(inHome + "/"));
@@ -283,7 +397,7 @@ private Q_SLOTS:
     }
 
     void optionsMenuTogglesTheSettings() {
-        TarnelApp app;
+        TarnelApp app(m_workspace);
         MainWindow *window = app.newWindow();
         auto *autoSend = window->findChild<QAction *>("autoSendAction");
         auto *sound = window->findChild<QAction *>("soundAction");
@@ -318,15 +432,15 @@ private Q_SLOTS:
 
     void secondWindowHasItsOwnList() {
         TestTools::touch(m_dir->filePath("A.R3D"), 1000);
-        TarnelApp app;
+        TarnelApp app(m_workspace);
         MainWindow *first = app.newWindow();
         MainWindow *second = app.newWindow();
         QVERIFY(first->view()->queue() != second->view()->queue());
         first->view()->queue()->setLogPath(m_dir->filePath("log.txt"));
         dropUrls(child<DropZone>(first, "dropZone"),
                  {QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
-        QTRY_COMPARE(rows(first).size(), 1);
-        QCOMPARE(rows(second).size(), 0);
+        QTRY_COMPARE(first->view()->jobList()->model()->rowCount(), 1);
+        QCOMPARE(second->view()->jobList()->model()->rowCount(), 0);
         // The shared settings reach both windows at once.
         app.settings()->setOutputDirectory(QUrl::fromLocalFile(m_dir->filePath("shared") + "/"));
         QCOMPARE(child<ElidedLabel>(second, "outputFolder")->toolTip(), m_dir->filePath("shared"));
@@ -336,7 +450,7 @@ private Q_SLOTS:
 
     void unsavedSettingsAreShown() {
         const QString folder = QFileInfo(TestEnvironment::instance().settingsFile()).path();
-        TarnelApp app;
+        TarnelApp app(m_workspace);
         MainWindow *window = app.newWindow();
         auto *line = child<QLabel>(app.showPreferences(), "settingsError");
         QVERIFY(!line->isVisible());
@@ -356,7 +470,7 @@ private Q_SLOTS:
     void terminationSignalClosesWithoutAsking() {
         const QString record = m_dir->filePath("group"), log = m_dir->filePath("log.txt");
         TestTools::touch(m_dir->filePath("A.R3D"), 1000);
-        TarnelApp app;
+        TarnelApp app(m_workspace);
         app.settings()->setRedlinePath(
             TestTools::redlineWithHelper(m_dir->filePath("redline.sh"), record, false));
         app.settings()->setOutputDirectory(QUrl::fromLocalFile(m_dir->path() + "/"));
@@ -385,7 +499,7 @@ private Q_SLOTS:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", ".:" + folder.toUtf8()); // "." would find the same REDline as ./REDline
         QDir::setCurrent(folder);
-        TarnelApp app;
+        TarnelApp app(m_workspace);
         MainWindow *window = app.newWindow();
         PreferencesView *prefs = app.showPreferences();
         app.settings()->setRedlinePath(QString());
@@ -397,6 +511,211 @@ private Q_SLOTS:
         QVERIFY(child<QWidget>(window, "redlineMissing")->isVisibleTo(window));
         QDir::setCurrent(previous);
         window->close();
+    }
+
+    // A change inside one job repaints its row alone; a row that grows with
+    // its error text moves the rows below it and nothing else.
+    void listRepaintsAndMeasuresOneRow() {
+        auto view = viewWith({"A.R3D", "B.R3D", "C.R3D"});
+        JobListView *list = view->jobList();
+        TranscodeJob *a = view->queue()->jobs()[0];
+        a->setStatus(JobStatus::converting);
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QCoreApplication::processEvents();
+        const auto row = [&](int r) { return list->visualRect(list->model()->index(r, 0)); };
+        const QRect b = row(1), c = row(2);
+
+        PaintRecorder paints(list->viewport());
+        a->setProgress(0.42);
+        QTRY_VERIFY(!paints.painted.isEmpty());
+        QVERIFY(row(0).contains(paints.painted.boundingRect()));
+
+        a->setErrorMessage("REDline exited with code 3:\ndecode error\ngiving up");
+        a->setStatus(JobStatus::failed);
+        const int growth = row(1).top() - b.top();
+        QVERIFY(growth > 0);
+        QCOMPARE(row(1).height(), b.height());
+        QCOMPARE(row(2), c.translated(0, growth));
+        QTRY_COMPARE(list->height(), row(2).bottom() + 1);
+    }
+
+    // The buttons work from the keyboard: Tab enters at the first button,
+    // arrows move between buttons and rows, Space and Return press, Delete
+    // removes a queued row; Return presses the button, not Start.
+    void keyboardDrivesTheButtons() {
+        m_settings->setRedlinePath(TestTools::redlineSim());
+        auto view = viewWith({"A.R3D", "B.R3D", "C.R3D"});
+        finish(view->queue()->jobs()[1], "/movies/B.mov");
+        JobListView *list = view->jobList();
+        view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view.get()));
+        list->setFocus(Qt::TabFocusReason);
+        QCOMPARE(list->currentIndex().row(), 0);
+        QCOMPARE(list->focusedAction(), JobRowAction::remove);
+
+        QTest::keyClick(list, Qt::Key_Tab); // the done row's first button
+        QCOMPARE(list->currentIndex().row(), 1);
+        QCOMPARE(list->focusedAction(), JobRowAction::sendToFCP);
+        QTest::keyClick(list, Qt::Key_Right);
+        QCOMPARE(list->focusedAction(), JobRowAction::reveal);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(m_workspace.revealed, QStringList{"/movies/B.mov"});
+        QVERIFY(!view->queue()->isConverting()); // Start was not pressed
+        QTest::keyClick(list, Qt::Key_Delete);   // a done row is not removed
+        QCOMPARE(view->queue()->jobs().size(), 3);
+
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->focusedAction(), JobRowAction::remove);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(view->queue()->jobs().size(), 1);
+        QCOMPARE(view->queue()->jobs()[0]->sourceURL().fileName(), QString("B.R3D"));
+        QCOMPARE(list->focusedAction(), JobRowAction::sendToFCP);
+        QTest::keyClick(list, Qt::Key_Tab);
+        QCOMPARE(list->focusedAction(), JobRowAction::reveal);
+        QTest::keyClick(list, Qt::Key_Tab); // past the last button: out of the list
+        QVERIFY(!list->hasFocus());
+    }
+
+    // Assistive technology reads each row's name, state, sizes and error,
+    // and finds and presses its buttons by name.
+    void accessibleRowsAndActions() {
+        auto view = viewWith({"A.R3D", "B.R3D", "C.R3D"});
+        finish(view->queue()->jobs()[1], "/movies/B.mov");
+        TranscodeJob *c = view->queue()->jobs()[2];
+        c->setErrorMessage("REDline was not found");
+        c->setStatus(JobStatus::failed);
+        JobListView *list = view->jobList();
+        QAccessibleInterface *rows = QAccessible::queryAccessibleInterface(list);
+        QCOMPARE(rows->role(), QAccessible::List);
+        QCOMPARE(rows->childCount(), 3);
+
+        QAccessibleInterface *b = accessibleRow(list, 1);
+        QCOMPARE(b->text(QAccessible::Name), QString("B"));
+        QCOMPARE(b->text(QAccessible::Description), QString("✓ done, 1 KB"));
+        QCOMPARE(b->actionInterface()->actionNames(),
+                 (QStringList{"Send to Final Cut", "Show in Finder"}));
+        QAccessibleInterface *reveal = accessiblePart(b, "Show in Finder");
+        QVERIFY(reveal);
+        QCOMPARE(reveal->role(), QAccessible::Button);
+        reveal->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(m_workspace.revealed, QStringList{"/movies/B.mov"});
+
+        QAccessibleInterface *failed = accessibleRow(list, 2);
+        for (const char *text : {"failed", "1 KB", "REDline was not found"})
+            QCOMPARE(accessiblePart(failed, text)->role(), QAccessible::StaticText);
+        QVERIFY(failed->actionInterface()->actionNames().isEmpty());
+
+        QAccessibleInterface *a = accessibleRow(list, 0);
+        QCOMPARE(a->actionInterface()->actionNames(), QStringList{"Remove from list"});
+        a->actionInterface()->doAction("Remove from list");
+        QCOMPARE(rows->childCount(), 2);
+        QCOMPARE(accessibleRow(list, 0)->text(QAccessible::Name), QString("B"));
+    }
+
+    // An error without a place to break (base64 from REDline) wraps inside
+    // its words: the row keeps the list's width and nothing scrolls sideways.
+    void longErrorStaysWithinTheList() {
+        auto view = viewWith({"A.R3D"});
+        TranscodeJob *a = view->queue()->jobs()[0];
+        QByteArray noise(600, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char(i * 37 % 251);
+        a->setErrorMessage(QString::fromLatin1(noise.toBase64()));
+        a->setStatus(JobStatus::failed);
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QCoreApplication::processEvents();
+
+        auto *scroll = view->findChild<QScrollArea *>();
+        JobListView *list = view->jobList();
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(list->width() < scroll->viewport()->width());
+        const QModelIndex index = list->model()->index(0, 0);
+        const QRect notice = list->rowDelegate()->layout(list->rowOption(index), index).notice;
+        QCOMPARE(list->visualRect(index).width(), list->viewport()->width());
+        QTextLayout lines;
+        const int height = JobRowDelegate::layoutNotice(lines, a->errorMessage().value(),
+                                                        UiText::font(10), notice.width());
+        QVERIFY(lines.lineCount() > 5);
+        for (int i = 0; i < lines.lineCount(); ++i)
+            QVERIFY(lines.lineAt(i).naturalTextWidth() <= notice.width());
+        QVERIFY(notice.height() >= height); // the row grew to hold every line
+    }
+
+    // A failed manual hand-off shows its reason on the row, whose state stays;
+    // a later successful one takes it away again.
+    void failedManualSendIsShown() {
+        auto view = viewWith({"A.R3D"});
+        TranscodeJob *a = view->queue()->jobs()[0];
+        finish(a, m_dir->filePath("A_tarnel.mov"));
+        JobListView *list = view->jobList();
+        const QModelIndex row = list->model()->index(0, 0);
+        const int height = list->visualRect(row).height();
+
+        clickButton(list, 0, JobRowAction::sendToFCP); // Final Cut Pro is not installed
+        QCOMPARE(a->status(), JobStatus::done);
+        QCOMPARE(badge(list, 0), QString("✓ done"));
+        QVERIFY(row.data(JobListModel::NoticeRole)
+                    .toString()
+                    .startsWith("Final Cut Pro was not found"));
+        QVERIFY(list->visualRect(row).height() > height);
+
+        const QString apps = TestEnvironment::instance().home() + "/.local/share";
+        TestTools::installFinalCut(apps, m_dir->filePath("opened.txt"));
+        clickButton(list, 0, JobRowAction::sendToFCP);
+        TestTools::removeFinalCut(apps);
+        QCOMPARE(badge(list, 0), QString("✓ in Final Cut"));
+        QCOMPARE(row.data(JobListModel::NoticeRole).toString(), QString());
+        QCOMPARE(list->visualRect(row).height(), height);
+    }
+
+    // Closing a converting window asks first, without stopping the run. If the
+    // run ends while the question is open, the question goes and the window
+    // closes, as the user asked; answering Close closes it at once.
+    void closeQuestionWhileConverting_data() {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("run ends first") << false;
+        QTest::newRow("user answers Close") << true;
+    }
+    void closeQuestionWhileConverting() {
+        QFETCH(bool, answer);
+        TestTools::touch(m_dir->filePath("A.R3D"), 1000);
+        TarnelApp app(m_workspace);
+        app.settings()->setRedlinePath(TestTools::redlineSim());
+        QPointer<MainWindow> window = app.newWindow();
+        TranscodeQueue *queue = window->view()->queue();
+        queue->setLogPath(m_dir->filePath("log.txt"));
+        queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
+        qputenv("REDLINE_SIM_SLEEP", "2");
+        queue->start();
+        QTRY_COMPARE(queue->jobs()[0]->status(), JobStatus::converting);
+        qunsetenv("REDLINE_SIM_SLEEP");
+
+        QVERIFY(!window->close());
+        QPointer<QMessageBox> question = window->findChild<QMessageBox *>("closeQuestion");
+        QVERIFY(question && question->isVisible());
+        QVERIFY(queue->isConverting());
+        if (answer)
+            question->button(QMessageBox::Close)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!window, 60'000);
+        QVERIFY(!question);
+    }
+
+    // The Add Files panel keeps its "Add" prompt when a folder is selected.
+    void addPanelKeepsItsPrompt() {
+        QDir(m_dir->path()).mkdir("Card");
+        AddFilesDialog panel;
+        panel.setDirectory(m_dir->path());
+        panel.show();
+        auto *list = panel.findChild<QListView *>("listView");
+        auto *files = qobject_cast<QFileSystemModel *>(list->model());
+        QTRY_VERIFY(files->index(m_dir->filePath("Card")).isValid());
+        list->selectionModel()->select(files->index(m_dir->filePath("Card")),
+                                       QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(panel.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open)->text(),
+                 QString("Add"));
     }
 };
 

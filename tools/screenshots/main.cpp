@@ -10,6 +10,7 @@
 #include "PreferencesView.h"
 #include "TarnelApp.h"
 #include "model/TranscodeJob.h"
+#include "platform/Workspace.h"
 #include "queue/TranscodeQueue.h"
 
 #include <QApplication>
@@ -61,7 +62,7 @@ int main(int argc, char *argv[]) {
     const QString out = QString::fromLocal8Bit(argv[3]);
     QDir().mkpath(out);
 
-    TarnelApp tarnel;
+    TarnelApp tarnel(Workspace::shared());
     MainWindow *window = tarnel.newWindow();
     TranscodeQueue *queue = window->view()->queue();
     bool ok = save(window, out + QStringLiteral("/screenshot-empty.png"));

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "model/JobStatus.h"
+
+#include <QAbstractListModel>
+#include <QHash>
+#include <QList>
+#include <QPointer>
+
+class TranscodeJob;
+class TranscodeQueue;
+
+// The queue's jobs as a list, one row per job in list order. It follows the
+// queue: files added become rows inserted at the end, removed jobs become
+// removed rows, and a change inside a job announces that job's row alone.
+// It reads the jobs and never changes them.
+class JobListModel : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    enum Role {
+        JobRole = Qt::UserRole + 1, // TranscodeJob *
+        StatusRole,                 // JobStatus
+        ProgressRole,               // double, 0 to 1
+        BadgeRole,                  // "waiting", "converting 42%", …
+        SizesRole,                  // "1.2 GB → 430 MB  (64% smaller)"
+        NoticeRole,                 // the error text under the row, or empty
+    };
+
+    explicit JobListModel(TranscodeQueue *queue, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    TranscodeJob *job(int row) const { return m_jobs.value(row); }
+    // The job's row, or -1 when it is not listed.
+    int rowOf(const TranscodeJob *job) const { return m_rows.value(job, -1); }
+
+Q_SIGNALS:
+    // A listed job changed its state; the window's counts depend on states.
+    void statusChanged();
+
+private:
+    void followQueue();
+    void insertAtEnd(const QList<TranscodeJob *> &now);
+    bool removeMissing(const QList<TranscodeJob *> &now);
+    void watch(TranscodeJob *job);
+    void jobChanged(TranscodeJob *job);
+    void indexRows();
+
+    QPointer<TranscodeQueue> m_queue;
+    QList<TranscodeJob *> m_jobs;
+    QHash<const TranscodeJob *, int> m_rows;
+    QList<JobStatus> m_statuses; // the state last announced, per row
+};

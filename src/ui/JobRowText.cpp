@@ -1,0 +1,73 @@
+#include "JobRowText.h"
+
+#include "model/FileName.h"
+#include "model/TranscodeJob.h"
+#include "platform/ByteCountFormatter.h"
+
+QString JobRowText::name(const TranscodeJob &job) {
+    return FileName::baseName(job.sourceURL());
+}
+
+QString JobRowText::badgeText(const TranscodeJob &job) {
+    switch (job.status()) {
+    case JobStatus::queued:
+        return QStringLiteral("waiting");
+    case JobStatus::converting:
+        if (job.progress() > 0.001)
+            return u"converting " + QString::number(int(job.progress() * 100)) + u'%';
+        return QStringLiteral("starting\u2026");
+    case JobStatus::done:
+        return QStringLiteral("\u2713 done");
+    case JobStatus::sentToFCP:
+        return QStringLiteral("\u2713 in Final Cut");
+    case JobStatus::failed:
+        return QStringLiteral("failed");
+    }
+    return {};
+}
+
+QString JobRowText::sizeText(const TranscodeJob &job) {
+    const QString source = ByteCountFormatter::fileSize(job.sourceSizeBytes());
+    if (job.outputSizeBytes() < 1)
+        return source;
+    int saving = 0;
+    if (job.sourceSizeBytes() >= 1)
+        saving = int((1.0 - double(job.outputSizeBytes()) / double(job.sourceSizeBytes())) * 100.0);
+    QString text = source + u" \u2192 " + ByteCountFormatter::fileSize(job.outputSizeBytes());
+    if (saving >= 1)
+        text += u"  (" + QString::number(saving) + u"% smaller)";
+    return text;
+}
+
+QString JobRowText::noticeText(const TranscodeJob &job) {
+    const std::optional<QString> error = job.errorMessage();
+    if (!error)
+        return {};
+    switch (job.status()) {
+    case JobStatus::failed:
+        return *error;
+    case JobStatus::done:
+    case JobStatus::sentToFCP:
+        // The message stays on the job after a later successful hand-off;
+        // the flag says whether it still applies.
+        return job.handOffFailed() ? *error : QString();
+    case JobStatus::queued:
+    case JobStatus::converting:
+        break;
+    }
+    return {};
+}
+
+QString JobRowText::actionName(JobRowAction action) {
+    switch (action) {
+    case JobRowAction::remove:
+        return QStringLiteral("Remove from list");
+    case JobRowAction::sendToFCP:
+        return QStringLiteral("Send to Final Cut");
+    case JobRowAction::reveal:
+        return QStringLiteral("Show in Finder");
+    case JobRowAction::none:
+        break;
+    }
+    return {};
+}
