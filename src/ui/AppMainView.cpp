@@ -177,6 +177,7 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
     // Long runs: sleep held off, task-bar progress, the time left as the run
     // status's tooltip, and a notification at the end if no window is active.
     auto *monitor = new RunMonitor(m_queue);
+    monitor->setWorkspace(&m_workspace);
     monitor->setWindowActiveCheck(
         [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; });
     connect(monitor, &RunMonitor::remainingTextChanged, m_runStatus,
