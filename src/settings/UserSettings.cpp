@@ -43,13 +43,28 @@ UserSettings::UserSettings(QObject *parent)
     restoreOutputDirectory();
 }
 
+UserSettings::UserSettings(const QVariantHash &sessionValues, QObject *parent)
+    : QObject(parent), m_store(QStringLiteral("Tarnel"), QStringLiteral("Tarnel")),
+      m_session(sessionValues) {
+    restoreOutputDirectory();
+}
+
+QVariant UserSettings::read(const char *key) const {
+    const auto session = m_session.constFind(QLatin1String(key));
+    return session != m_session.cend() ? *session : m_store.value(QLatin1String(key));
+}
+
 void UserSettings::store(const char *key, const QVariant &value) {
+    if (const auto session = m_session.find(QLatin1String(key)); session != m_session.end()) {
+        *session = value;
+        return;
+    }
     m_store.setValue(QLatin1String(key), value);
     m_store.sync();
 }
 
 ProResPreset UserSettings::selectedPreset() const {
-    const QVariant value = m_store.value(QLatin1String(kSelectedPresetKey));
+    const QVariant value = read(kSelectedPresetKey);
     if (value.typeId() != QMetaType::QString)
         return ProResPresets::defaultPreset();
     return ProResPresets::fromRawValue(value.toString()).value_or(ProResPresets::defaultPreset());
@@ -62,7 +77,7 @@ void UserSettings::setSelectedPreset(ProResPreset preset) {
 }
 
 QString UserSettings::redlinePath() const {
-    const QVariant value = m_store.value(QLatin1String(kRedlinePathKey));
+    const QVariant value = read(kRedlinePathKey);
     return value.typeId() == QMetaType::QString ? value.toString() : defaultRedlinePath();
 }
 
@@ -73,7 +88,7 @@ void UserSettings::setRedlinePath(const QString &path) {
 }
 
 bool UserSettings::autoSendToFCP() const {
-    return storedBoolean(m_store.value(QLatin1String(kAutoSendToFCPKey))).value_or(false);
+    return storedBoolean(read(kAutoSendToFCPKey)).value_or(false);
 }
 
 void UserSettings::setAutoSendToFCP(bool on) {
@@ -83,7 +98,7 @@ void UserSettings::setAutoSendToFCP(bool on) {
 }
 
 bool UserSettings::playCompletionSound() const {
-    return storedBoolean(m_store.value(QLatin1String(kPlayCompletionSoundKey))).value_or(true);
+    return storedBoolean(read(kPlayCompletionSoundKey)).value_or(true);
 }
 
 void UserSettings::setPlayCompletionSound(bool on) {
@@ -107,7 +122,7 @@ QUrl UserSettings::defaultOutputDirectory() {
 }
 
 void UserSettings::restoreOutputDirectory() {
-    const QVariant value = m_store.value(QLatin1String(kOutputDirectoryPathKey));
+    const QVariant value = read(kOutputDirectoryPathKey);
     const QString path = value.typeId() == QMetaType::QString ? value.toString() : QString();
     if (!path.isEmpty()) {
         const QFileInfo info(path);

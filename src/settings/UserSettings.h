@@ -31,6 +31,12 @@ public:
 
     // Restores the stored output folder, or creates and stores the default.
     explicit UserSettings(QObject *parent = nullptr);
+    // Settings with values that hold for this object only (a command-line
+    // run), keyed like the store: they are read before the store, and a
+    // setter of an overridden key changes the session value and writes
+    // nothing. An "outputDirectoryPath" given here that names a folder is
+    // used as it is, so nothing is stored for it at construction either.
+    explicit UserSettings(const QVariantHash &sessionValues, QObject *parent = nullptr);
 
     ProResPreset selectedPreset() const;
     void setSelectedPreset(ProResPreset preset);
@@ -69,8 +75,11 @@ Q_SIGNALS:
 
 private:
     void store(const char *key, const QVariant &value);
+    // The session value of a key when there is one, else the stored value.
+    QVariant read(const char *key) const;
     void publishOutputDirectory(const QUrl &folder);
 
     mutable QSettings m_store;
     QUrl m_outputDirectoryURL;
+    QVariantHash m_session;
 };
