@@ -169,35 +169,27 @@ void CliReporter::finished(const TranscodeJob &job) {
     if (m_style == Style::json)
         return;
 
-    const QString name = position(job) + u' ' + shownName(job);
-    const QString sep = m_style == Style::terminal ? QStringLiteral("  ") : QStringLiteral(", ");
-    if (failed && m_stopped.contains(job.id())) {
-        if (!m_quiet)
-            out(name +
-                (m_style == Style::terminal ? QStringLiteral("  stopped")
-                                            : QStringLiteral(": stopped")) +
-                sep + duration(ms) + u'\n');
-        return;
-    }
-    if (failed) {
-        if (!m_quiet)
-            out(name +
-                (m_style == Style::terminal ? QStringLiteral("  FAILED")
-                                            : QStringLiteral(": failed")) +
-                sep + duration(ms) + u'\n');
+    const bool terminal = m_style == Style::terminal;
+    const bool stopped = failed && m_stopped.contains(job.id());
+    const QString sep = terminal ? QStringLiteral("  ") : QStringLiteral(", ");
+    QString verdict;
+    if (stopped)
+        verdict = QStringLiteral("stopped");
+    else if (failed)
+        verdict = terminal ? QStringLiteral("FAILED") : QStringLiteral("failed");
+    else
+        verdict = (job.status() == JobStatus::sentToFCP ? QStringLiteral("done, sent to FCP")
+                                                        : QStringLiteral("done")) +
+                  sep + ByteCountFormatter::fileSize(job.sourceSizeBytes()) +
+                  QStringLiteral(" → ") + ByteCountFormatter::fileSize(job.outputSizeBytes()) +
+                  QStringLiteral(" (") + saving(job.sourceSizeBytes(), job.outputSizeBytes()) +
+                  u')';
+    if (!m_quiet)
+        out(position(job) + u' ' + shownName(job) + (terminal ? u"  " : u": ") + verdict + sep +
+            duration(ms) + u'\n');
+    if (failed && !stopped)
         err(u"tarnel-cli: " + shownName(job) + QStringLiteral(": ") +
             job.errorMessage().value_or(QString()) + u'\n');
-        return;
-    }
-    if (m_quiet)
-        return;
-    const QString status = job.status() == JobStatus::sentToFCP
-                               ? QStringLiteral("done, sent to FCP")
-                               : QStringLiteral("done");
-    out(name + (m_style == Style::terminal ? QStringLiteral("  ") : QStringLiteral(": ")) + status +
-        sep + ByteCountFormatter::fileSize(job.sourceSizeBytes()) + QStringLiteral(" → ") +
-        ByteCountFormatter::fileSize(job.outputSizeBytes()) + u' ' + u'(' +
-        saving(job.sourceSizeBytes(), job.outputSizeBytes()) + u')' + sep + duration(ms) + u'\n');
 }
 
 QString CliReporter::liveLine() const {
@@ -305,6 +297,8 @@ void CliReporter::summary() {
     text += u" in " + duration(m_runClock.elapsed());
     if (m_interrupted)
         text += QStringLiteral(" (interrupted)");
+    if (failed > 0)
+        text += u"\nDetails in the debug log: " + m_queue->logPath();
     out(text + u'\n');
 }
 

@@ -6,6 +6,7 @@
 #include "model/FileName.h"
 #include "model/TranscodeJob.h"
 #include "platform/SignalWatcher.h"
+#include "queue/DebugLog.h"
 #include "queue/TranscodeQueue.h"
 #include "runner/REDlineRunner.h"
 #include "settings/UserSettings.h"
@@ -133,6 +134,10 @@ int CliRun::convert() {
                              : exitConverted;
     }
     m_reporter->summary();
-    m_queue->log(who + u"exit status " + QString::number(status));
+    // After a second signal REDline may still be dying: the queue goes away
+    // first, which waits for it, so the last entry is written when it is gone.
+    const DebugLog log(m_queue->logPath());
+    m_queue.reset();
+    log.append(who + u"exit status " + QString::number(status));
     return status;
 }

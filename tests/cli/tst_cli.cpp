@@ -68,6 +68,8 @@ class CliTest : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() { QVERIFY2(QFileInfo(cli()).isExecutable(), "TARNEL_CLI is not set"); }
+
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_card = m_dir->filePath("card");
