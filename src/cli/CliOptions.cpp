@@ -71,8 +71,15 @@ CliParseResult CliOptions::parse(const QStringList &arguments) {
     };
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(help))
-        return CliParseResult{std::nullopt, parser.helpText(), exitConverted};
+    if (parser.isSet(help)) {
+        return CliParseResult{
+            std::nullopt,
+            parser.helpText() +
+                QStringLiteral("\nExit status: 0 every file converted, 1 some failed, 2 usage "
+                               "error, 3 cannot start,\n130 interrupted (Ctrl-C). More in "
+                               "tarnel-cli(1).\n"),
+            exitConverted};
+    }
     if (parser.isSet(version)) {
         return CliParseResult{std::nullopt,
                               QCoreApplication::applicationName() + u' ' +
