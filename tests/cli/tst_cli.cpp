@@ -81,6 +81,8 @@ private Q_SLOTS:
                               "\noutputDirectoryPath=" + m_out.toUtf8() + "\n");
     }
 
+    void cleanup() { QDir::setCurrent(env.home()); }
+
     void exitStatus_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("env");
@@ -133,11 +135,11 @@ private Q_SLOTS:
         const Outcome dry = run(cli(), {"--dry-run", "--preset", "4444xq", "--redline", redline,
                                         "--output", out, m_card});
         QCOMPARE(dry.status, 0);
-        QVERIFY(QDir(calls).isEmpty()); // nothing ran
+        QVERIFY(QDir(calls).isEmpty());  // nothing ran
+        QDir::setCurrent(m_dir->path()); // where $(touch PWNED) would leave its file
         const Outcome pasted = run("/bin/sh", {}, {}, dry.out.toUtf8());
         QCOMPARE(pasted.status, 0);
         QVERIFY(!QFile::exists(m_dir->filePath("PWNED")));
-        QVERIFY(!QFile::exists("PWNED"));
 
         QList<QStringList> expected, got;
         for (const QString &name : names) {
