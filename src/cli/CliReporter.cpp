@@ -98,8 +98,9 @@ void CliReporter::jobsChanged() {
                 started(job);
         });
         connect(job, &TranscodeJob::progressChanged, this, [this, job] { progressed(job); });
-        event(QStringLiteral("added"), {{QStringLiteral("file"), job->sourcePath()},
-                                        {QStringLiteral("sourceBytes"), job->sourceSizeBytes()}});
+        jsonEvent(QStringLiteral("added"),
+                  {{QStringLiteral("file"), job->sourcePath()},
+                   {QStringLiteral("sourceBytes"), job->sourceSizeBytes()}});
     }
 }
 
@@ -117,11 +118,11 @@ void CliReporter::started(TranscodeJob *job) {
     m_current = job;
     m_percent = -1;
     m_jobClock.start();
-    event(QStringLiteral("started"),
-          {{QStringLiteral("file"), job->sourcePath()},
-           {QStringLiteral("index"), m_queue->jobs().indexOf(job) + 1},
-           {QStringLiteral("count"), m_queue->jobs().size()},
-           {QStringLiteral("flavour"), ProResPresets::rawValue(preset())}});
+    jsonEvent(QStringLiteral("started"),
+              {{QStringLiteral("file"), job->sourcePath()},
+               {QStringLiteral("index"), m_queue->jobs().indexOf(job) + 1},
+               {QStringLiteral("count"), m_queue->jobs().size()},
+               {QStringLiteral("flavour"), ProResPresets::rawValue(preset())}});
     if (m_quiet)
         return;
     if (m_style == Style::plain)
@@ -140,8 +141,8 @@ void CliReporter::progressed(TranscodeJob *job) {
         return;
     m_percent = percent;
     if (!m_quiet)
-        event(QStringLiteral("progress"),
-              {{QStringLiteral("file"), job->sourcePath()}, {QStringLiteral("percent"), percent}});
+        jsonEvent(QStringLiteral("progress"), {{QStringLiteral("file"), job->sourcePath()},
+                                               {QStringLiteral("percent"), percent}});
     drawLive();
 }
 
@@ -165,7 +166,7 @@ void CliReporter::finished(const TranscodeJob &job) {
     QJsonObject fields = JobReport::toJson(job);
     fields.insert(QStringLiteral("flavour"), ProResPresets::rawValue(preset()));
     fields.insert(QStringLiteral("seconds"), ms / 1000.0);
-    event(failed ? QStringLiteral("failed") : QStringLiteral("done"), fields);
+    jsonEvent(failed ? QStringLiteral("failed") : QStringLiteral("done"), fields);
     if (m_style == Style::json)
         return;
 
@@ -227,10 +228,10 @@ void CliReporter::closeLive() {
 void CliReporter::command(const TranscodeJob &job, const QString &commandLine,
                           const QStringList &argv) {
     if (m_style == Style::json) {
-        event(QStringLiteral("command"),
-              {{QStringLiteral("file"), job.sourcePath()},
-               {QStringLiteral("commandLine"), commandLine},
-               {QStringLiteral("argv"), QJsonArray::fromStringList(argv)}});
+        jsonEvent(QStringLiteral("command"),
+                  {{QStringLiteral("file"), job.sourcePath()},
+                   {QStringLiteral("commandLine"), commandLine},
+                   {QStringLiteral("argv"), QJsonArray::fromStringList(argv)}});
         return;
     }
     out(commandLine + u'\n');
@@ -240,8 +241,8 @@ void CliReporter::interrupted(int signal, bool immediately) {
     m_interrupted = true;
     if (m_current)
         m_stopped.insert(m_current->id());
-    event(QStringLiteral("interrupted"),
-          {{QStringLiteral("signal"), signal}, {QStringLiteral("immediately"), immediately}});
+    jsonEvent(QStringLiteral("interrupted"),
+              {{QStringLiteral("signal"), signal}, {QStringLiteral("immediately"), immediately}});
     if (m_style == Style::json)
         return;
     const char *name = signal == SIGINT ? "Ctrl-C" : strsignal(signal);
@@ -271,15 +272,16 @@ void CliReporter::summary() {
             ++left;
         }
     }
-    event(QStringLiteral("summary"), {{QStringLiteral("files"), m_queue->jobs().size()},
-                                      {QStringLiteral("converted"), converted},
-                                      {QStringLiteral("failed"), failed},
-                                      {QStringLiteral("stopped"), stopped},
-                                      {QStringLiteral("notConverted"), left},
-                                      {QStringLiteral("interrupted"), m_interrupted},
-                                      {QStringLiteral("sourceBytes"), sourceBytes},
-                                      {QStringLiteral("movieBytes"), movieBytes},
-                                      {QStringLiteral("seconds"), m_runClock.elapsed() / 1000.0}});
+    jsonEvent(QStringLiteral("summary"),
+              {{QStringLiteral("files"), m_queue->jobs().size()},
+               {QStringLiteral("converted"), converted},
+               {QStringLiteral("failed"), failed},
+               {QStringLiteral("stopped"), stopped},
+               {QStringLiteral("notConverted"), left},
+               {QStringLiteral("interrupted"), m_interrupted},
+               {QStringLiteral("sourceBytes"), sourceBytes},
+               {QStringLiteral("movieBytes"), movieBytes},
+               {QStringLiteral("seconds"), m_runClock.elapsed() / 1000.0}});
     if (m_style == Style::json || m_quiet)
         return;
     QString text = QString::number(converted) + u" of " + QString::number(m_queue->jobs().size()) +
@@ -304,7 +306,7 @@ void CliReporter::summary() {
 
 void CliReporter::error(const QString &message) {
     if (m_style == Style::json)
-        event(QStringLiteral("error"), {{QStringLiteral("message"), message}});
+        jsonEvent(QStringLiteral("error"), {{QStringLiteral("message"), message}});
     err(u"tarnel-cli: " + message + u'\n');
 }
 
@@ -321,7 +323,7 @@ void CliReporter::err(const QString &text) {
         drawLive();
 }
 
-void CliReporter::event(const QString &name, QJsonObject fields) {
+void CliReporter::jsonEvent(const QString &name, QJsonObject fields) {
     if (m_style != Style::json)
         return;
     fields.insert(QStringLiteral("event"), name);

@@ -59,7 +59,7 @@ private:
     void closeLive();
     void out(const QString &text);
     void err(const QString &text);
-    void event(const QString &name, QJsonObject fields);
+    void jsonEvent(const QString &name, QJsonObject fields);
 
     TranscodeQueue *m_queue;
     const Style m_style;
