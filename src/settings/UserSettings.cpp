@@ -45,7 +45,18 @@ UserSettings::UserSettings(QObject *parent)
     restoreOutputDirectory();
 }
 
+UserSettings::UserSettings(const QVariantHash &sessionValues, QObject *parent)
+    : QObject(parent), m_store(QStringLiteral("Tarnel"), QStringLiteral("Tarnel")),
+      m_session(sessionValues) {
+    restoreOutputDirectory();
+}
+
 void UserSettings::store(const char *key, const QVariant &value) {
+    // A value of this session only: kept in memory, never written.
+    if (const auto session = m_session.find(QLatin1String(key)); session != m_session.end()) {
+        *session = value;
+        return;
+    }
     m_unsaved.insert(QLatin1String(key), value);
     // QSettings guards its file with "<file>.lock" and waits for a lock it
     // cannot take until it is 30 s old; one left empty by a crash would
@@ -72,6 +83,8 @@ void UserSettings::store(const char *key, const QVariant &value) {
 
 QVariant UserSettings::stored(const char *key) const {
     const QString name = QLatin1String(key);
+    if (const auto session = m_session.constFind(name); session != m_session.cend())
+        return *session;
     const auto unsaved = m_unsaved.constFind(name);
     return unsaved != m_unsaved.cend() ? *unsaved : m_store.value(name);
 }

@@ -36,6 +36,12 @@ public:
 
     // Restores the stored output folder, or creates and stores the default.
     explicit UserSettings(QObject *parent = nullptr);
+    // Settings with values that hold for this object only (a command-line
+    // run), keyed like the store: they are read before the store, and a
+    // setter of an overridden key changes the session value and writes
+    // nothing. An "outputDirectoryPath" given here that names a folder is
+    // used as it is, so nothing is stored for it at construction either.
+    explicit UserSettings(const QVariantHash &sessionValues, QObject *parent = nullptr);
 
     ProResPreset selectedPreset() const;
     void setSelectedPreset(ProResPreset preset);
@@ -79,7 +85,8 @@ Q_SIGNALS:
 
 private:
     void store(const char *key, const QVariant &value);
-    // The value in effect: an unsaved change, else the stored value.
+    // The value in effect: a value of this session, else an unsaved change,
+    // else the stored value.
     QVariant stored(const char *key) const;
     void setSaveError(const QString &message);
     void publishOutputDirectory(const QUrl &folder);
@@ -88,4 +95,5 @@ private:
     QVariantHash m_unsaved; // changes not yet saved, by key
     QString m_saveError;
     QUrl m_outputDirectoryURL;
+    QVariantHash m_session;
 };

@@ -1,70 +1,78 @@
-// The demo end to end, headless: the real application shell and main window,
-// in the demo's own profile (prepared by run-demo-check: its settings with
-// the REDline stand-in, its Desktop and Videos folders, the sample clips).
-// The sample folder is dropped on the window and Start is pressed.
-#include "AppMainView.h"
-#include "DropZone.h"
-#include "MainWindow.h"
-#include "TarnelApp.h"
-#include "model/TranscodeJob.h"
-#include "platform/Workspace.h"
-#include "queue/TranscodeQueue.h"
-#include "settings/UserSettings.h"
+// The demo without a display, end to end: run-demo-check has run
+// scripts/demo-headless in a fresh demo profile (its settings with the
+// REDline stand-in, its Desktop and Videos folders, the sample clips).
+// tarnel-cli converted the samples, then the window took the same folder and
+// left a picture of itself and the state of its jobs at that moment. This
+// checks what they left behind.
+#include "runner/MediaProbe.h"
 
-#include <QApplication>
-#include <QMimeData>
-#include <QPushButton>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 class DemoTest : public QObject {
     Q_OBJECT
 
+    const QString m_profile = qEnvironmentVariable("TARNEL_DEMO_PROFILE");
+    const QString m_movies = m_profile + "/home/Videos/Tarnel";
+    const QString m_clips = m_profile + "/Sample Clips";
+
+    static QString read(const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
 private Q_SLOTS:
-    void sampleClipsConvert() {
-        const QString clips = qEnvironmentVariable("TARNEL_DEMO_CLIPS");
-        QVERIFY2(QFileInfo(clips).isDir(), qPrintable(clips));
-        const QString home = QDir::homePath();
-        QVERIFY2(home.contains("tarnel-demo"), "must run in the demo profile, not a real home");
+    void initTestCase() { QVERIFY2(m_profile.contains("tarnel-demo"), "not in a demo profile"); }
 
-        TarnelApp app(Workspace::shared());
-        QVERIFY(QFileInfo::exists(app.settings()->redlinePath())); // the stand-in
-        MainWindow *window = app.newWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        auto *zone = window->findChild<DropZone *>("dropZone");
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(clips)});
-        QDragEnterEvent enter(zone->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QApplication::sendEvent(zone, &enter);
-        QDropEvent drop(zone->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QApplication::sendEvent(zone, &drop);
-        TranscodeQueue *queue = window->view()->queue();
-        QTRY_COMPARE(queue->jobs().size(), 3);
-
-        auto *start = window->findChild<QPushButton *>("start");
-        QVERIFY(start->isEnabled());
-        start->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!queue->isConverting(), 180'000);
-
-        const QString movies = home + "/Videos/Tarnel";
-        for (const TranscodeJob *job : queue->jobs()) {
-            QCOMPARE(job->status(), JobStatus::done);
-            QVERIFY(job->outputURL().toLocalFile().startsWith(movies + "/"));
-            QVERIFY(job->outputSizeBytes() > 0);
-            QVERIFY(job->outputSizeBytes() < job->sourceSizeBytes());
-            QCOMPARE(job->metadata()->width, qint64(1280));
+    void threeMovies() {
+        const QStringList movies = QDir(m_movies).entryList({"*_tarnel.mov"});
+        QCOMPARE(movies.size(), 3);
+        const QString summary = read(m_profile + "/demo-output.txt");
+        QVERIFY(summary.contains("Movies:         " + m_movies));
+        for (const QString &movie : movies) {
+            const QString path = m_movies + '/' + movie;
+            const auto measured = MediaProbe::readMetadata(path);
+            QCOMPARE(measured.width, qint64(1280));
+            QVERIFY(measured.frameCount == 48 || measured.frameCount == 50);
+            const QString source = m_clips + '/' + movie.chopped(11) + ".R3D";
+            QVERIFY(QFileInfo(path).size() < QFileInfo(source).size());
+            // The demo's one-line summary of the movie: name, flavour, size, saving.
+            QVERIFY2(summary.contains(QRegularExpression(QRegularExpression::escape(movie) +
+                                                         " +ProRes LT +[0-9.]+MB +saved \\d+% of")),
+                     qPrintable(summary));
         }
-        QCOMPARE(QDir(movies).entryList({"*_tarnel.mov"}).size(), 3);
+    }
 
-        QFile log(home + "/Desktop/Tarnel_debug.txt");
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(log.readAll());
-        QVERIFY(text.contains("addFiles: found 3 R3D file(s), 3 new"));
-        QVERIFY(text.contains("start: beginning queue of 3 file(s)"));
-        QCOMPARE(text.count("step 1 done: output = " + movies + "/"), 3);
-        QVERIFY(text.contains("step 2 done: fps=24 1280x720 frames=48"));
-        QVERIFY(text.contains("step 2 done: fps=25 1280x720 frames=50"));
-        QVERIFY(text.contains(QString::fromUtf8("queue finished — 3 file(s), 0 failed")));
-        window->close();
+    void logOfBothRuns() {
+        const QString log = read(m_profile + "/home/Desktop/Tarnel_debug.txt");
+        QVERIFY(log.contains(QRegularExpression("tarnel-cli\\[\\d+\\]: converting 3 file\\(s\\) "
+                                                "with ProRes 422 LT into " +
+                                                QRegularExpression::escape(m_movies) + "\n")));
+        QVERIFY(log.contains(QRegularExpression("tarnel-cli\\[\\d+\\]: exit status 0\n")));
+        QCOMPARE(log.count("start: beginning queue of 3 file(s)"),
+                 2); // tarnel-cli, then the window
+        QCOMPARE(log.count("step 1 done: output = " + m_movies + "/"), 6);
+        QCOMPARE(log.count("step 2 done: fps=24 1280x720 frames=48"), 4);
+        QCOMPARE(log.count("step 2 done: fps=25 1280x720 frames=50"), 2);
+        QCOMPARE(log.count(QString::fromUtf8("queue finished — 3 file(s), 0 failed")), 2);
+    }
+
+    void windowPictureShowsTheFinishedList() {
+        const QStringList jobs =
+            read(m_profile + "/demo-window.jsonl").split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(jobs.size(), 3);
+        for (const QString &line : jobs) {
+            const QJsonObject job = QJsonDocument::fromJson(line.toUtf8()).object();
+            QCOMPARE(job["status"].toString(), QString("done"));
+            QVERIFY(job["file"].toString().startsWith(m_clips + '/'));
+            QVERIFY(QFileInfo(job["movie"].toString()).dir() == QDir(m_movies));
+            QVERIFY(job["movieBytes"].toInteger() > 0);
+        }
+        const QImage picture(m_profile + "/demo-window.png");
+        QVERIFY(!picture.isNull());
+        QVERIFY(picture.width() >= 500 && picture.height() >= 600);
     }
 };
 

@@ -62,6 +62,29 @@ private Q_SLOTS:
         QVERIFY(!again.isUsingDefaultOutputDirectory());
     }
 
+    void sessionValuesAreNeverStored() {
+        QTemporaryDir out;
+        UserSettings stored;
+        stored.setRedlinePath("/opt/stored/REDline");
+        UserSettings s({{UserSettings::kSelectedPresetKey, "ProRes 422 HQ"},
+                        {UserSettings::kOutputDirectoryPathKey, out.path()},
+                        {UserSettings::kAutoSendToFCPKey, true}});
+        QCOMPARE(s.selectedPreset(), ProResPreset::proRes422HQ);
+        QCOMPARE(QDir::cleanPath(s.outputDirectoryPath()), out.path());
+        QVERIFY(s.autoSendToFCP());
+        QCOMPARE(s.redlinePath(), QString("/opt/stored/REDline")); // not overridden: the store's
+        s.setSelectedPreset(ProResPreset::proRes422Proxy);
+        s.setAutoSendToFCP(false);
+        QCOMPARE(s.selectedPreset(), ProResPreset::proRes422Proxy);
+        QVERIFY(!s.autoSendToFCP());
+        for (const char *key : {UserSettings::kSelectedPresetKey, UserSettings::kAutoSendToFCPKey})
+            QVERIFY2(!storedValue(key).isValid(), key);
+        QCOMPARE(storedValue(UserSettings::kOutputDirectoryPathKey).toString(), defaultFolder());
+        s.setRedlinePath("/opt/new/REDline"); // not overridden: written through
+        QCOMPARE(storedValue(UserSettings::kRedlinePathKey).toString(),
+                 QString("/opt/new/REDline"));
+    }
+
     void storedFolderFallsBack_data() {
         QTest::addColumn<QString>("kind");
         QTest::newRow("deleted folder") << "deleted";

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "model/ProResPreset.h"
+
+#include <QStringList>
+#include <QVariantHash>
+#include <optional>
+
+struct CliParseResult;
+
+// tarnel-cli's command line. Each option overrides a stored setting for one
+// run only (sessionValues()); nothing given here is ever written to the
+// settings store.
+class CliOptions {
+public:
+    std::optional<ProResPreset> preset;
+    QString outputDirectory; // absolute; empty when not given
+    QString redlinePath;     // absolute; empty when not given
+    std::optional<bool> sendToFCP;
+    bool dryRun = false;
+    bool json = false;
+    bool quiet = false;
+    QStringList paths; // as given
+
+    // `arguments` includes the program name, as QCoreApplication::arguments().
+    static CliParseResult parse(const QStringList &arguments);
+
+    // The short preset names of --preset, in the order of the presets.
+    static QStringList presetNames();
+    static std::optional<ProResPreset> presetNamed(const QString &name);
+
+    // The overrides, keyed like the settings store.
+    QVariantHash sessionValues() const;
+};
+
+// How parsing ended: with options to run, or with a text to print and an
+// exit status (help, version, usage error).
+struct CliParseResult {
+    std::optional<CliOptions> options;
+    QString text;
+    int exitStatus = 0;
+};

@@ -1,0 +1,143 @@
+#include "CliRun.h"
+
+#include "CliReporter.h"
+#include "ExitStatus.h"
+#include "ShellQuote.h"
+#include "model/FileName.h"
+#include "model/TranscodeJob.h"
+#include "platform/SignalWatcher.h"
+#include "queue/DebugLog.h"
+#include "queue/TranscodeQueue.h"
+#include "runner/REDlineRunner.h"
+#include "settings/UserSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <unistd.h>
+
+CliRun::CliRun(CliOptions options, QObject *parent)
+    : QObject(parent), m_options(std::move(options)) {
+}
+
+CliRun::~CliRun() = default;
+
+QString CliRun::cannotStart() const {
+    const QString redline = m_settings->redlinePath();
+    const QFileInfo program(redline);
+    // A relative path would depend on the folder tarnel-cli was started in.
+    if (program.isRelative() || !program.isFile() || !program.isExecutable())
+        return u"REDline not found at: " + redline +
+               QStringLiteral(" (set it in the Tarnel window's settings, or use --redline)");
+    const QString output = FileName::folderPath(m_settings->outputDirectoryURL());
+    if (output.isEmpty() || !QFileInfo(output).isDir())
+        return u"no output folder: " + output;
+    for (const QString &path : m_options.paths) {
+        if (!QFileInfo::exists(path))
+            return u"no such file or folder: " + path;
+    }
+    return {};
+}
+
+QList<QUrl> CliRun::urls() const {
+    // As a drop hands them over: folders as folder URLs ending in "/".
+    QList<QUrl> urls;
+    for (const QString &path : m_options.paths) {
+        const QFileInfo info(path);
+        const QString absolute = QDir::cleanPath(info.absoluteFilePath());
+        urls << QUrl::fromLocalFile(info.isDir() && !absolute.endsWith(u'/') ? absolute + u'/'
+                                                                             : absolute);
+    }
+    return urls;
+}
+
+int CliRun::exec() {
+    m_queue = std::make_unique<TranscodeQueue>();
+    const CliReporter::Style style = m_options.json            ? CliReporter::Style::json
+                                     : ::isatty(STDOUT_FILENO) ? CliReporter::Style::terminal
+                                                               : CliReporter::Style::plain;
+    m_reporter = std::make_unique<CliReporter>(m_queue.get(), style, m_options.quiet);
+
+    // A folder given with --output is created like one picked in the
+    // window, and checked before the settings would fall back from it.
+    if (const QString output = m_options.outputDirectory; !output.isEmpty()) {
+        UserSettings::ensureDirectoryExists(QUrl::fromLocalFile(output + u'/'));
+        if (!QFileInfo(output).isDir()) {
+            m_reporter->error(u"no output folder: " + output);
+            return exitCannotStart;
+        }
+    }
+    m_settings = std::make_unique<UserSettings>(m_options.sessionValues());
+    m_queue->setSettings(m_settings.get());
+    if (const QString why = cannotStart(); !why.isEmpty()) {
+        m_reporter->error(why);
+        return exitCannotStart;
+    }
+    m_reporter->follow();
+    m_queue->addFiles(urls());
+    if (m_queue->jobs().isEmpty()) {
+        m_reporter->error(u"no R3D files found in: " + m_options.paths.join(QStringLiteral(", ")));
+        return exitCannotStart;
+    }
+    return m_options.dryRun ? dryRun() : convert();
+}
+
+int CliRun::dryRun() {
+    const QString program = m_settings->redlinePath();
+    const QString outDir = FileName::folderPath(m_settings->outputDirectoryURL());
+    for (const TranscodeJob *job : m_queue->jobs()) {
+        // The runner's own argument list, so the text is what a run would do.
+        const QStringList arguments = REDlineRunner::arguments(
+            job->sourcePath(), FileName::baseName(job->sourcePath()) + QStringLiteral("_tarnel"),
+            outDir, m_settings->selectedPreset());
+        m_reporter->command(*job, ShellQuote::commandLine(program, arguments),
+                            QStringList{program} + arguments);
+    }
+    return exitConverted;
+}
+
+int CliRun::convert() {
+    const QString who =
+        u"tarnel-cli[" + QString::number(QCoreApplication::applicationPid()) + u"]: ";
+    m_queue->log(who + u"converting " + QString::number(m_queue->queuedCount()) +
+                 u" file(s) with " + ProResPresets::rawValue(m_settings->selectedPreset()) +
+                 u" into " + FileName::folderPath(m_settings->outputDirectoryURL()));
+
+    QEventLoop loop;
+    int signalled = 0;
+    SignalWatcher signals;
+    connect(&signals, &SignalWatcher::received, this, [&](int signal) {
+        const bool again = signalled != 0;
+        if (!again)
+            signalled = signal;
+        m_reporter->interrupted(signal, again);
+        m_queue->abandonRun(again);
+        // A second signal does not wait for REDline's end; neither does one
+        // that arrives when nothing runs.
+        if (again || !m_queue->isConverting())
+            loop.exit(exitSignalBase + signalled);
+    });
+    connect(m_queue.get(), &TranscodeQueue::isConvertingChanged, this, [&] {
+        if (!m_queue->isConverting())
+            loop.exit(-1);
+    });
+    m_queue->start();
+    int status = loop.exec();
+    if (status < 0) {
+        const bool anyFailed = std::any_of(
+            m_queue->jobs().cbegin(), m_queue->jobs().cend(), [](const TranscodeJob *job) {
+                return job->status() == JobStatus::failed || job->status() == JobStatus::queued;
+            });
+        status = signalled   ? exitSignalBase + signalled
+                 : anyFailed ? exitSomeFailed
+                             : exitConverted;
+    }
+    m_reporter->summary();
+    // After a second signal REDline may still be dying: the queue goes away
+    // first, which waits for it, so the last entry is written when it is gone.
+    const DebugLog log(m_queue->logPath());
+    m_queue.reset();
+    log.append(who + u"exit status " + QString::number(status));
+    return status;
+}

@@ -1,0 +1,28 @@
+// tarnel-cli: converts R3D clips to ProRes from a shell, a script or a
+// machine without a display, with the same queue, REDline runner, settings
+// and debug log as the Tarnel window.
+#include "CliOptions.h"
+#include "CliRun.h"
+
+#include <QCoreApplication>
+#include <csignal>
+#include <cstdio>
+
+int main(int argc, char *argv[]) {
+    // A reader that goes away (tarnel-cli | head) must not end tarnel-cli in
+    // the middle of a conversion; the write just fails.
+    std::signal(SIGPIPE, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
+    QCoreApplication::setApplicationName(QStringLiteral("tarnel-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
+
+    CliParseResult parsed = CliOptions::parse(QCoreApplication::arguments());
+    if (!parsed.options) {
+        const QByteArray text = parsed.text.toUtf8();
+        std::fputs(text.constData(), parsed.exitStatus == 0 ? stdout : stderr);
+        return parsed.exitStatus;
+    }
+    CliRun run(std::move(*parsed.options));
+    return run.exec();
+}

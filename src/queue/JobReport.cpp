@@ -1,0 +1,41 @@
+#include "JobReport.h"
+
+#include "model/TranscodeJob.h"
+
+QString JobReport::statusName(JobStatus status) {
+    switch (status) {
+    case JobStatus::queued:
+        return QStringLiteral("queued");
+    case JobStatus::converting:
+        return QStringLiteral("converting");
+    case JobStatus::done:
+        return QStringLiteral("done");
+    case JobStatus::sentToFCP:
+        return QStringLiteral("sentToFCP");
+    case JobStatus::failed:
+        return QStringLiteral("failed");
+    }
+    return {};
+}
+
+QJsonObject JobReport::toJson(const TranscodeJob &job) {
+    QJsonObject o{{QStringLiteral("file"), job.sourcePath()},
+                  {QStringLiteral("status"), statusName(job.status())},
+                  {QStringLiteral("sourceBytes"), job.sourceSizeBytes()}};
+    if (job.hasOutputURL()) {
+        o.insert(QStringLiteral("movie"), job.outputURL().toLocalFile());
+        o.insert(QStringLiteral("movieBytes"), job.outputSizeBytes());
+    }
+    if (job.startedAt().isValid() && job.finishedAt().isValid())
+        o.insert(QStringLiteral("seconds"), job.startedAt().msecsTo(job.finishedAt()) / 1000.0);
+    if (const auto m = job.metadata()) {
+        o.insert(QStringLiteral("frameRate"), m->frameRate);
+        o.insert(QStringLiteral("width"), m->width);
+        o.insert(QStringLiteral("height"), m->height);
+        o.insert(QStringLiteral("frames"), m->frameCount);
+        o.insert(QStringLiteral("audio"), m->hasAudio);
+    }
+    if (const auto error = job.errorMessage())
+        o.insert(QStringLiteral("error"), *error);
+    return o;
+}

@@ -1,0 +1,336 @@
+// tarnel-cli as scripts use it: the real binary, run with QProcess against
+// the REDline stand-in, in the throwaway home (settings, desktop log, Videos).
+#include "runner/REDlineRunner.h"
+#include "support/TestEnvironment.h"
+#include "support/TestTools.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out, err;
+};
+
+QProcessEnvironment environment(const QStringList &extra) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &pair : extra)
+        env.insert(pair.section('=', 0, 0), pair.section('=', 1));
+    return env;
+}
+
+Outcome run(const QString &program, const QStringList &args, const QStringList &env = {},
+            const QByteArray &input = {}) {
+    QProcess p;
+    p.setProcessEnvironment(environment(env));
+    p.start(program, args);
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(180'000) || p.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString cli() {
+    return qEnvironmentVariable("TARNEL_CLI");
+}
+
+// Stand-in processes of this test still alive (their command line names the test's folder).
+int redlinesAlive(const QString &folder) {
+    int alive = 0;
+    for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile f("/proc/" + pid + "/cmdline");
+        if (f.open(QIODevice::ReadOnly) && f.readAll().contains(folder.toUtf8()) &&
+            QFile::symLinkTarget("/proc/" + pid + "/exe") == TestTools::redlineSim())
+            ++alive;
+    }
+    return alive;
+}
+
+} // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_card, m_out;
+    const TestEnvironment &env = TestEnvironment::instance();
+
+    QString clip(const QString &name) {
+        TestTools::touch(m_card + '/' + name, 2000);
+        return m_card + '/' + name;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY2(QFileInfo(cli()).isExecutable(), "TARNEL_CLI is not set"); }
+
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_card = m_dir->filePath("card");
+        m_out = m_dir->filePath("Out Folder");
+        QDir().mkpath(m_card);
+        QDir().mkpath(m_out);
+        QFile::remove(env.logFile());
+        env.writeSettingsFile("[General]\nredlinePath=" + TestTools::redlineSim().toUtf8() +
+                              "\noutputDirectoryPath=" + m_out.toUtf8() + "\n");
+    }
+
+    void cleanup() { QDir::setCurrent(env.home()); }
+
+    void exitStatus_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("env");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");
+        const QStringList none;
+        QTest::newRow("converted") << QStringList{"CARD"} << none << 0 << "";
+        QTest::newRow("one fails") << QStringList{"CARD"} << QStringList{"REDLINE_SIM_FAIL_MATCH=B"}
+                                   << 1 << "B.R3D: REDline exited with code 3:\nR3D SDK";
+        QTest::newRow("no paths") << QStringList{} << none << 2 << "No files or folders given.";
+        QTest::newRow("unknown option") << QStringList{"--fast", "CARD"} << none << 2 << "fast";
+        QTest::newRow("bad preset") << QStringList{"--preset", "xq", "CARD"} << none << 2 << "xq";
+        QTest::newRow("help") << QStringList{"--help"} << none << 0 << "";
+        QTest::newRow("no REDline") << QStringList{"--redline", "/nowhere/REDline", "CARD"} << none
+                                    << 3 << "REDline not found at: /nowhere/REDline";
+        QTest::newRow("no R3D") << QStringList{"CARD/A.R3D.txt"} << none << 3
+                                << "no R3D files found";
+        QTest::newRow("missing path")
+            << QStringList{"CARD/gone.R3D"} << none << 3 << "no such file or folder";
+        QTest::newRow("no output folder")
+            << QStringList{"--output", "CARD/A.R3D/x", "CARD"} << none << 3 << "no output folder";
+    }
+    void exitStatus() {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, env);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        clip("A.R3D");
+        clip("B.R3D");
+        clip("A.R3D.txt");
+        args.replaceInStrings("CARD", m_card);
+        const Outcome o = run(cli(), args, env);
+        QCOMPARE(o.status, status);
+        QVERIFY2(o.err.contains(says), qPrintable(o.err));
+        if (status == 0 && !args.contains("--help"))
+            QCOMPARE(QDir(m_out).entryList({"*_tarnel.mov"}).size(), 2);
+    }
+
+    void dryRunPastesIntoAShell() {
+        const QStringList names{"two  spaces.R3D", "it's \"quoted\".R3D", "$(touch PWNED).R3D",
+                                "new\nline.R3D",   "`back`\\slash*.R3D",  "-v.R3D"};
+        for (const QString &name : names)
+            clip(name);
+        const QString calls = m_dir->filePath("calls");
+        QDir().mkpath(calls);
+        const QString redline = TestTools::script(m_dir->filePath("REDline"),
+                                                  "printf '%s\\0' \"$@\" > \"$(mktemp '" +
+                                                      calls.toUtf8() + "/call.XXXXXX')\"\n");
+        const QString out = m_dir->filePath("it's $HOME");
+        const Outcome dry = run(cli(), {"--dry-run", "--preset", "4444xq", "--redline", redline,
+                                        "--output", out, m_card});
+        QCOMPARE(dry.status, 0);
+        QVERIFY(QDir(calls).isEmpty());  // nothing ran
+        QDir::setCurrent(m_dir->path()); // where $(touch PWNED) would leave its file
+        const Outcome pasted = run("/bin/sh", {}, {}, dry.out.toUtf8());
+        QCOMPARE(pasted.status, 0);
+        QVERIFY(!QFile::exists(m_dir->filePath("PWNED")));
+
+        QList<QStringList> expected, got;
+        for (const QString &name : names) {
+            const QString base = name.chopped(4);
+            expected << REDlineRunner::arguments(m_card + '/' + name, base + "_tarnel", out,
+                                                 ProResPreset::proRes4444XQ);
+        }
+        for (const QString &call : QDir(calls).entryList(QDir::Files))
+            got << TestTools::recordedArguments(calls + '/' + call);
+        std::sort(expected.begin(), expected.end());
+        std::sort(got.begin(), got.end());
+        QCOMPARE(got, expected);
+        QCOMPARE(got.first().size(), 17);
+    }
+
+    void jsonEvents() {
+        clip("Good.R3D");
+        clip("Bad.R3D");
+        const Outcome o = run(cli(), {"--json", "--preset", "hq", m_card},
+                              {"REDLINE_SIM_FAIL_MATCH=Bad", "REDLINE_SIM_PROGRESS_LINES=400"});
+        QCOMPARE(o.status, 1);
+        QMap<QString, QList<QJsonObject>> events;
+        QStringList order;
+        for (const QString &line : o.out.split('\n', Qt::SkipEmptyParts)) {
+            QJsonParseError error;
+            const QJsonDocument doc = QJsonDocument::fromJson(line.toUtf8(), &error);
+            QVERIFY2(error.error == QJsonParseError::NoError && doc.isObject(), qPrintable(line));
+            const QString name = doc.object()["event"].toString();
+            events[name] << doc.object();
+            if (order.isEmpty() || order.last() != name)
+                order << name;
+        }
+        QCOMPARE(order.first(), "added");
+        QCOMPARE(order.last(), "summary");
+        QCOMPARE(events["added"].size(), 2);
+        QCOMPARE(events["started"].size(), 2);
+
+        QCOMPARE(events["done"].size(), 1);
+        const QJsonObject done = events["done"].first();
+        const QString movie = m_out + "/Good_tarnel.mov";
+        QCOMPARE(done["file"].toString(), m_card + "/Good.R3D");
+        QCOMPARE(done["movie"].toString(), movie);
+        QCOMPARE(done["movieBytes"].toInteger(), QFileInfo(movie).size());
+        QCOMPARE(done["flavour"].toString(), "ProRes 422 HQ");
+        QCOMPARE(done["width"].toInt(), 640);
+        QCOMPARE(done["frames"].toInt(), 24);
+        QCOMPARE(events["failed"].size(), 1);
+        QVERIFY(events["failed"].first()["error"].toString().startsWith(
+            "REDline exited with code 3:\nR3D SDK: decode error"));
+
+        // Progress only for the converting file, each a new whole percent.
+        int last = -1;
+        for (const QJsonObject &p : events["progress"]) {
+            if (p["file"].toString() != done["file"].toString())
+                continue;
+            QVERIFY(p["percent"].toInt() > last && p["percent"].toInt() <= 100);
+            last = p["percent"].toInt();
+        }
+        QCOMPARE(last, 100);
+        const QJsonObject summary = events["summary"].first();
+        QCOMPARE(summary["files"].toInt(), 2);
+        QCOMPARE(summary["converted"].toInt(), 1);
+        QCOMPARE(summary["failed"].toInt(), 1);
+    }
+
+    void humanOutput_data() {
+        QTest::addColumn<bool>("terminal");
+        QTest::newRow("pipe") << false;
+        QTest::newRow("terminal") << true;
+    }
+    void humanOutput() {
+        QFETCH(bool, terminal);
+        clip("esc\x1b[2Jape.R3D");
+        clip("Bad.R3D");
+        const QStringList env{"REDLINE_SIM_FAIL_MATCH=Bad"};
+        const Outcome o =
+            terminal ? run("script", {"-qec", "'" + cli() + "' '" + m_card + "'", "/dev/null"}, env)
+                     : run(cli(), {m_card}, env);
+        QCOMPARE(o.status, 1);
+        const QString all = o.out + o.err;
+        QVERIFY2(all.contains("esc?[2Jape.R3D"), qPrintable(all));
+        QVERIFY(all.contains("Bad.R3D: REDline exited with code 3:"));
+        QVERIFY(all.contains("1 of 2 converted, 1 failed"));
+        QCOMPARE(all.contains('\r'), terminal);
+        QCOMPARE(all.contains("\x1b[K"), terminal);
+        if (!terminal) {
+            static const QRegularExpression control("[\\x00-\\x09\\x0b-\\x1f\\x7f]");
+            QVERIFY2(!all.contains(control), qPrintable(all));
+        }
+    }
+
+    void signalStopsREDline_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("twice");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("lastLog");
+        QTest::newRow("Ctrl-C") << SIGINT << false << 130 << "abandon: REDline stopped, run ended";
+        QTest::newRow("SIGTERM") << SIGTERM << false << 143
+                                 << "abandon: REDline stopped, run ended";
+        // REDline ignores the request: the second Ctrl-C kills it, and the
+        // queue goes away with the run still on (no "run ended").
+        QTest::newRow("Ctrl-C twice") << SIGINT << true << 130 << "abandon: REDline stopped";
+    }
+    void signalStopsREDline() {
+        QFETCH(int, signal);
+        QFETCH(bool, twice);
+        QFETCH(int, status);
+        QFETCH(QString, lastLog);
+        clip("A.R3D");
+        clip("B.R3D");
+        const QString started = m_dir->filePath("started");
+        QProcess p;
+        p.setProcessEnvironment(
+            environment({"REDLINE_SIM_SLEEP=120", "REDLINE_SIM_ARGS_FILE=" + started,
+                         QString("REDLINE_SIM_IGNORE_TERM=") + (twice ? "1" : "0")}));
+        p.start(cli(), {m_card});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(started), 60'000);
+        QCOMPARE(redlinesAlive(m_card), 1);
+        const auto pid = pid_t(p.processId());
+        ::kill(pid, signal);
+        if (twice) {
+            QByteArray err;
+            QTRY_VERIFY2_WITH_TIMEOUT((err += p.readAllStandardError()).contains("again"),
+                                      err.constData(), 60'000);
+            ::kill(pid, signal);
+        }
+        QVERIFY(p.waitForFinished(60'000));
+        QCOMPARE(p.exitCode(), status);
+        QCOMPARE(redlinesAlive(m_card), 0);
+        const QStringList log = TestTools::logLines(env.logFile());
+        QVERIFY(log.contains("abandon: stopping REDline, A.R3D left unfinished") ||
+                log.contains("abandon: stopping REDline, B.R3D left unfinished"));
+        QVERIFY2(log.contains(lastLog), qPrintable(log.join('\n')));
+        QVERIFY(log.contains(QString("tarnel-cli[%1]: exit status %2").arg(pid).arg(status)));
+        QVERIFY(QDir(m_out).isEmpty());
+    }
+
+    void twoProcessesShareTheLog() {
+        // Each REDline waits until both have started, so the two runs overlap.
+        const QString redline = TestTools::script(
+            m_dir->filePath("REDline"), "touch \"$0.$$\"; i=0\n"
+                                        "while [ $(ls \"$0\".* | wc -l) -lt 2 ] && [ $i -lt 600 ]; "
+                                        "do sleep 0.1; i=$((i+1)); done\n"
+                                        "exec '" +
+                                            TestTools::redlineSim().toUtf8() + "' \"$@\"\n");
+        const Outcome o = run("parallel", {"-j2", cli(), "--quiet", "--redline", redline,
+                                           ":::", clip("A.R3D"), clip("B.R3D")});
+        QCOMPARE(o.status, 0);
+        QCOMPARE(QDir(m_out).entryList({"*_tarnel.mov"}).size(), 2);
+        QFile log(env.logFile());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        static const QRegularExpression entry(
+            "^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\+0000\\] (\\S.*|  .*)$");
+        const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+        for (const QString &line : lines)
+            QVERIFY2(entry.match(line).hasMatch(), qPrintable(line));
+        QCOMPARE(lines.filter(QRegularExpression("tarnel-cli\\[\\d+\\]: exit status 0$")).size(),
+                 2);
+        QCOMPARE(lines.filter("queue finished").size(), 2);
+    }
+
+    void settingsUntouchedByOverrides_data() {
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("stored settings") << true;
+        QTest::newRow("empty store") << false;
+    }
+    void settingsUntouchedByOverrides() {
+        QFETCH(bool, stored);
+        if (!stored)
+            QFile::remove(env.settingsFile());
+        QFile settings(env.settingsFile());
+        const QByteArray before = settings.open(QIODevice::ReadOnly) ? settings.readAll() : "";
+        settings.close();
+        const QString other = m_dir->filePath("other/out");
+        const QString args = m_dir->filePath("args");
+        const Outcome o = run(cli(),
+                              {"--preset", "proxy", "--output", other, "--send-to-fcp", "--redline",
+                               TestTools::redlineSim(), clip("A.R3D")},
+                              {"REDLINE_SIM_ARGS_FILE=" + args});
+        // Sent to Final Cut Pro, which is not installed here.
+        QCOMPARE(o.status, 1);
+        QVERIFY2(o.err.contains("Final Cut Pro was not found."), qPrintable(o.err));
+        QVERIFY(QFile::exists(other + "/A_tarnel.mov"));
+        QCOMPARE(TestTools::recordedArguments(args).at(9), "3"); // Proxy's codec
+        QCOMPARE(settings.exists(), stored);
+        if (stored) {
+            QVERIFY(settings.open(QIODevice::ReadOnly));
+            QCOMPARE(settings.readAll(), before);
+        }
+    }
+};
+
+TARNEL_TEST_MAIN(CliTest)
+#include "tst_cli.moc"
