@@ -8,6 +8,7 @@
 #include "platform/SignalWatcher.h"
 #include "queue/DebugLog.h"
 #include "queue/TranscodeQueue.h"
+#include "runner/REDlineLocator.h"
 #include "runner/REDlineRunner.h"
 #include "settings/UserSettings.h"
 
@@ -26,8 +27,9 @@ CliRun::~CliRun() = default;
 QString CliRun::cannotStart() const {
     const QString redline = m_settings->redlinePath();
     const QFileInfo program(redline);
-    // A relative path would depend on the folder tarnel-cli was started in.
-    if (program.isRelative() || !program.isFile() || !program.isExecutable())
+    // As in the window (a relative path never counts), and checked up front
+    // for a program that can run, so that a script learns it at once.
+    if (!REDlineLocator::isFound(redline) || !program.isFile() || !program.isExecutable())
         return u"REDline not found at: " + redline +
                QStringLiteral(" (set it in the Tarnel window's settings, or use --redline)");
     const QString output = FileName::folderPath(m_settings->outputDirectoryURL());
