@@ -50,7 +50,7 @@ QString duration(qint64 ms) {
 QString saving(qint64 source, qint64 movie) {
     if (source <= 0)
         return {};
-    const long change = std::lround(100.0 * double(source - movie) / double(source));
+    const int change = TranscodeJob::savingPercent(source, movie);
     if (change >= 0)
         return u"saved " + QString::number(change) + u'%';
     return QString::number(-change) + QStringLiteral("% larger");

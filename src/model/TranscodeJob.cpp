@@ -22,6 +22,12 @@ TranscodeJob::TranscodeJob(const QUrl &sourceURL, qint64 sourceSizeBytes, QObjec
       m_sourceSizeBytes(sourceSizeBytes) {
 }
 
+int TranscodeJob::savingPercent(qint64 sourceBytes, qint64 outputBytes) {
+    if (sourceBytes < 1)
+        return 0;
+    return int((1.0 - double(outputBytes) / double(sourceBytes)) * 100.0);
+}
+
 template <typename T, typename Signal>
 void TranscodeJob::publish(T &field, const T &value, Signal fieldChanged) {
     Q_EMIT willChange();

@@ -38,6 +38,12 @@ public:
     // is that of all its pieces.
     TranscodeJob(const QUrl &sourceURL, qint64 sourceSizeBytes, QObject *parent = nullptr);
 
+    // How much smaller a movie is than its source, in whole percent,
+    // truncated toward zero (64.5 % reads 64); negative when the movie is
+    // larger, 0 when the source's size is unknown. Every display of a saving
+    // uses it, so the window, the command line and the demo agree.
+    static int savingPercent(qint64 sourceBytes, qint64 outputBytes);
+
     QUuid id() const { return m_id; }
     QUrl sourceURL() const { return m_sourceURL; }
     QString sourcePath() const { return m_sourceURL.toLocalFile(); }

@@ -30,9 +30,7 @@ QString JobRowText::sizeText(const TranscodeJob &job) {
     const QString source = ByteCountFormatter::fileSize(job.sourceSizeBytes());
     if (job.outputSizeBytes() < 1)
         return source;
-    int saving = 0;
-    if (job.sourceSizeBytes() >= 1)
-        saving = int((1.0 - double(job.outputSizeBytes()) / double(job.sourceSizeBytes())) * 100.0);
+    const int saving = TranscodeJob::savingPercent(job.sourceSizeBytes(), job.outputSizeBytes());
     QString text = source + u" \u2192 " + ByteCountFormatter::fileSize(job.outputSizeBytes());
     if (saving >= 1)
         text += u"  (" + QString::number(saving) + u"% smaller)";
