@@ -94,12 +94,12 @@ QList<qint64> TestTools::runningInGroup(qint64 groupId) {
     return found;
 }
 
-QString TestTools::redlineWithHelper(const QString &path, const QString &record, bool exitAtOnce) {
+QString TestTools::redlineWithHelper(const QString &path, const QString &record,
+                                     const QByteArray &ending) {
     const QByteArray r = record.toUtf8();
     return script(path, "(trap '' TERM; exec sleep 60) >/dev/null 2>&1 &\n"
                         "cut -d' ' -f5 /proc/$$/stat > '" +
-                            r + ".part'\nmv '" + r + ".part' '" + r + "'\n" +
-                            (exitAtOnce ? "exit 0\n" : "exec sleep 60\n"));
+                            r + ".part'\nmv '" + r + ".part' '" + r + "'\n" + ending);
 }
 
 qint64 TestTools::recordedGroup(const QString &record) {

@@ -28,9 +28,10 @@ public:
     // which run nothing, are left out), from /proc.
     static QList<qint64> runningInGroup(qint64 groupId);
     // A stand-in for REDline that starts a helper ignoring SIGTERM, writes
-    // its process group id to `record` and then, unless `exitAtOnce`, sleeps
-    // for a minute.
-    static QString redlineWithHelper(const QString &path, const QString &record, bool exitAtOnce);
+    // its process group id to `record` and then runs `ending` (by default it
+    // sleeps for a minute).
+    static QString redlineWithHelper(const QString &path, const QString &record,
+                                     const QByteArray &ending = "exec sleep 60\n");
     // The group id that redlineWithHelper() recorded, or 0.
     static qint64 recordedGroup(const QString &record);
 };

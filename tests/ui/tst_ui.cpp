@@ -472,7 +472,7 @@ private Q_SLOTS:
         TestTools::touch(m_dir->filePath("A.R3D"), 1000);
         TarnelApp app(m_workspace);
         app.settings()->setRedlinePath(
-            TestTools::redlineWithHelper(m_dir->filePath("redline.sh"), record, false));
+            TestTools::redlineWithHelper(m_dir->filePath("redline.sh"), record));
         app.settings()->setOutputDirectory(QUrl::fromLocalFile(m_dir->path() + "/"));
         QPointer<MainWindow> window = app.newWindow();
         window->view()->queue()->setLogPath(log);
