@@ -3,6 +3,7 @@
 #include "model/ProResPreset.h"
 #include "model/TranscodeJob.h"
 #include "support/TestEnvironment.h"
+#include "support/TestTools.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -12,34 +13,23 @@ class ModelTest : public QObject {
 
 private Q_SLOTS:
     // The facts other parts depend on and that are easy to get wrong: the
-    // codec digits that do not follow the order, LT's ratio, the label form.
+    // codec digits that do not follow the order, the label form, exact lookup.
     void presets() {
         QStringList codecs;
         for (ProResPreset p : ProResPresets::allCases())
             codecs << ProResPresets::prCodec(p);
         QCOMPARE(codecs, (QStringList{"3", "2", "1", "0", "4", "5"}));
-        QCOMPARE(ProResPresets::sizeRatio(ProResPreset::proRes422LT), 0.36);
         QCOMPARE(ProResPresets::detailedLabel(ProResPreset::proRes422LT),
                  QString::fromUtf8("ProRes 422 LT  —  recommended (~35%)"));
-    }
-
-    void presetLookupIsExact_data() {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("lower case") << "prores 422 lt";
-        QTest::newRow("trailing space") << "ProRes 422 LT ";
-    }
-    void presetLookupIsExact() {
-        QFETCH(QString, text);
-        QVERIFY(!ProResPresets::fromRawValue(text).has_value());
+        // A stored name is looked up exactly.
+        QVERIFY(!ProResPresets::fromRawValue("prores 422 lt"));
+        QVERIFY(!ProResPresets::fromRawValue("ProRes 422 LT "));
     }
 
     void fileNames_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QString>("baseName");
-        QTest::newRow("plain") << "/card/A001_C002.R3D"
-                               << "R3D"
-                               << "A001_C002";
         QTest::newRow("two dots") << "/x/clip.take2.R3D"
                                   << "R3D"
                                   << "clip.take2";
@@ -52,8 +42,6 @@ private Q_SLOTS:
         QTest::newRow("folder") << "/x/C.RDC/"
                                 << "RDC"
                                 << "C";
-        QTest::newRow("non-ASCII")
-            << QString::fromUtf8("/x/Über Café.R3D") << "R3D" << QString::fromUtf8("Über Café");
     }
     void fileNames() {
         QFETCH(QString, path);
@@ -74,14 +62,9 @@ private Q_SLOTS:
 
     void jobCreation() {
         QTemporaryDir dir;
-        const QString path = dir.filePath("A001.R3D");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(1234, 'x'));
-        file.close();
-
-        TranscodeJob a(QUrl::fromLocalFile(path));
-        TranscodeJob b(QUrl::fromLocalFile(path));
+        TestTools::touch(dir.filePath("A001.R3D"), 1234);
+        TranscodeJob a(QUrl::fromLocalFile(dir.filePath("A001.R3D")));
+        TranscodeJob b(QUrl::fromLocalFile(dir.filePath("A001.R3D")));
         QCOMPARE(a.sourceSizeBytes(), 1234);
         QVERIFY(a.id() != b.id());
         // A source that cannot be read still becomes a queued job.
