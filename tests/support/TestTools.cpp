@@ -9,6 +9,14 @@ QString TestTools::redlineSim() {
     return qEnvironmentVariable("TARNEL_REDLINE_SIM");
 }
 
+QString TestTools::gatedRedline(const QString &dir) {
+    const QByteArray d = QFile::encodeName(dir);
+    return script(dir + QStringLiteral("/redline"),
+                  "touch '" + d + "/started'\nwhile [ ! -e '" + d +
+                      "/go' ]; do sleep 0.05; done\n[ -e '" + d + "/fail' ] && exit 1\nexec '" +
+                      QFile::encodeName(redlineSim()) + "' \"$@\"\n");
+}
+
 bool TestTools::ffmpeg(const QStringList &arguments) {
     QProcess p;
     p.start(QStringLiteral("ffmpeg"),
