@@ -11,10 +11,10 @@ QString TestTools::redlineSim() {
 
 QString TestTools::gatedRedline(const QString &dir) {
     const QByteArray d = QFile::encodeName(dir);
-    return script(dir + QStringLiteral("/redline"),
-                  "touch '" + d + "/started'\nwhile [ ! -e '" + d +
-                      "/go' ]; do sleep 0.05; done\n[ -e '" + d + "/fail' ] && exit 1\nexec '" +
-                      QFile::encodeName(redlineSim()) + "' \"$@\"\n");
+    return redlineWithHelper(dir + QStringLiteral("/redline"), dir + QStringLiteral("/started"),
+                             "while [ ! -e '" + d + "/go' ]; do sleep 0.05; done\n[ -e '" + d +
+                                 "/fail' ] && exit 1\nexec '" + QFile::encodeName(redlineSim()) +
+                                 "' \"$@\"\n");
 }
 
 bool TestTools::ffmpeg(const QStringList &arguments) {

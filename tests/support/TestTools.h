@@ -9,9 +9,10 @@ class TestTools {
 public:
     // The stand-in built with the project.
     static QString redlineSim();
-    // A REDline in `dir` that touches <dir>/started, waits until <dir>/go
-    // exists, then fails with status 1 if <dir>/fail exists and else runs the
-    // stand-in: tests act while a conversion is surely running.
+    // A REDline in `dir`, made with redlineWithHelper(), that records its
+    // group in <dir>/started, waits until <dir>/go exists, then fails with
+    // status 1 if <dir>/fail exists and else runs the stand-in: tests act
+    // while a conversion is surely running.
     static QString gatedRedline(const QString &dir);
     // Runs ffmpeg with the given arguments (quiet, overwriting); true on success.
     static bool ffmpeg(const QStringList &arguments);
