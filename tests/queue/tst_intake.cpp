@@ -4,7 +4,6 @@
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -49,18 +48,24 @@ private Q_SLOTS:
         QFile::remove(m_log);
     }
 
+    // A folder is listed one level deep, hidden entries and odd names
+    // included; a folder named like a clip counts by its name.
     void folderIsListedOneLevelDeep() {
         QTemporaryDir dir;
-        for (const char *name : {"A.R3D", "b.r3d", ".hidden.R3d", "notes.txt", "clip.R3D.mov"})
-            TestTools::touch(dir.filePath(name));
         QDir(dir.path()).mkpath("C.RDC");
-        TestTools::touch(dir.filePath("C.RDC/C_001.R3D"));
-        QDir(dir.path()).mkpath("Odd.R3D"); // a folder named like a clip counts by name
+        QDir(dir.path()).mkpath("Odd.R3D");
+        QStringList clips{".hidden.R3d", "A.R3D", "b.r3d", "take #1 \"100%\".R3D", "new\nline.R3D"};
+        clips << QString::fromUtf8("Über 日本.R3D") << QString(200, u'x') + ".R3D";
+        for (const QString &name :
+             clips + QStringList{"notes.txt", "clip.R3D.mov", "C.RDC/C_001.R3D"})
+            TestTools::touch(dir.filePath(name));
+        clips << "Odd.R3D";
+        clips.sort();
 
         auto q = queue();
         q->addFiles({folderUrl(dir.path())});
-        QCOMPARE(names(*q), (QStringList{".hidden.R3d", "A.R3D", "Odd.R3D", "b.r3d"}));
-        QCOMPARE(logLines(), QStringList{"addFiles: found 4 R3D file(s), 4 new"});
+        QCOMPARE(names(*q), clips);
+        QCOMPARE(logLines(), QStringList{"addFiles: found 8 R3D file(s), 8 new"});
         q->addFiles({folderUrl(dir.filePath("C.RDC"))});
         QCOMPARE(q->jobs().last()->sourceURL().fileName(), QString("C_001.R3D"));
 
@@ -116,27 +121,6 @@ private Q_SLOTS:
         QCOMPARE(logLines(), QStringList{expected}); // one entry on one line
     }
 
-    void oddNamesBecomeJobs() {
-        QTemporaryDir dir;
-        QStringList odd{"quote\".R3D", "new\nline.R3D", QString::fromUtf8("Über 日本.R3D"),
-                        QString(200, u'x') + ".R3D"};
-        for (const QString &n : odd)
-            TestTools::touch(dir.filePath(n), 7);
-        // A name whose bytes are not UTF-8: Qt cannot name such a file, so the
-        // listing skips it; the other entries are still added.
-        const QByteArray raw = QFile::encodeName(dir.path()) + "/bad\xff\xfe.R3D";
-        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0);
-        ::close(fd);
-
-        auto q = queue();
-        q->addFiles({folderUrl(dir.path())});
-        ::unlink(raw.constData());
-        odd.sort();
-        QCOMPARE(names(*q), odd);
-        QCOMPARE(q->jobs().first()->sourceSizeBytes(), 7);
-    }
-
     // Removing and clearing spare the converting job; the counts follow the
     // states.
     void removeClearAndCounts() {
@@ -178,17 +162,6 @@ private Q_SLOTS:
         const QDateTime local =
             QDateTime(QDate(2026, 12, 5), QTime(8, 17, 17, 450), Qt::UTC).toOffsetFromUtc(5 * 3600);
         QCOMPARE(DebugLog::entry(local, "x"), QString("[2026-12-05 08:17:17 +0000] x\n"));
-    }
-
-    // A log that cannot be written (a folder at its name) is left alone.
-    void unwritableLogIsIgnored() {
-        QTemporaryDir dir;
-        QDir().mkpath(m_log);
-        TestTools::touch(dir.filePath("A.R3D"));
-        auto q = queue();
-        q->addFiles({QUrl::fromLocalFile(dir.filePath("A.R3D"))});
-        QCOMPARE(q->jobs().size(), 1);
-        QVERIFY(QFileInfo(m_log).isDir());
     }
 
     // Drops are lists of names in the card folder; "" is the folder itself.
@@ -257,8 +230,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");    // the log's folder, below the home folder
         QTest::newRow("Desktop folder") << QByteArray() << "/Desktop";
         QTest::newRow("no Desktop folder") << QByteArray() << "";
-        QTest::newRow("user-dirs names a missing folder")
-            << QByteArray("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n") << "";
         QTest::newRow("user-dirs names a folder")
             << QByteArray("XDG_DESKTOP_DIR=\"$HOME/.config\"\n") << "/.config";
     }

@@ -8,7 +8,6 @@
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
-#include <QTemporaryDir>
 #include <QtDBus>
 #include <QtTest>
 #include <csignal>
@@ -170,39 +169,28 @@ private Q_SLOTS:
         m_inhibitRead = -1;
     }
 
-    // The rate comes from the files converted so far (failures left out):
-    // 0.5 ms a byte for 9,500,000 bytes left in the third row.
-    void estimate_data() {
-        QTest::addColumn<QList<qint64>>("bytes");     // files of the run, in order
-        QTest::addColumn<QList<qint64>>("durations"); // ms each took, negative for a failure
-        QTest::addColumn<double>("progress");         // of the last file, still converting
-        QTest::addColumn<qint64>("waiting");          // bytes of the files after it
-        QTest::addColumn<QString>("left");
-        QTest::newRow("empty converted file")
-            << QList<qint64>{0, 1000} << QList<qint64>{3000} << 0.0 << qint64(1000) << "";
-        QTest::newRow("failures left out, files add up")
-            << QList<qint64>{10, 1'000'000, 3'000'000, 10'000'000}
-            << QList<qint64>{-99'000'000, 400'000, 1'600'000} << 0.25 << qint64(2'000'000)
-            << "About 1 h 19 min left";
-        QTest::newRow("almost done") << QList<qint64>{1000, 1000} << QList<qint64>{100'000} << 0.5
-                                     << qint64(0) << "Less than a minute left";
-    }
+    // The time left comes from the files this run converted: failures and
+    // files of no bytes teach nothing.
     void estimate() {
-        QFETCH(QList<qint64>, bytes);
-        QFETCH(QList<qint64>, durations);
         qint64 now = 1'000'000;
-        RunEstimate estimate([&] { return now; });
-        estimate.begin();
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            estimate.fileStarted(bytes[i]);
-            if (i < durations.size()) {
-                now += qAbs(durations[i]);
-                estimate.fileFinished(durations[i] >= 0);
-            }
-        }
-        QFETCH(double, progress);
-        QFETCH(qint64, waiting);
-        QTEST(RunEstimate::remainingText(estimate.remainingMs(progress, waiting)), "left");
+        RunEstimate e([&] { return now; });
+        const auto file = [&](qint64 bytes, qint64 ms, bool converted) {
+            e.fileStarted(bytes);
+            now += ms;
+            e.fileFinished(converted);
+        };
+        const auto left = [&](double progress, qint64 waiting) {
+            return RunEstimate::remainingText(e.remainingMs(progress, waiting));
+        };
+        e.begin();
+        file(10, 99'000'000, false);
+        file(0, 3000, true);
+        QCOMPARE(left(0.0, 1000), QString());
+        file(1'000'000, 400'000, true);
+        file(3'000'000, 1'600'000, true); // about 0.5 ms a byte
+        e.fileStarted(10'000'000);
+        QCOMPARE(left(0.25, 2'000'000), QString("About 1 h 19 min left")); // 9,500,000 bytes
+        QCOMPARE(left(1.0, 100'000), QString("Less than a minute left"));
     }
 
     void launcherSendsTheLatestValues() {

@@ -3,23 +3,9 @@
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
-
-namespace {
-
-// One file in the output folder: its name and its modification time in
-// seconds relative to the start of the conversion.
-struct Entry {
-    QString name;
-    double offset;
-};
-
-} // namespace
-
-Q_DECLARE_METATYPE(QList<Entry>)
 
 class DiscoveryTest : public QObject {
     Q_OBJECT
@@ -44,36 +30,37 @@ private Q_SLOTS:
             {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25:d=2", "-c:v", "mpeg4", m_movie}));
     }
 
+    // Files are "name@seconds", their modification time relative to the
+    // start of the conversion.
     void findOutputFile_data() {
-        QTest::addColumn<QList<Entry>>("entries");
+        QTest::addColumn<QString>("files");
         QTest::addColumn<QString>("baseName");
         QTest::addColumn<QString>("expected");
-        const QString a = "A001_C002_0101AB";
-        QTest::newRow("extension ignores case")
-            << QList<Entry>{{a + "_tarnel.MOV", 1}} << a << a + "_tarnel.MOV";
-        QTest::newRow("unrelated name, only fresh movie")
-            << QList<Entry>{{"other.mov", 3}, {"stale.mov", -3600}, {"notes.txt", 4}} << a
-            << "other.mov";
-        QTest::newRow("1.5 s before start still counts")
-            << QList<Entry>{{"x.mov", -1.5}} << a << "x.mov";
-        QTest::newRow("2.5 s before start does not") << QList<Entry>{{"x.mov", -2.5}} << a << "";
-        QTest::newRow("old name match beats fresh stranger")
-            << QList<Entry>{{a + "_tarnel.mov", -3600}, {"fresh.mov", 2}} << a << a + "_tarnel.mov";
-        QTest::newRow("newest of the names containing the base name")
-            << QList<Entry>{{"B001_C001_tarnel.mov", 1}, {"B001_C001_X_tarnel.mov", 2}}
-            << "B001_C001"
-            << "B001_C001_X_tarnel.mov";
+        const auto row = [](const char *tag, const char *files, const char *base,
+                            const char *expected) {
+            QTest::newRow(tag) << QString(files) << QString(base) << QString(expected);
+        };
+        row("extension ignores case", "A_tarnel.MOV@1", "A", "A_tarnel.MOV");
+        row("unrelated name, only fresh movie", "other.mov@3 stale.mov@-3600 notes.txt@4", "A",
+            "other.mov");
+        row("1.5 s before start still counts", "x.mov@-1.5", "A", "x.mov");
+        row("2.5 s before start does not", "x.mov@-2.5", "A", "");
+        row("old name match beats fresh stranger", "A_tarnel.mov@-3600 fresh.mov@2", "A",
+            "A_tarnel.mov");
+        row("newest of the names containing the base name",
+            "B001_C001_tarnel.mov@1 B001_C001_X_tarnel.mov@2", "B001_C001",
+            "B001_C001_X_tarnel.mov");
     }
     void findOutputFile() {
-        QFETCH(QList<Entry>, entries);
+        QFETCH(QString, files);
         QFETCH(QString, baseName);
         QFETCH(QString, expected);
         QTemporaryDir dir;
         const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-86400 * 2);
-        for (const Entry &e : entries) {
-            QFile f(dir.filePath(e.name));
+        for (const QString &file : files.split(u' ')) {
+            QFile f(dir.filePath(file.section(u'@', 0, 0)));
             QVERIFY(f.open(QIODevice::WriteOnly));
-            QVERIFY(f.setFileTime(start.addMSecs(qint64(e.offset * 1000)),
+            QVERIFY(f.setFileTime(start.addMSecs(qint64(file.section(u'@', 1).toDouble() * 1000)),
                                   QFileDevice::FileModificationTime));
         }
         const auto found =
