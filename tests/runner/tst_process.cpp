@@ -181,13 +181,12 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
     }
 
-    // Only a tail of each stream is kept. It starts at a character boundary,
-    // and a stream with an invalid byte anywhere reads as empty text.
+    // Only a tail of each stream is kept; it starts at a character boundary
+    // (here three bytes of a four-byte character are left out), and a stream
+    // with an invalid byte anywhere reads as empty text.
     void keptTailStaysValidText_data() {
         QTest::addColumn<QByteArray>("body"); // writes one stream, run for both
         QTest::addColumn<QString>("expected");
-        QTest::newRow("two-byte characters, cut inside one")
-            << QByteArray("printf '\\303\\251%.0s' $(seq 5000)") << QString(500, QChar(0xE9));
         QTest::newRow("four-byte characters, cut inside one")
             << QByteArray("printf '\\360\\237\\230\\200%.0s' $(seq 1000)")
             << QString::fromUtf8("\U0001F600").repeated(250);
@@ -198,7 +197,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
         QFETCH(QString, expected);
         ProcessRunner runner;
-        runner.tailBytes = 1001;
+        runner.tailBytes = 1003; // of 4000 bytes: from one byte into a character
         const auto r = runOk(runner, TestTools::script(m_dir.filePath("tail.sh"),
                                                        "out() { " + body + "; }\nout\nout >&2\n"));
         QCOMPARE(r.standardOutputText, expected);
