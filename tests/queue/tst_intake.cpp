@@ -75,36 +75,45 @@ private Q_SLOTS:
         QVERIFY(q2->jobs().isEmpty());
     }
 
-    void duplicatesAcrossStates() {
+    // A file already listed, in whatever state, is not added again; one
+    // removed is, at the end. Removing and clearing spare the converting job
+    // and log nothing; the counts follow the states. A file and its folder in
+    // one drop give two jobs for that file.
+    void duplicatesRemovalAndCounts() {
         QTemporaryDir dir;
-        TestTools::touch(dir.filePath("A.R3D"));
-        TestTools::touch(dir.filePath("B.R3D"));
-        const QUrl a = QUrl::fromLocalFile(dir.filePath("A.R3D"));
-        const QUrl b = QUrl::fromLocalFile(dir.filePath("B.R3D"));
+        TestTools::touch(dir.filePath("A.R3D"), 10'000'000'000);
+        TestTools::touch(dir.filePath("B.R3D"), 5'000'000'000);
+        TestTools::touch(dir.filePath("C.R3D"), 10);
+        const auto url = [&](const char *name) { return QUrl::fromLocalFile(dir.filePath(name)); };
 
         auto q = queue();
-        q->addFiles({a, b});
+        q->addFiles({url("A.R3D"), url("B.R3D"), url("C.R3D")});
+        QCOMPARE(q->totalSourceBytes(), qint64(15'000'000'010));
+        QVERIFY(q->canStart());
         q->jobs().at(0)->setStatus(JobStatus::failed);
-        q->jobs().at(1)->setStatus(JobStatus::done);
-        q->addFiles({a, b});
-        QCOMPARE(q->jobs().size(), 2);
-
-        // Removed, then added again: at the end.
+        q->jobs().at(1)->setStatus(JobStatus::sentToFCP);
+        TranscodeJob *converting = q->jobs().at(2);
+        converting->setStatus(JobStatus::converting);
+        QCOMPARE(q->finishedCount(), 2);
+        QVERIFY(!q->canStart()); // nothing queued
+        q->addFiles({url("A.R3D"), url("B.R3D")});
+        QCOMPARE(q->jobs().size(), 3);
+        q->remove(converting);
         q->remove(q->jobs().at(0));
-        q->addFiles({a});
-        QCOMPARE(q->jobs().last()->sourceURL(), a);
-        QCOMPARE(q->jobs().size(), 2);
+        q->addFiles({url("A.R3D")});
+        QCOMPARE(names(*q), (QStringList{"A.R3D", "B.R3D", "C.R3D"}));
+        QCOMPARE(q->jobs().last()->sourceURL(), url("A.R3D"));
+        q->clearList();
+        QCOMPARE(q->jobs(), QList<TranscodeJob *>{converting});
 
-        // A file and its folder in one drop give two jobs for that file.
         auto q2 = queue();
-        q2->addFiles({a, folderUrl(dir.path())});
-        QCOMPARE(q2->jobs().size(), 3);
-
+        q2->addFiles({url("A.R3D"), folderUrl(dir.path())});
+        QCOMPARE(q2->jobs().size(), 4);
         QCOMPARE(logLines(), (QStringList{
-                                 "addFiles: found 2 R3D file(s), 2 new",
+                                 "addFiles: found 3 R3D file(s), 3 new",
                                  "addFiles: found 2 R3D file(s), 0 new",
                                  "addFiles: found 1 R3D file(s), 1 new",
-                                 "addFiles: found 3 R3D file(s), 3 new",
+                                 "addFiles: found 4 R3D file(s), 4 new",
                              }));
     }
 
@@ -119,30 +128,6 @@ private Q_SLOTS:
                                  QString::fromUtf8("/it\\'s a \\\"take\\\"\\\\\\n\\tÜ.mov\", \"") +
                                  dir.path() + u"/missing/\"]";
         QCOMPARE(logLines(), QStringList{expected}); // one entry on one line
-    }
-
-    // Removing and clearing spare the converting job; the counts follow the
-    // states.
-    void removeClearAndCounts() {
-        QTemporaryDir dir;
-        TestTools::touch(dir.filePath("A.R3D"), 10'000'000'000);
-        TestTools::touch(dir.filePath("B.R3D"), 5'000'000'000);
-        TestTools::touch(dir.filePath("C.R3D"), 10);
-        auto q = queue();
-        q->addFiles({folderUrl(dir.path())});
-        QCOMPARE(q->totalSourceBytes(), qint64(15'000'000'010));
-        QVERIFY(q->canStart());
-        q->jobs().at(0)->setStatus(JobStatus::failed);
-        q->jobs().at(1)->setStatus(JobStatus::sentToFCP);
-        TranscodeJob *converting = q->jobs().at(2);
-        converting->setStatus(JobStatus::converting);
-        QCOMPARE(q->finishedCount(), 2);
-        QVERIFY(!q->canStart()); // nothing queued
-        q->remove(converting);
-        QCOMPARE(q->jobs().size(), 3);
-        q->clearList();
-        QCOMPARE(q->jobs(), QList<TranscodeJob *>{converting});
-        QCOMPARE(logLines().size(), 1); // removing logs nothing
     }
 
     // Entries of several writers follow each other; continuation lines carry

@@ -296,6 +296,25 @@ private Q_SLOTS:
         for (const char *name : {"addFiles", "change", "useDefault", "clearList"})
             QVERIFY2(child<QWidget>(&view, name)->isEnabled(), name);
 
+        // A failed manual hand-off shows its reason on the row, whose state
+        // stays; a later successful one takes it away again.
+        JobListView *list = view.jobList();
+        const QModelIndex row = list->model()->index(0, 0);
+        const int height = list->visualRect(row).height();
+        clickButton(list, 0, JobRowAction::sendToFCP); // Final Cut Pro is not installed
+        QCOMPARE(badge(list, 0), QString("✓ done"));
+        QVERIFY(row.data(JobListModel::NoticeRole)
+                    .toString()
+                    .startsWith("Final Cut Pro was not found"));
+        QVERIFY(list->visualRect(row).height() > height);
+        const QString apps = TestEnvironment::instance().home() + "/.local/share";
+        TestTools::installFinalCut(apps, m_dir->filePath("opened.txt"));
+        clickButton(list, 0, JobRowAction::sendToFCP);
+        TestTools::removeFinalCut(apps);
+        QCOMPARE(badge(list, 0), QString("✓ in Final Cut"));
+        QCOMPARE(row.data(JobListModel::NoticeRole).toString(), QString());
+        QCOMPARE(list->visualRect(row).height(), height);
+
         // A folder in the home folder is abbreviated; the default is one click away.
         const QString inHome = TestEnvironment::instance().home() + "/Clips Out";
         m_settings->setOutputDirectory(QUrl::fromLocalFile(inHome + "/"));
@@ -308,8 +327,8 @@ private Q_SLOTS:
         QCOMPARE(folder->fullText(), QString("~/Videos/Tarnel"));
     }
 
-    // Each window has its own list; the settings are shared, and the Options
-    // menu of one window sets them for all.
+    // Each window has its own list; the settings are shared, the Options
+    // menu of one window sets them for all, and a failure to save them shows.
     void windowsShareSettingsNotLists() {
         TestTools::touch(m_dir->filePath("A.R3D"), 1000);
         TarnelApp app(m_workspace);
@@ -330,14 +349,9 @@ private Q_SLOTS:
         QVERIFY(child<QAction>(second, "autoSendAction")->isChecked());
         app.settings()->setOutputDirectory(QUrl::fromLocalFile(m_dir->filePath("shared") + "/"));
         QCOMPARE(child<ElidedLabel>(second, "outputFolder")->toolTip(), m_dir->filePath("shared"));
-        first->close();
-        second->close();
-    }
 
-    void unsavedSettingsAreShown() {
+        // Settings that could not be saved are shown until a change is saved.
         const QString folder = QFileInfo(TestEnvironment::instance().settingsFile()).path();
-        TarnelApp app(m_workspace);
-        MainWindow *window = app.newWindow();
         auto *line = child<QLabel>(app.showPreferences(), "settingsError");
         QVERIFY(!line->isVisible());
         QVERIFY(QDir(folder).removeRecursively());
@@ -345,10 +359,11 @@ private Q_SLOTS:
         app.settings()->setSelectedPreset(ProResPreset::proRes422HQ);
         QVERIFY(QFile::remove(folder));
         QVERIFY(line->isVisible() && line->text() == app.settings()->saveError());
-        QCOMPARE(window->statusBar()->currentMessage(), app.settings()->saveError());
+        QCOMPARE(second->statusBar()->currentMessage(), app.settings()->saveError());
         app.settings()->setAutoSendToFCP(false); // saved again
-        QVERIFY(!line->isVisible() && window->statusBar()->currentMessage().isEmpty());
-        window->close();
+        QVERIFY(!line->isVisible() && second->statusBar()->currentMessage().isEmpty());
+        first->close();
+        second->close();
     }
 
     // The REDline path is stored as it is typed, without Return or leaving
@@ -505,33 +520,6 @@ private Q_SLOTS:
         a->actionInterface()->doAction("Remove from list");
         QCOMPARE(rows->childCount(), 2);
         QCOMPARE(accessibleRow(list, 0)->text(QAccessible::Name), QString("B"));
-    }
-
-    // A failed manual hand-off shows its reason on the row, whose state stays;
-    // a later successful one takes it away again.
-    void failedManualSendIsShown() {
-        auto view = viewWith({"A.R3D"});
-        TranscodeJob *a = view->queue()->jobs()[0];
-        finish(a, m_dir->filePath("A_tarnel.mov"));
-        JobListView *list = view->jobList();
-        const QModelIndex row = list->model()->index(0, 0);
-        const int height = list->visualRect(row).height();
-
-        clickButton(list, 0, JobRowAction::sendToFCP); // Final Cut Pro is not installed
-        QCOMPARE(a->status(), JobStatus::done);
-        QCOMPARE(badge(list, 0), QString("✓ done"));
-        QVERIFY(row.data(JobListModel::NoticeRole)
-                    .toString()
-                    .startsWith("Final Cut Pro was not found"));
-        QVERIFY(list->visualRect(row).height() > height);
-
-        const QString apps = TestEnvironment::instance().home() + "/.local/share";
-        TestTools::installFinalCut(apps, m_dir->filePath("opened.txt"));
-        clickButton(list, 0, JobRowAction::sendToFCP);
-        TestTools::removeFinalCut(apps);
-        QCOMPARE(badge(list, 0), QString("✓ in Final Cut"));
-        QCOMPARE(row.data(JobListModel::NoticeRole).toString(), QString());
-        QCOMPARE(list->visualRect(row).height(), height);
     }
 
     // Closing a converting window asks first, without stopping the run. If the
