@@ -45,17 +45,6 @@ struct FakeObject : QDBusVirtualObject {
     }
 };
 
-// The task-bar entry's Update signals, as a dock receives them.
-class LauncherSignals : public QDBusAbstractInterface {
-    Q_OBJECT
-public:
-    LauncherSignals(const QString &sender, const QDBusConnection &bus)
-        : QDBusAbstractInterface(sender, LauncherProgress::kObjectPath,
-                                 "com.canonical.Unity.LauncherEntry", bus, nullptr) {}
-Q_SIGNALS:
-    void Update(const QString &uri, const QVariantMap &properties);
-};
-
 const QVariantMap kCleared{{"progress-visible", false}, {"count-visible", false}};
 
 } // namespace
@@ -67,8 +56,7 @@ class MonitorTest : public QObject {
     // Tarnel's connections and the fakes' connections, new for every test.
     QDBusConnection m_system{""}, m_session{""}, m_fakeSystem{""}, m_fakeSession{""};
     FakeObject m_logind, m_portal, m_notifications;
-    std::unique_ptr<LauncherSignals> m_dock;
-    QList<QVariantMap> m_updates;
+    QList<QVariantMap> m_updates; // the task-bar entry's updates, as a dock receives them
     std::unique_ptr<QTemporaryDir> m_dir;
     UserSettings m_settings;
     std::unique_ptr<TranscodeQueue> m_queue;
@@ -114,6 +102,9 @@ class MonitorTest : public QObject {
                            QUrl::fromLocalFile(m_dir->filePath("B.R3D"))});
     }
 
+public Q_SLOTS:
+    void launcherUpdate(const QString &, const QVariantMap &properties) { m_updates << properties; }
+
 private Q_SLOTS:
     void initTestCase() {
         const QString config = QDir::tempPath() + "/bus.conf";
@@ -145,9 +136,9 @@ private Q_SLOTS:
             m_fakeSession.send(m.createReply(QVariant::fromValue(
                 QDBusObjectPath("/org/freedesktop/portal/desktop/request/1/t"))));
         };
-        m_dock = std::make_unique<LauncherSignals>(m_session.baseService(), m_fakeSession);
-        QObject::connect(m_dock.get(), &LauncherSignals::Update, this,
-                         [this](const QString &, const QVariantMap &p) { m_updates << p; });
+        QVERIFY(m_fakeSession.connect(m_session.baseService(), LauncherProgress::kObjectPath,
+                                      "com.canonical.Unity.LauncherEntry", "Update", this,
+                                      SLOT(launcherUpdate(QString, QVariantMap))));
         m_fakeSession.interface()->isServiceRegistered("x"); // the dock's match rule is in place
         m_updates.clear();
         m_dir = std::make_unique<QTemporaryDir>();
@@ -157,7 +148,6 @@ private Q_SLOTS:
     }
     void cleanup() {
         m_queue.reset();
-        m_dock.reset();
         // Released now: a call still queued for a fake keeps its connection open a while.
         for (const char *name : {"org.freedesktop.portal.Desktop", "org.freedesktop.Notifications"})
             m_fakeSession.unregisterService(name);

@@ -3,7 +3,6 @@
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -71,10 +70,6 @@ class ProcessTest : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() {
-        QVERIFY2(QFileInfo(TestTools::redlineSim()).isExecutable(), "no REDline stand-in");
-    }
-
     // REDline gets its 17 arguments byte for byte whatever the names hold, and
     // its progress reaches the job on the main thread through the gate.
     void hostileNamesReachREDlineExactly() {
@@ -101,7 +96,6 @@ private Q_SLOTS:
                               outDir, "--format", "201", "--PRcodec", "4", "--useRMD", "2",
                               "--primaryDev", "--colorSpace", "25", "--gammaCurve", "34"}));
         QCOMPARE(result.outputURL.toLocalFile(), outDir + u'/' + base + "_tarnel.mov");
-        QVERIFY(QFileInfo(result.outputURL.toLocalFile()).size() > 1000);
         QVERIFY(!QFileInfo::exists(QDir::currentPath() + "/pwned"));
         // Progress is posted before the result, so every update has arrived.
         QVERIFY(!offMain);
@@ -110,19 +104,27 @@ private Q_SLOTS:
             QVERIFY(seen[i] >= 1.0 || seen[i] - seen[i - 1] >= 0.01);
     }
 
-    // A REDline that exists but cannot be run fails with the system's error.
-    void launchFailureIsThePlatformError() {
+    // A REDline that cannot be run fails with the system's error; a relative
+    // REDline path is not found, even with a program of that name in the
+    // working folder, which is never run; a missing output folder or a
+    // success without a movie are failures too.
+    void failuresAroundREDline() {
         const QString path = m_dir.filePath("REDline-not-executable");
         TestTools::touch(path);
         const auto r = convert(job(), m_dir.path(), path);
-        const auto *platform = r.error ? std::get_if<PlatformError>(&r.error->error) : nullptr;
-        QVERIFY(platform);
-        QCOMPARE(platform->code, EACCES);
-        QVERIFY2(r.error->description().contains(path), qPrintable(r.error->description()));
-        QVERIFY(r.error->debugDescription().startsWith("Error Domain=POSIX Code=13 \""));
-    }
+        QCOMPARE(r.error ? r.error->debugDescription() : QString(),
+                 u"Error Domain=POSIX Code=13 \"Could not launch \u201C" + path +
+                     u"\u201D: Permission denied\"");
 
-    void missingFolderOrMovieFails() {
+        const QString marker = m_dir.filePath("ran"), previous = QDir::currentPath();
+        QDir().mkpath(m_dir.filePath("cwd"));
+        TestTools::script(m_dir.filePath("cwd/REDline"), "touch '" + marker.toUtf8() + "'\n");
+        QVERIFY(QDir::setCurrent(m_dir.filePath("cwd")));
+        const auto relative = convert(job(), m_dir.path(), "REDline");
+        QDir::setCurrent(previous);
+        QCOMPARE(failure(relative), REDlineError::executableNotFound("REDline"));
+        QVERIFY(!QFileInfo::exists(marker));
+
         QCOMPARE(failure(convert(job(), m_dir.filePath("gone"))),
                  REDlineError::outputDirectoryMissing());
         ScopedEnv env{{"REDLINE_SIM_NO_MOVIE", "1"}};
@@ -227,19 +229,6 @@ private Q_SLOTS:
         ::kill(pid_t(daemon), SIGKILL);
         QVERIFY(stillRunning); // returned while the descendant still held the pipes
         QCOMPARE(result.standardOutputText, QString("started\nlate\n"));
-    }
-
-    // A relative REDline path is not found, even when a program of that
-    // name sits in the working folder: it is never run.
-    void relativePathIsNotFound() {
-        const QString marker = m_dir.filePath("ran"), previous = QDir::currentPath();
-        QDir().mkpath(m_dir.filePath("cwd"));
-        TestTools::script(m_dir.filePath("cwd/REDline"), "touch '" + marker.toUtf8() + "'\n");
-        QVERIFY(QDir::setCurrent(m_dir.filePath("cwd")));
-        const auto r = convert(job(), m_dir.path(), "REDline");
-        QDir::setCurrent(previous);
-        QCOMPARE(failure(r), REDlineError::executableNotFound("REDline"));
-        QVERIFY(!QFileInfo::exists(marker));
     }
 };
 
