@@ -312,16 +312,6 @@ private Q_SLOTS:
         QCOMPARE(lines.mid(lines.indexOf(expected.first())), expected);
         QVERIFY(m_sounds.played.isEmpty());
     }
-
-    void estimatedOutputBytes() {
-        const QString big = m_dir->filePath("card/big.R3D"), mid = m_dir->filePath("card/mid.R3D");
-        TestTools::touch(big, 10'000'000'000);
-        TestTools::touch(mid, 5'000'000'000);
-        m_queue->addFiles({QUrl::fromLocalFile(big), QUrl::fromLocalFile(mid)});
-        QCOMPARE(m_queue->estimatedOutputBytes(), qint64(5'400'000'000));
-        m_settings->setSelectedPreset(ProResPreset::proRes422HQ);
-        QCOMPARE(m_queue->estimatedOutputBytes(), qint64(17'250'000'000));
-    }
 };
 
 TARNEL_TEST_MAIN(RunTest)

@@ -22,14 +22,12 @@ private Q_SLOTS:
         QTest::newRow("last percent") << "10% ... 20% ... 30%" << 0.30;
         QTest::newRow("frame without numbers") << "frame complete." << -1.0;
         QTest::newRow("broken frame line falls to percent") << "frame complete. x 0.5 44%" << 0.44;
-        QTest::newRow("adjacent percentages") << "5%37%" << 0.37;
         QTest::newRow("last sign without digits") << "37% of %" << 0.37;
         QTest::newRow("astral digits give none")
             << QString::fromUtf8("5% \U0001D7D1\U0001D7D5%") << -1.0;
         QTest::newRow("earlier frame line when the last is broken")
             << "frame complete. 1 0.3\nframe complete. x" << 0.3;
         QTest::newRow("frame line over several lines") << "frame complete.\n  9\n  0.9" << 0.9;
-        QTest::newRow("nothing") << "Initializing decoder" << -1.0;
         QTest::newRow("huge number") << QString(400, u'9') + u'%' << 1.0;
     }
     void parse() {
