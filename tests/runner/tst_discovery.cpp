@@ -15,12 +15,8 @@ class DiscoveryTest : public QObject {
 
     // What a record says, on one line.
     static QString describe(const R3DMetadata &m) {
-        return QStringLiteral("%1 fps %2x%3, %4 frames%5")
-            .arg(m.frameRate)
-            .arg(m.width)
-            .arg(m.height)
-            .arg(m.frameCount)
-            .arg(m.hasAudio ? ", audio" : "");
+        return QString::asprintf("%lld fps %lldx%lld, %lld frames%s", m.frameRate, m.width,
+                                 m.height, m.frameCount, m.hasAudio ? ", audio" : "");
     }
 
 private Q_SLOTS:

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <cstdio>
 
 QString TestTools::redlineSim() {
     return qEnvironmentVariable("TARNEL_REDLINE_SIM");
@@ -26,13 +27,16 @@ bool TestTools::ffmpeg(const QStringList &arguments) {
 }
 
 QString TestTools::script(const QString &path, const QByteArray &body) {
-    QFile f(path);
+    // Written beside and renamed over the old one: a script that an earlier
+    // test still runs cannot be opened for writing ("text file busy").
+    QFile f(path + QStringLiteral(".part"));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return {};
     f.write("#!/bin/sh\n" + body);
     f.close();
     f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
-    return path;
+    return std::rename(QFile::encodeName(f.fileName()), QFile::encodeName(path)) == 0 ? path
+                                                                                      : QString();
 }
 
 QStringList TestTools::recordedArguments(const QString &file) {
