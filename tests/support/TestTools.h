@@ -33,10 +33,9 @@ public:
     // which run nothing, are left out), from /proc.
     static QList<qint64> runningInGroup(qint64 groupId);
     // A stand-in for REDline that starts a helper ignoring SIGTERM, writes
-    // its process group id to `record` and then runs `ending` (by default it
-    // sleeps for a minute).
+    // its process group id to `record` and then runs `ending`.
     static QString redlineWithHelper(const QString &path, const QString &record,
-                                     const QByteArray &ending = "exec sleep 60\n");
+                                     const QByteArray &ending);
     // The group id that redlineWithHelper() recorded, or 0.
     static qint64 recordedGroup(const QString &record);
 };
