@@ -160,14 +160,11 @@ private Q_SLOTS:
                               "Y_0001.R3D 9",         "Y_0002.R3D 10"};
         QTest::newRow("folder") << QList<QStringList>{{""}} << all
                                 << QStringList{"addFiles: found 6 R3D file(s), 6 new", folded};
-        QTest::newRow("later piece alone")
-            << QList<QStringList>{{"C_002.R3D"}} << QStringList{"C_001.R3D 9500000000"}
-            << QStringList{"addFiles: found 1 R3D file(s), 1 new", folded};
         QTest::newRow("later piece after the folder")
             << QList<QStringList>{{""}, {"C_003.r3d"}} << all
             << QStringList{"addFiles: found 6 R3D file(s), 6 new", folded,
                            "addFiles: found 1 R3D file(s), 0 new", folded};
-        QTest::newRow("all pieces as files")
+        QTest::newRow("all pieces as files, a later one first")
             << QList<QStringList>{{"C_003.r3d", "C_001.R3D", "C_002.R3D"}}
             << QStringList{"C_001.R3D 9500000000"}
             << QStringList{"addFiles: found 1 R3D file(s), 1 new", folded};

@@ -96,8 +96,6 @@ class MonitorTest : public QObject {
                                              new LauncherProgress(m_session, 3'600'000),
                                              [this] { return m_now; });
         monitor->setWorkspace(&m_workspace);
-        for (const char *name : {"A.R3D", "B.R3D"})
-            TestTools::touch(m_dir->filePath(name), 4000);
         m_queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D")),
                            QUrl::fromLocalFile(m_dir->filePath("B.R3D"))});
     }
