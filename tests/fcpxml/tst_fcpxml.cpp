@@ -162,9 +162,7 @@ private Q_SLOTS:
         QVERIFY(!generator.sendToFCP(*job, std::nullopt).has_value());
         const QString path = FCPXMLGenerator::documentPath(*job);
         QCOMPARE(path, TestEnvironment::instance().home() + "/run/tarnel/A001_C001_tarnel.fcpxml");
-        const QString first = readAll(path);
-        QVERIFY(first.contains("FFVideoFormat4096x2160p24\" frameDuration=\"1001/24000s\""));
-        QVERIFY(first.contains(
+        QVERIFY(readAll(path).contains(
             "duration=\"23023/24000s\" hasVideo=\"1\" format=\"r1\" videoSources=\"1\">"));
 
         // A second send for the same name replaces the document.

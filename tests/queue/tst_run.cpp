@@ -46,12 +46,6 @@ class RunTest : public QObject {
     bool waitForRunEnd() {
         return QTest::qWaitFor([&] { return !m_queue->isConverting(); }, 120'000);
     }
-    // REDline waits for go() once it has started.
-    void useGatedRedline() { m_settings->setRedlinePath(TestTools::gatedRedline(m_dir->path())); }
-    bool waitForREDline() {
-        return QTest::qWaitFor([&] { return QFile::exists(m_dir->filePath("started")); }, 30'000);
-    }
-    void go() { TestTools::touch(m_dir->filePath("go")); }
     QStringList logLines() const { return TestTools::logLines(m_log); }
 
 private Q_SLOTS:
@@ -245,7 +239,7 @@ private Q_SLOTS:
     // joins the run. A job removed while its movie is measured does not
     // stall the run.
     void listChangesDuringTheRun() {
-        useGatedRedline();
+        m_settings->setRedlinePath(TestTools::gatedRedline(m_dir->path()));
         m_queue->addFiles({source("A.R3D"), source("B.R3D"), source("C.R3D")});
         TranscodeJob *first = m_queue->jobs().constFirst();
         connect(first, &TranscodeJob::statusChanged, this, [&] {
@@ -254,11 +248,11 @@ private Q_SLOTS:
         });
         m_queue->start();
         m_queue->start();
-        QVERIFY(waitForREDline());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir->filePath("started")), 30'000);
         m_queue->clearList();
         QCOMPARE(m_queue->jobs(), QList<TranscodeJob *>{first});
         m_queue->addFiles({source("D.R3D")});
-        go();
+        TestTools::touch(m_dir->filePath("go"));
         QVERIFY(waitForRunEnd());
         const QStringList lines = logLines();
         QCOMPARE(lines.filter("start: beginning queue").size(), 1);
@@ -275,10 +269,11 @@ private Q_SLOTS:
     // and leaves the rest queued, without a sound. (A window closed during a
     // run is the UI test's.)
     void abandoningTheRun() {
-        useGatedRedline(); // never let go: stopping REDline is what ends the job
+        // Never let go: stopping REDline is what ends the job.
+        m_settings->setRedlinePath(TestTools::gatedRedline(m_dir->path()));
         m_queue->addFiles({source("A.R3D"), source("B.R3D")});
         m_queue->start();
-        QVERIFY(waitForREDline());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir->filePath("started")), 30'000);
         m_queue->abandonRun();
         QVERIFY(waitForRunEnd());
         QCOMPARE(m_queue->jobs()[0]->status(), JobStatus::failed);

@@ -146,11 +146,10 @@ private Q_SLOTS:
         QCOMPARE(j->progress(), 0.0); // the invalid chunk was not searched
     }
 
-    // REDline runs in a group of its own. At the time limit the group is
-    // asked to stop; a REDline that ignores the request is killed after the
-    // grace period. No helper REDline started outlives it, not even one that
-    // ignores the request (it is killed once REDline has exited). The shell
-    // sets up its signals within milliseconds, long before the time limit.
+    // REDline runs in a group of its own. At the time limit the group is asked
+    // to stop, and killed after the grace period if REDline ignores that; no
+    // helper outlives REDline, not even one that ignores the request. (The
+    // shell sets up its signals within milliseconds, long before the limit.)
     void helpersEndWithREDline_data() {
         QTest::addColumn<QByteArray>("ending"); // the end of REDline's script
         QTest::addColumn<int>("status");
@@ -213,7 +212,7 @@ private Q_SLOTS:
         runner.drainLimit = std::chrono::milliseconds(1000);
         const auto result = runOk(runner, script);
         const qint64 daemon = TestTools::recordedGroup(QFile::decodeName(pidFile));
-        QVERIFY(daemon > 0);
+        QVERIFY(daemon > 0); // kill(0) would hit this test's own group
         const bool stillRunning = !TestTools::runningInGroup(daemon).isEmpty();
         ::kill(pid_t(daemon), SIGKILL);
         QVERIFY(stillRunning); // returned while the descendant still held the pipes

@@ -115,8 +115,7 @@ private Q_SLOTS:
     }
     void cleanup() { m_settings.reset(); }
 
-    // The palette's colours come from their hex texts; opacities compose: a
-    // translucent colour gets fainter, not replaced.
+    // The palette's colours come from hex texts; a translucent one gets fainter.
     void colorFromHex() {
         QCOMPARE(::colorFromHex(u"#E24B4A").rgba(), qRgba(0xE2, 0x4B, 0x4A, 0xFF));
         QCOMPARE(Palette::withAlpha(QColor(0, 0, 0, 200), 0.3).alpha(), 60);
