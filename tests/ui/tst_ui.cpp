@@ -382,10 +382,10 @@ private Q_SLOTS:
         window->close();
     }
 
-    // A change inside one job repaints its row alone. An error without a
-    // place to break (base64 from REDline) wraps inside its words: the row
-    // keeps the list's width, nothing scrolls sideways, and the row grows,
-    // moving the rows below it and nothing else.
+    // A change inside one job repaints its row alone; a row that grows with
+    // its error text moves the rows below it and nothing else. An error
+    // without a place to break (base64 from REDline) wraps inside its words:
+    // the row keeps the list's width and nothing scrolls sideways.
     void listRepaintsAndMeasuresOneRow() {
         auto view = viewWith({"A.R3D", "B.R3D", "C.R3D"});
         JobListView *list = view->jobList();
@@ -401,12 +401,19 @@ private Q_SLOTS:
         QTRY_VERIFY(!paints.painted.isEmpty());
         QVERIFY(row(0).contains(paints.painted.boundingRect()));
 
+        a->setErrorMessage("REDline exited with code 3:\ndecode error\ngiving up");
+        a->setStatus(JobStatus::failed);
+        const int growth = row(1).top() - b.top();
+        QVERIFY(growth > 0);
+        QCOMPARE(row(1).height(), b.height());
+        QCOMPARE(row(2), c.translated(0, growth));
+        QTRY_COMPARE(list->height(), row(2).bottom() + 1);
+
         QByteArray noise(600, '\0');
         for (int i = 0; i < noise.size(); ++i)
             noise[i] = char(i * 37 % 251);
         a->setErrorMessage(QString::fromLatin1(noise.toBase64()));
-        a->setStatus(JobStatus::failed);
-        QCoreApplication::processEvents();
+        QTRY_COMPARE(list->height(), row(2).bottom() + 1); // laid out again
         auto *scroll = view->findChild<QScrollArea *>();
         QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
         QVERIFY(list->width() < scroll->viewport()->width());
@@ -420,12 +427,6 @@ private Q_SLOTS:
         for (int i = 0; i < lines.lineCount(); ++i)
             QVERIFY(lines.lineAt(i).naturalTextWidth() <= notice.width());
         QVERIFY(notice.height() >= height); // the row grew to hold every line
-
-        const int growth = row(1).top() - b.top();
-        QVERIFY(growth > 0);
-        QCOMPARE(row(1).height(), b.height());
-        QCOMPARE(row(2), c.translated(0, growth));
-        QTRY_COMPARE(list->height(), row(2).bottom() + 1);
     }
 
     // The buttons work from the keyboard: Tab enters at the first button,
