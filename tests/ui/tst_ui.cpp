@@ -409,11 +409,8 @@ private Q_SLOTS:
         QCOMPARE(row(2), c.translated(0, growth));
         QTRY_COMPARE(list->height(), row(2).bottom() + 1);
 
-        QByteArray noise(600, '\0');
-        for (int i = 0; i < noise.size(); ++i)
-            noise[i] = char(i * 37 % 251);
-        a->setErrorMessage(QString::fromLatin1(noise.toBase64()));
-        QTRY_COMPARE(list->height(), row(2).bottom() + 1); // laid out again
+        a->setErrorMessage(QString::fromLatin1(QByteArray(600, '\0').toBase64())); // one word
+        QTRY_COMPARE(list->height(), row(2).bottom() + 1);                         // laid out again
         auto *scroll = view->findChild<QScrollArea *>();
         QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
         QVERIFY(list->width() < scroll->viewport()->width());
