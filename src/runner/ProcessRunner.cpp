@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char **environ;
@@ -115,11 +116,17 @@ QString ProcessRunner::lastCharacters(const QString &text, int count) {
     return text.mid(start);
 }
 
+void ProcessRunner::expectRun() const {
+    std::lock_guard lock(m_tracker->lock);
+    m_tracker->expected = true;
+    m_tracker->pendingSignal = 0;
+}
+
 void ProcessRunner::signalRunningChild(int signal) const {
     std::lock_guard lock(m_tracker->lock);
     if (m_tracker->pid > 0)
         ::kill(-m_tracker->pid, signal);
-    else if (m_tracker->starting && m_tracker->pendingSignal != SIGKILL)
+    else if (m_tracker->expected && m_tracker->pendingSignal != SIGKILL)
         m_tracker->pendingSignal = signal;
 }
 
@@ -163,9 +170,18 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
                                               POSIX_SPAWN_SETPGROUP);
 
     {
+        // Stopped before it could start: it never starts, and ends as if the
+        // signal had ended it.
         std::lock_guard lock(m_tracker->lock);
-        m_tracker->starting = true;
-        m_tracker->pendingSignal = 0;
+        if (m_tracker->expected && m_tracker->pendingSignal != 0) {
+            ProcessResult stopped;
+            stopped.terminationStatus = std::exchange(m_tracker->pendingSignal, 0);
+            m_tracker->expected = false;
+            posix_spawn_file_actions_destroy(&actions);
+            posix_spawnattr_destroy(&attributes);
+            return stopped;
+        }
+        m_tracker->expected = true;
     }
     pid_t pid = -1;
     const int spawnError =
@@ -174,12 +190,13 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     posix_spawnattr_destroy(&attributes);
     {
         std::lock_guard lock(m_tracker->lock);
-        m_tracker->starting = false;
+        m_tracker->expected = false;
         if (spawnError == 0) {
             m_tracker->pid = pid;
             if (m_tracker->pendingSignal != 0)
                 ::kill(-pid, m_tracker->pendingSignal);
         }
+        m_tracker->pendingSignal = 0;
     }
     if (spawnError != 0)
         return PlatformError::fromErrno(spawnError,

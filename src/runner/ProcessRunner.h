@@ -50,8 +50,13 @@ public:
 
     // Signals the process group of a run() in progress, if there is one
     // (copies of this object share it). Used to stop a conversion when its
-    // owner goes away.
+    // owner goes away. A signal asked for after expectRun() and before the
+    // child exists is kept: the child is signalled the moment it exists, or
+    // not started at all when the signal came before run().
     void signalRunningChild(int signal) const;
+    // Announces a run() that will come on another thread, so that a stop
+    // asked for in between is not lost.
+    void expectRun() const;
 
     Outcome run(const QString &executablePath, const QStringList &arguments,
                 const OutputHandler &onOutput) const;
@@ -64,12 +69,12 @@ public:
 private:
     // The running child's process id, which is also its group's id; cleared
     // before the child is reaped so a signal can never reach a reused id.
-    // A signal asked for while the child is being started is kept and sent
-    // as soon as its id is known, so a stop right at the start is not lost.
+    // Between expectRun() (or the start of run()) and the moment the id is
+    // known, a signal asked for is kept in pendingSignal.
     struct ChildTracker {
         std::mutex lock;
         pid_t pid = 0;
-        bool starting = false;
+        bool expected = false;
         int pendingSignal = 0;
     };
     std::shared_ptr<ChildTracker> m_tracker = std::make_shared<ChildTracker>();

@@ -131,6 +131,8 @@ void REDlineRunner::transcode(TranscodeJob *job, ProResPreset preset, const QUrl
     const QUuid jobId = job->id();
     m_progressTargets.removeIf([](const auto &entry) { return entry.value().isNull(); });
     m_progressTargets.insert(jobId, job);
+    // From now on a stop reaches this conversion, even before REDline starts.
+    processRunner.expectRun();
     // Exactly these values go to the worker.
     const auto work = [this, sourcePath, outDir, redline, jobId, preset,
                        runner = processRunner]() -> TranscodeResult {

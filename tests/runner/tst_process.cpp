@@ -125,6 +125,22 @@ private Q_SLOTS:
                  REDlineError::outputFileMissing());
     }
 
+    // A stop asked for the moment a conversion is handed over ends it with
+    // REDline's termination status, whether REDline has started yet or not
+    // (the grace period is far too long to end it instead).
+    void stopRightAfterTheHandOver() {
+        QDir().mkpath(m_dir.filePath("stopped"));
+        REDlineRunner runner;
+        runner.processRunner.gracePeriod = std::chrono::hours(1);
+        std::optional<TranscodeResult> result;
+        runner.transcode(job(), ProResPreset::proRes422, QUrl::fromLocalFile(m_dir.path() + u'/'),
+                         TestTools::gatedRedline(m_dir.filePath("stopped")), this,
+                         [&](const TranscodeResult &r) { result = r; });
+        runner.stop();
+        QVERIFY(QTest::qWaitFor([&] { return result.has_value(); }, 120'000));
+        QCOMPARE(failure(*result), REDlineError::processFailure(SIGTERM, QString()));
+    }
+
     // Far more on standard error than the runner keeps: the failure quotes
     // the last 800 characters.
     void nonZeroExitKeepsTheTail() {
