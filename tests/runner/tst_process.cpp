@@ -177,7 +177,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, ending);
         const QString record = m_dir.filePath(QTest::currentDataTag());
         ProcessRunner runner;
-        runner.timeout = std::chrono::milliseconds(1000);
+        runner.timeout = std::chrono::milliseconds(3000);
         runner.gracePeriod = std::chrono::milliseconds(300);
         const auto result = runOk(
             runner, TestTools::redlineWithHelper(m_dir.filePath("helpers.sh"), record, ending));
@@ -225,7 +225,7 @@ private Q_SLOTS:
             "'" +
                 pidFile + "' &\nuntil [ -e '" + pidFile + "' ]; do sleep 0.01; done\n");
         ProcessRunner runner;
-        runner.drainLimit = std::chrono::milliseconds(1000);
+        runner.drainLimit = std::chrono::milliseconds(3000);
         const auto result = runOk(runner, script);
         const qint64 daemon = TestTools::recordedGroup(QFile::decodeName(pidFile));
         QVERIFY(daemon > 0); // kill(0) would hit this test's own group
