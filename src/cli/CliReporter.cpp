@@ -46,14 +46,15 @@ QString duration(qint64 ms) {
     return QString::number(s / 3600) + u':' + two(s / 60 % 60) + u':' + two(s % 60);
 }
 
-// "saved 77%", or "12% larger" when the movie outgrew its source.
+// " (saved 77%)", or " (12% larger)" when the movie outgrew its source;
+// nothing when the source had no size to compare with.
 QString saving(qint64 source, qint64 movie) {
     if (source <= 0)
         return {};
     const int change = TranscodeJob::savingPercent(source, movie);
     if (change >= 0)
-        return u"saved " + QString::number(change) + u'%';
-    return QString::number(-change) + QStringLiteral("% larger");
+        return u" (saved " + QString::number(change) + u"%)";
+    return u" (" + QString::number(-change) + QStringLiteral("% larger)");
 }
 
 int terminalColumns() {
@@ -183,8 +184,7 @@ void CliReporter::finished(const TranscodeJob &job) {
                                                         : QStringLiteral("done")) +
                   sep + ByteCountFormatter::fileSize(job.sourceSizeBytes()) +
                   QStringLiteral(" → ") + ByteCountFormatter::fileSize(job.outputSizeBytes()) +
-                  QStringLiteral(" (") + saving(job.sourceSizeBytes(), job.outputSizeBytes()) +
-                  u')';
+                  saving(job.sourceSizeBytes(), job.outputSizeBytes());
     if (!m_quiet)
         out(position(job) + u' ' + shownName(job) + (terminal ? u"  " : u": ") + verdict + sep +
             duration(ms) + u'\n');
@@ -294,8 +294,7 @@ void CliReporter::summary() {
         text += u", " + QString::number(left) + u" not converted";
     if (converted > 0)
         text += u", " + ByteCountFormatter::fileSize(sourceBytes) + QStringLiteral(" → ") +
-                ByteCountFormatter::fileSize(movieBytes) + u" (" + saving(sourceBytes, movieBytes) +
-                u')';
+                ByteCountFormatter::fileSize(movieBytes) + saving(sourceBytes, movieBytes);
     text += u" in " + duration(m_runClock.elapsed());
     if (m_interrupted)
         text += QStringLiteral(" (interrupted)");

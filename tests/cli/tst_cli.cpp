@@ -214,6 +214,7 @@ private Q_SLOTS:
         QFETCH(bool, terminal);
         clip("esc\x1b[2Jape.R3D");
         clip("Bad.R3D");
+        TestTools::touch(m_card + "/Empty.R3D", 0);
         const QStringList env{"REDLINE_SIM_FAIL_MATCH=Bad"};
         const Outcome o =
             terminal ? run("script", {"-qec", "'" + cli() + "' '" + m_card + "'", "/dev/null"}, env)
@@ -222,7 +223,9 @@ private Q_SLOTS:
         const QString all = o.out + o.err;
         QVERIFY2(all.contains("esc?[2Jape.R3D"), qPrintable(all));
         QVERIFY(all.contains("Bad.R3D: REDline exited with code 3:"));
-        QVERIFY(all.contains("1 of 2 converted, 1 failed"));
+        QVERIFY(all.contains("2 of 3 converted, 1 failed"));
+        // An empty source has no saving to show, and no empty brackets either.
+        QVERIFY2(all.contains("Empty.R3D") && !all.contains("()"), qPrintable(all));
         QCOMPARE(all.contains('\r'), terminal);
         QCOMPARE(all.contains("\x1b[K"), terminal);
         if (!terminal) {
