@@ -5,6 +5,8 @@
 #include <QDirIterator>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 bool hasR3DExtension(const QString &path) {
@@ -144,7 +146,22 @@ FoundClip ClipCollector::spanned(const QString &folder, const Listing &l, qsizet
     const Span &s = l.spans[span];
     FoundClip clip{QUrl::fromLocalFile(folder + l.names[s.first]), {}};
     clip.pieces.reserve(s.entries.size());
-    for (const qsizetype e : s.entries)
+    QSet<int> numbers;
+    int highest = 0;
+    for (const qsizetype e : s.entries) {
         clip.pieces.append(folder + l.names[e]);
+        const int number = parsePiece(l.names[e]).number;
+        numbers.insert(number);
+        highest = std::max(highest, number);
+    }
+    const QString &first = l.names[s.first];
+    const QString clipPart = parsePiece(first).clip;
+    const QString extension = FileName::pathExtension(first);
+    for (int number = 1; number < highest; ++number) {
+        if (!numbers.contains(number))
+            clip.missing.append(clipPart + u'_' +
+                                QStringLiteral("%1").arg(number, 3, 10, QChar(u'0')) + u'.' +
+                                extension);
+    }
     return clip;
 }

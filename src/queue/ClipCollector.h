@@ -14,6 +14,10 @@ struct FoundClip {
     // Paths of the pieces of a spanned clip (its first piece among them), in
     // listing order; empty for a clip in one file.
     QStringList pieces = {};
+    // Names of the pieces that the numbering says should be there, from
+    // <clip>_001 up to the highest found, but are not: a reader cannot
+    // read such a clip whole.
+    QStringList missing = {};
 
     bool isSpanned() const { return !pieces.isEmpty(); }
     // The size of all the pieces, looked up now; a piece that cannot be read

@@ -92,6 +92,17 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     if (folded > 0)
         log(u"addFiles: folded " + QString::number(folded) + u" later piece(s) into " +
             QString::number(spans.size()) + u" spanned clip(s): " + spans.join(u", "));
+    for (const FoundClip &clip : std::as_const(found)) {
+        if (clip.missing.isEmpty())
+            continue;
+        // A long gap is named by its first few pieces and counted.
+        constexpr qsizetype named = 5;
+        QString pieces = clip.missing.mid(0, named).join(u", ");
+        if (clip.missing.size() > named)
+            pieces += u" and " + QString::number(clip.missing.size() - named) + u" more";
+        log(u"addFiles: spanned clip " + clip.url.fileName() + u" lacks " + pieces +
+            u"; REDline cannot read it whole without every piece");
+    }
 
     QList<TranscodeJob *> jobs = m_jobs;
     jobs.reserve(jobs.size() + fresh.size());

@@ -175,16 +175,27 @@ private Q_SLOTS:
             << QList<QStringList>{{"G.RDC/G_003.R3D"}} << QStringList{"G.RDC/G_002.R3D 30"}
             << QStringList{"addFiles: found 1 R3D file(s), 1 new",
                            "addFiles: folded 1 later piece(s) into 1 spanned clip(s): "
-                           "G_002.R3D (2 pieces)"};
+                           "G_002.R3D (2 pieces)",
+                           "addFiles: spanned clip G_002.R3D lacks G_001.R3D; REDline cannot "
+                           "read it whole without every piece"};
+        QTest::newRow("middle pieces missing")
+            << QList<QStringList>{{"H.RDC/H_009.R3D"}} << QStringList{"H.RDC/H_001.R3D 7"}
+            << QStringList{"addFiles: found 1 R3D file(s), 1 new",
+                           "addFiles: folded 1 later piece(s) into 1 spanned clip(s): "
+                           "H_001.R3D (2 pieces)",
+                           "addFiles: spanned clip H_001.R3D lacks H_002.R3D, H_003.R3D, "
+                           "H_004.R3D, H_005.R3D, H_006.R3D and 2 more; REDline cannot read it "
+                           "whole without every piece"};
     }
     void spannedClipsAreOneJob() {
         QFETCH(QList<QStringList>, drops);
         QTemporaryDir card;
         QDir(card.path()).mkpath("G.RDC");
+        QDir(card.path()).mkpath("H.RDC");
         for (const QString file :
              {"C_001.R3D 4000000000", "C_002.R3D 4000000000", "C_003.r3d 1500000000", "S_001.R3D 5",
               "X_7.R3D 7", "X_8.R3D 8", "Y_0001.R3D 9", "Y_0002.R3D 10", "G.RDC/G_002.R3D 20",
-              "G.RDC/G_003.R3D 10"})
+              "G.RDC/G_003.R3D 10", "H.RDC/H_001.R3D 3", "H.RDC/H_009.R3D 4"})
             TestTools::touch(card.filePath(file.section(' ', 0, 0)),
                              file.section(' ', 1).toLongLong());
 
