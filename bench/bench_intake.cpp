@@ -2,7 +2,10 @@
 // then again when every file is already listed (the duplicate test alone).
 // The cost per file must stay flat from 10,000 to 20,000 files. The second
 // table does the same with every clip spanned over three pieces
-// (<clip>_001.R3D … _003.R3D), N files making N / 3 jobs.
+// (<clip>_001.R3D … _003.R3D), N files making N / 3 jobs. The last table
+// times naming the next movie when every other job of the list is converted
+// (a check that runs once as each conversion starts).
+#include "model/TranscodeJob.h"
 #include "queue/TranscodeQueue.h"
 
 #include <QCoreApplication>
@@ -70,6 +73,33 @@ int main(int argc, char *argv[]) {
                        .arg(r, 15, 'f', 1)
                        .arg(r * 1000 / n, 13, 'f', 2);
         }
+    }
+
+    out << "\nnaming the next movie among converted jobs\n"
+           "jobs    outputName (ms)\n";
+    for (const int n : {10'000, 100'000}) {
+        TranscodeQueue q;
+        q.setLogPath(log);
+        QList<QUrl> urls;
+        for (int i = 0; i < n; ++i)
+            urls << QUrl::fromLocalFile(
+                QStringLiteral("/card/A%1_C001.R3D").arg(i, 6, 10, QLatin1Char('0')));
+        q.addFiles(urls);
+        for (qsizetype i = 0; i + 1 < q.jobs().size(); ++i) {
+            TranscodeJob *job = q.jobs()[i];
+            job->setOutputURL(QUrl::fromLocalFile(
+                u"/out/" + job->sourceURL().fileName().chopped(4) + u"_tarnel.mov"));
+            job->setStatus(JobStatus::done);
+        }
+        std::vector<double> times;
+        for (int run = 0; run < 5; ++run) {
+            QElapsedTimer t;
+            t.start();
+            if (q.outputName(q.jobs().last(), QStringLiteral("/out")).isEmpty())
+                return 1;
+            times.push_back(t.nsecsElapsed() / 1e6);
+        }
+        out << QStringLiteral("%1  %2\n").arg(n, 6).arg(medianMs(times), 15, 'f', 2);
     }
     return 0;
 }

@@ -48,8 +48,9 @@ int main(int argc, char *argv[]) {
     std::optional<TranscodeResult> result;
     QElapsedTimer t;
     t.start();
-    runner.transcode(&job, ProResPreset::proRes422LT, QUrl::fromLocalFile(scratch.path() + u'/'),
-                     redline, &app, [&](const TranscodeResult &r) {
+    runner.transcode(&job, QStringLiteral("A001_tarnel"), ProResPreset::proRes422LT,
+                     QUrl::fromLocalFile(scratch.path() + u'/'), redline, &app,
+                     [&](const TranscodeResult &r) {
                          result = r;
                          QCoreApplication::quit();
                      });

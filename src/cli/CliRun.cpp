@@ -90,9 +90,9 @@ int CliRun::dryRun() {
     const QString outDir = FileName::folderPath(m_settings->outputDirectoryURL());
     for (const TranscodeJob *job : m_queue->jobs()) {
         // The runner's own argument list, so the text is what a run would do.
-        const QStringList arguments = REDlineRunner::arguments(
-            job->sourcePath(), FileName::baseName(job->sourcePath()) + QStringLiteral("_tarnel"),
-            outDir, m_settings->selectedPreset());
+        const QStringList arguments =
+            REDlineRunner::arguments(job->sourcePath(), m_queue->outputName(job, outDir), outDir,
+                                     m_settings->selectedPreset());
         m_reporter->command(*job, ShellQuote::commandLine(program, arguments),
                             QStringList{program} + arguments);
     }

@@ -207,10 +207,15 @@ void TranscodeQueue::processNext() {
     job->setProgress(0);
     notifyChange();
 
+    const QString outputName = this->outputName(job, outputPath);
+    if (outputName != REDlineRunner::outputName(job->sourcePath()))
+        log(u"  output name = " + outputName + u" (" +
+            REDlineRunner::outputName(job->sourcePath()) +
+            u" is the movie of another clip of that name in the list)");
     log(QStringLiteral("step 1: launching REDline transcode..."));
     // The result arrives on the main thread, and not at all once the queue
     // is gone. The job may be gone by then; the run goes on all the same.
-    m_runner->transcode(job, preset, outputDirectory, redlinePath, this,
+    m_runner->transcode(job, outputName, preset, outputDirectory, redlinePath, this,
                         [this, job = QPointer<TranscodeJob>(job)](const TranscodeResult &result) {
                             finishConversion(job, result);
                         });
@@ -318,6 +323,41 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
         log(u"manual send FAILED: " + error->description);
     }
     notifyChange();
+}
+
+QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outputFolder) const {
+    // Jobs still waiting above this one convert first and take their names
+    // first: in a run there are none, a dry run lists them all.
+    QList<const TranscodeJob *> earlier;
+    for (const TranscodeJob *other : m_jobs) {
+        if (other == job)
+            break;
+        if (other->status() == JobStatus::queued && !other->hasOutputURL())
+            earlier.append(other);
+    }
+    // Without those, only names that begin with the job's base name can
+    // stand in its way.
+    const QString prefix = earlier.isEmpty() ? FileName::baseName(job->sourcePath()) : QString();
+    QSet<QString> taken;
+    for (const TranscodeJob *other : m_jobs) {
+        if (other == job || !other->hasOutputURL())
+            continue;
+        const QString movie = other->outputURL().toLocalFile();
+        const qsizetype slash = movie.lastIndexOf(u'/');
+        if (movie.left(std::max<qsizetype>(slash, 1)) != outputFolder)
+            continue;
+        if (const QString name = FileName::baseName(movie); name.startsWith(prefix))
+            taken.insert(name);
+    }
+    const auto firstFree = [&taken](const QString &sourcePath) {
+        int number = 1;
+        while (taken.contains(REDlineRunner::outputName(sourcePath, number)))
+            ++number;
+        return REDlineRunner::outputName(sourcePath, number);
+    };
+    for (const TranscodeJob *other : std::as_const(earlier))
+        taken.insert(firstFree(other->sourcePath()));
+    return firstFree(job->sourcePath());
 }
 
 qint64 TranscodeQueue::estimatedOutputBytes() const {

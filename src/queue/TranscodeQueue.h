@@ -70,6 +70,12 @@ public:
     void abandonRun(bool immediately = false);
     // Hands a converted job's clip to Final Cut Pro now.
     void manualSend(TranscodeJob *job);
+    // The name REDline is told to give the job's movie in `outputFolder`
+    // (a path without the trailing "/"): "<base>_tarnel", unless another job
+    // of the list already has a movie of that name there, or will have one
+    // when a run reaches it first; then "<base>_2_tarnel", "<base>_3_tarnel"
+    // and so on, so that two clips of one name never write one movie.
+    QString outputName(const TranscodeJob *job, const QString &outputFolder) const;
     // The expected size of all outputs at the selected preset; 0 without settings.
     qint64 estimatedOutputBytes() const;
 

@@ -121,20 +121,29 @@ void REDlineRunner::complete(quint64 ticket, const std::any &result) {
         pending.deliver(result);
 }
 
-void REDlineRunner::transcode(TranscodeJob *job, ProResPreset preset, const QUrl &outputDirectory,
-                              const QString &redlinePath, QObject *receiver, TranscodeDone done) {
+QString REDlineRunner::outputName(const QString &sourcePath, int number) {
+    const QString base = FileName::baseName(sourcePath);
+    if (number < 2)
+        return base + QStringLiteral("_tarnel");
+    return base + u'_' + QString::number(number) + QStringLiteral("_tarnel");
+}
+
+void REDlineRunner::transcode(TranscodeJob *job, const QString &outputName, ProResPreset preset,
+                              const QUrl &outputDirectory, const QString &redlinePath,
+                              QObject *receiver, TranscodeDone done) {
     // The worker gets its own copies of every text: nothing it holds is
     // shared with the main thread.
     const QString sourcePath = detached(job->sourcePath());
     const QString outDir = detached(FileName::folderPath(outputDirectory));
     const QString redline = detached(redlinePath);
+    const QString expectedName = detached(outputName);
     const QUuid jobId = job->id();
     m_progressTargets.removeIf([](const auto &entry) { return entry.value().isNull(); });
     m_progressTargets.insert(jobId, job);
     // From now on a stop reaches this conversion, even before REDline starts.
     processRunner.expectRun();
     // Exactly these values go to the worker.
-    const auto work = [this, sourcePath, outDir, redline, jobId, preset,
+    const auto work = [this, sourcePath, outDir, redline, expectedName, jobId, preset,
                        runner = processRunner]() -> TranscodeResult {
         if (!REDlineLocator::isFound(redline))
             return {{}, TranscodeError{REDlineError::executableNotFound(redline)}};
@@ -142,7 +151,6 @@ void REDlineRunner::transcode(TranscodeJob *job, ProResPreset preset, const QUrl
             return {{}, TranscodeError{REDlineError::outputDirectoryMissing()}};
 
         const QString baseName = FileName::baseName(sourcePath);
-        const QString expectedName = baseName + QStringLiteral("_tarnel");
         const QDateTime startedAt = QDateTime::currentDateTimeUtc();
         ProgressBox box;
         const auto outcome = runner.run(

@@ -61,8 +61,11 @@ public:
     using TranscodeDone = std::function<void(const TranscodeResult &)>;
     using MetadataDone = std::function<void(const R3DMetadata &)>;
 
-    void transcode(TranscodeJob *job, ProResPreset preset, const QUrl &outputDirectory,
-                   const QString &redlinePath, QObject *receiver, TranscodeDone done);
+    // Converts the job's source into `outputDirectory`, asking REDline for a
+    // movie named `outputName` (see outputName()).
+    void transcode(TranscodeJob *job, const QString &outputName, ProResPreset preset,
+                   const QUrl &outputDirectory, const QString &redlinePath, QObject *receiver,
+                   TranscodeDone done);
     void readMetadata(const QUrl &url, QObject *receiver, MetadataDone done);
 
     // Stops the conversion in progress, if any: asks REDline to terminate
@@ -71,6 +74,9 @@ public:
     // REDline's exit status like any other failure. Does not wait.
     void stop(bool immediately = false);
 
+    // The movie's name without extension for a source: "<base>_tarnel", and
+    // for `number` 2, 3, … "<base>_2_tarnel", "<base>_3_tarnel", ….
+    static QString outputName(const QString &sourcePath, int number = 1);
     // REDline's 17 arguments for one conversion.
     static QStringList arguments(const QString &sourcePath, const QString &expectedName,
                                  const QString &outputDirectory, ProResPreset preset);

@@ -150,6 +150,32 @@ private Q_SLOTS:
         QCOMPARE(m_sounds.played, QStringList{"Basso"}); // an earlier run's failure counts
     }
 
+    // Clips of one name from different folders (and a clip whose own name
+    // looks like a renamed movie's) each get a movie of their own, named the
+    // same way before the run (a dry run) as during it.
+    void clipsOfOneNameKeepTheirMovies() {
+        QDir().mkpath(m_dir->filePath("card/A"));
+        QDir().mkpath(m_dir->filePath("card/B"));
+        m_queue->addFiles({source("A/C.R3D"), source("B/C.R3D"), source("B/C_2.R3D")});
+        const QStringList names{"C_tarnel", "C_2_tarnel", "C_2_2_tarnel"};
+        QStringList planned;
+        for (const TranscodeJob *job : m_queue->jobs())
+            planned << m_queue->outputName(job, m_out);
+        QCOMPARE(planned, names);
+
+        m_queue->start();
+        QVERIFY(waitForRunEnd());
+        QStringList made;
+        for (const TranscodeJob *job : m_queue->jobs()) {
+            QCOMPARE(job->status(), JobStatus::done);
+            made << QFileInfo(job->outputURL().toLocalFile()).completeBaseName();
+        }
+        QCOMPARE(made, names);
+        QCOMPARE(QDir(m_out).entryList(QDir::Files).size(), 3);
+        QVERIFY(logLines().contains("  output name = C_2_tarnel (C_tarnel is the movie of another "
+                                    "clip of that name in the list)"));
+    }
+
     // Without settings a run ends at once and the jobs stay queued; without
     // an output folder the first job fails and the run ends, silently.
     void noSettingsOrNoOutputFolder() {

@@ -55,7 +55,8 @@ class ProcessTest : public QObject {
                             ProResPreset preset = ProResPreset::proRes422) {
         REDlineRunner runner;
         std::optional<TranscodeResult> result;
-        runner.transcode(job, preset, QUrl::fromLocalFile(outDir + u'/'), redline, this,
+        runner.transcode(job, REDlineRunner::outputName(job->sourcePath()), preset,
+                         QUrl::fromLocalFile(outDir + u'/'), redline, this,
                          [&](const TranscodeResult &r) { result = r; });
         if (!QTest::qWaitFor([&] { return result.has_value(); }, 120'000))
             qFatal("transcode did not finish");
@@ -133,7 +134,8 @@ private Q_SLOTS:
         REDlineRunner runner;
         runner.processRunner.gracePeriod = std::chrono::hours(1);
         std::optional<TranscodeResult> result;
-        runner.transcode(job(), ProResPreset::proRes422, QUrl::fromLocalFile(m_dir.path() + u'/'),
+        runner.transcode(job(), "A_tarnel", ProResPreset::proRes422,
+                         QUrl::fromLocalFile(m_dir.path() + u'/'),
                          TestTools::gatedRedline(m_dir.filePath("stopped")), this,
                          [&](const TranscodeResult &r) { result = r; });
         runner.stop();
