@@ -2,8 +2,10 @@
 
 #include "model/FileName.h"
 
-#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <dirent.h>
 
 #include <algorithm>
 
@@ -57,6 +59,8 @@ QList<FoundClip> ClipCollector::collect(const QUrl &url) {
     const QString path = pathText(url);
     if (FileName::denotesFolder(url)) {
         const Listing &l = listing(path);
+        for (const QString &name : l.unreadable)
+            m_unreadable.append(path + name);
         QList<FoundClip> found;
         found.reserve(l.names.size());
         for (qsizetype e = 0; e < l.names.size(); ++e) {
@@ -93,15 +97,24 @@ const ClipCollector::Listing &ClipCollector::listing(const QString &folder) {
         return *cached;
 
     // One level deep, hidden entries included, in the file system's order. A
-    // folder that cannot be listed contributes nothing.
+    // folder that cannot be listed contributes nothing. The names come as
+    // bytes, so that one that is not UTF-8 is seen rather than skipped.
     Listing l;
     QList<Span> groups; // every clip part seen in a piece name
     QHash<QString, qsizetype> groupOfClip;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        QString name = it.nextFileInfo().fileName();
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    while (const dirent *item = dir ? ::readdir(dir) : nullptr) {
+        const QByteArrayView bytes(item->d_name);
+        if (bytes == "." || bytes == "..")
+            continue;
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString name = utf8(bytes);
         if (!hasR3DExtension(name))
             continue;
+        if (utf8.hasError()) {
+            l.unreadable.append(std::move(name));
+            continue;
+        }
         const qsizetype entry = l.names.size();
         qsizetype group = -1;
         if (const PieceName piece = parsePiece(name); !piece.clip.isEmpty()) {
@@ -123,6 +136,8 @@ const ClipCollector::Listing &ClipCollector::listing(const QString &folder) {
         l.names.append(std::move(name));
         l.spanOf.append(group);
     }
+    if (dir)
+        ::closedir(dir);
 
     // Only groups of two or more pieces are spanned clips.
     QList<qsizetype> spanOfGroup(groups.size(), -1);

@@ -31,6 +31,8 @@ struct FoundClip {
 // level deep whose name has the extension R3D in any case, in the file
 // system's order; a file URL contributes itself when its name has that
 // extension. Names alone count, the disk is not asked what an entry is.
+// A name that is not valid UTF-8 cannot become a path that leads back to
+// its file, so it is set aside and reported (unreadableNames()).
 //
 // RED cameras split a long take into pieces inside its clip folder,
 // <clip>_001.R3D, <clip>_002.R3D, …, and a reader opens the clip by its
@@ -54,6 +56,10 @@ public:
 
     // The clips that one dropped URL contributes, in order.
     QList<FoundClip> collect(const QUrl &url);
+    // Paths of the R3D files that dropped folders held but that cannot be
+    // added because their names are not valid UTF-8 (shown with U+FFFD in
+    // place of the bad bytes), in the order met.
+    const QStringList &unreadableNames() const { return m_unreadable; }
 
 private:
     struct Span {
@@ -67,6 +73,7 @@ private:
         QList<qsizetype> spanOf;              // per entry: index into spans, or -1
         QList<Span> spans;                    // only clips of two or more pieces
         QHash<QString, qsizetype> pieceEntry; // piece name -> entry index
+        QStringList unreadable;               // R3D names that are not UTF-8
     };
 
     // The folder's R3D entries grouped into clips; `folder` ends with "/".
@@ -75,4 +82,5 @@ private:
 
     QHash<QString, Listing> m_listings;
     QSet<QString> m_droppedSpans; // first pieces already given for dropped files
+    QStringList m_unreadable;
 };

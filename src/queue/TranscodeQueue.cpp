@@ -59,6 +59,10 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     QList<FoundClip> found;
     for (const QUrl &url : urls)
         found.append(collector.collect(url));
+    if (const QStringList &skipped = collector.unreadableNames(); !skipped.isEmpty())
+        log(u"addFiles: skipped " + QString::number(skipped.size()) +
+            u" R3D file(s) whose names are not valid UTF-8 (rename them to add them): " +
+            DebugText::quotedList(skipped));
 
     if (found.isEmpty()) {
         QStringList paths;

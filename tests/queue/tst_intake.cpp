@@ -49,7 +49,8 @@ private Q_SLOTS:
     }
 
     // A folder is listed one level deep, hidden entries and odd names
-    // included; a folder named like a clip counts by its name.
+    // included; a folder named like a clip counts by its name. A name that
+    // is not UTF-8 cannot be added, and the log says which.
     void folderIsListedOneLevelDeep() {
         QTemporaryDir dir;
         QDir(dir.path()).mkpath("C.RDC");
@@ -59,13 +60,20 @@ private Q_SLOTS:
         for (const QString &name :
              clips + QStringList{"notes.txt", "clip.R3D.mov", "C.RDC/C_001.R3D"})
             TestTools::touch(dir.filePath(name));
+        for (const char *latin1 : {"/caf\xe9.R3D", "/notes\xff.txt"})
+            ::close(::open(QByteArray(QFile::encodeName(dir.path()) + latin1).constData(),
+                           O_CREAT | O_WRONLY, 0644));
         clips << "Odd.R3D";
         clips.sort();
 
         auto q = queue();
         q->addFiles({folderUrl(dir.path())});
         QCOMPARE(names(*q), clips);
-        QCOMPARE(logLines(), QStringList{"addFiles: found 8 R3D file(s), 8 new"});
+        QCOMPARE(logLines(),
+                 QStringList({"addFiles: skipped 1 R3D file(s) whose names are not valid UTF-8 "
+                              "(rename them to add them): [\"" +
+                                  dir.filePath(QString::fromUtf8("caf\uFFFD.R3D")) + "\"]",
+                              "addFiles: found 8 R3D file(s), 8 new"}));
         q->addFiles({folderUrl(dir.filePath("C.RDC"))});
         QCOMPARE(q->jobs().last()->sourceURL().fileName(), QString("C_001.R3D"));
 
