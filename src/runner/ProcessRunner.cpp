@@ -48,16 +48,18 @@ struct Pipe {
     }
 };
 
-// Shared by the waiting thread and the two readers: whether the child has
-// exited and when, so readers stop handing chunks on and give up on pipes
-// held open by a descendant.
+// Shared by the waiting thread, the timer and the two readers: whether the
+// child has exited and when, so readers stop handing chunks on and give up
+// on pipes held open by a descendant; and when it last printed, which the
+// time limit counts from.
 struct ExitState {
     std::atomic<bool> exited{false};
     std::atomic<Clock::rep> exitedAt{0};
+    std::atomic<Clock::rep> lastOutputAt{Clock::now().time_since_epoch().count()};
 };
 
 void readPipe(int fd, LockedData &buffer, const ProcessRunner::OutputHandler &onOutput,
-              const ExitState &state, std::chrono::milliseconds drainLimit) {
+              ExitState &state, std::chrono::milliseconds drainLimit) {
     std::vector<char> chunk(256 * 1024);
     pollfd pfd{fd, POLLIN, 0};
     auto lastData = Clock::now();
@@ -82,6 +84,7 @@ void readPipe(int fd, LockedData &buffer, const ProcessRunner::OutputHandler &on
         if (n <= 0)
             return; // end of file or a read error
         lastData = Clock::now();
+        state.lastOutputAt.store(lastData.time_since_epoch().count());
         buffer.append(chunk.data(), n);
         if (onOutput && !state.exited.load()) {
             bool valid = false;
@@ -211,18 +214,26 @@ ProcessRunner::Outcome ProcessRunner::run(const QString &executablePath,
     LockedData outData(tailBytes), errData(tailBytes);
     ExitState state;
     std::thread outReader(readPipe, out.read, std::ref(outData), std::cref(onOutput),
-                          std::cref(state), drainLimit);
+                          std::ref(state), drainLimit);
     std::thread errReader(readPipe, err.read, std::ref(errData), std::cref(onOutput),
-                          std::cref(state), drainLimit);
+                          std::ref(state), drainLimit);
 
-    // The time limit: a cancellable one-shot timer on its own thread.
+    // The time limit, a cancellable timer on its own thread, counts from the
+    // child's launch or its last output, whichever is later: a conversion
+    // that goes on printing its progress is never cut short, however long
+    // the clip, while one that has fallen silent is asked to stop.
     std::mutex timerLock;
     std::condition_variable timerWake;
     bool childExited = false;
     std::thread timer([&] {
         std::unique_lock lock(timerLock);
-        if (timerWake.wait_for(lock, timeout, [&] { return childExited; }))
-            return;
+        const auto deadline = [&] {
+            return Clock::time_point(Clock::duration(state.lastOutputAt.load())) + timeout;
+        };
+        for (auto until = deadline(); Clock::now() < until; until = deadline()) {
+            if (timerWake.wait_until(lock, until, [&] { return childExited; }))
+                return;
+        }
         ::kill(-pid, SIGTERM);
         if (timerWake.wait_for(lock, gracePeriod, [&] { return childExited; }))
             return;

@@ -50,6 +50,7 @@ class REDlineRunner : public QObject {
     Q_OBJECT
 
 public:
+    // A REDline silent this long (no progress, no message) is asked to stop.
     static constexpr std::chrono::seconds processTimeout{3600};
     static constexpr int failureTailLength = 800;
 

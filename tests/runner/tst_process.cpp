@@ -168,12 +168,18 @@ private Q_SLOTS:
     // to stop, and killed after the grace period if REDline ignores that; no
     // helper outlives REDline, not even one that ignores the request. (The
     // shell sets up its signals within milliseconds, long before the limit.)
+    // The limit counts from REDline's last output: one that goes on printing
+    // past it (ten times as often) ends on its own.
     void helpersEndWithREDline_data() {
         QTest::addColumn<QByteArray>("ending"); // the end of REDline's script
         QTest::addColumn<int>("status");
         QTest::newRow("stops when asked") << QByteArray("exec sleep 60\n") << int(SIGTERM);
         QTest::newRow("ignores the request")
             << QByteArray("trap '' TERM\nexec sleep 60\n") << int(SIGKILL);
+        QTest::newRow("prints past the limit")
+            << QByteArray("for i in $(seq 15); do echo \"frame complete. $i 0.5\"; sleep 0.3; "
+                          "done\n")
+            << 0;
     }
     void helpersEndWithREDline() {
         QFETCH(QByteArray, ending);
