@@ -32,9 +32,9 @@ struct ProcessResult {
 // printed nothing for the time limit (counted from its launch, then from its
 // last output), the group is asked to terminate (SIGTERM); if the child is
 // still running a grace period later the group is killed, so a child that
-// ignores the request cannot block the caller forever. When the child has exited,
-// whatever is left of its group is killed. Output still in the pipes at
-// exit is collected (not handed to onOutput); a descendant that left the
+// ignores the request cannot block the caller forever. When the child has
+// exited, whatever is left of its group is killed. Output still in the pipes
+// at exit is collected (not handed to onOutput); a descendant that left the
 // group and keeps the pipes open stops the collection after drainLimit of
 // silence.
 class ProcessRunner {
