@@ -85,6 +85,7 @@ CliReporter::CliReporter(TranscodeQueue *queue, Style style, bool quiet, QObject
 
 void CliReporter::follow() {
     connect(m_queue, &TranscodeQueue::jobsChanged, this, &CliReporter::jobsChanged);
+    connect(m_queue, &TranscodeQueue::intakeWarning, this, &CliReporter::warning);
     m_queue->onChange = [this] { reportFinished(); };
     jobsChanged();
 }
@@ -307,6 +308,12 @@ void CliReporter::error(const QString &message) {
     if (m_style == Style::json)
         jsonEvent(QStringLiteral("error"), {{QStringLiteral("message"), message}});
     err(u"tarnel-cli: " + message + u'\n');
+}
+
+void CliReporter::warning(const QString &message) {
+    if (m_style == Style::json)
+        jsonEvent(QStringLiteral("warning"), {{QStringLiteral("message"), message}});
+    err(u"tarnel-cli: warning: " + message + u'\n');
 }
 
 void CliReporter::out(const QString &text) {

@@ -42,6 +42,9 @@ public:
     void summary();
     // An error that stops tarnel-cli before anything runs.
     void error(const QString &message);
+    // Something the paths held that was not added as asked (a name that is
+    // not UTF-8, a spanned clip with pieces missing); shown even when quiet.
+    void warning(const QString &message);
 
 private:
     void jobsChanged();

@@ -39,6 +39,11 @@ void TranscodeQueue::abandonRun(bool immediately) {
     m_runner->stop(immediately);
 }
 
+void TranscodeQueue::warnIntake(const QString &message) {
+    log(u"addFiles: " + message);
+    Q_EMIT intakeWarning(message);
+}
+
 void TranscodeQueue::logAbandoned() const {
     const auto current = std::find_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
         return j->status() == JobStatus::converting;
@@ -60,9 +65,9 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     for (const QUrl &url : urls)
         found.append(collector.collect(url));
     if (const QStringList &skipped = collector.unreadableNames(); !skipped.isEmpty())
-        log(u"addFiles: skipped " + QString::number(skipped.size()) +
-            u" R3D file(s) whose names are not valid UTF-8 (rename them to add them): " +
-            DebugText::quotedList(skipped));
+        warnIntake(u"skipped " + QString::number(skipped.size()) +
+                   u" R3D file(s) whose names are not valid UTF-8 (rename them to add them): " +
+                   DebugText::quotedList(skipped));
 
     if (found.isEmpty()) {
         QStringList paths;
@@ -104,8 +109,8 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
         QString pieces = clip.missing.mid(0, named).join(u", ");
         if (clip.missing.size() > named)
             pieces += u" and " + QString::number(clip.missing.size() - named) + u" more";
-        log(u"addFiles: spanned clip " + clip.url.fileName() + u" lacks " + pieces +
-            u"; REDline cannot read it whole without every piece");
+        warnIntake(u"spanned clip " + clip.url.fileName() + u" lacks " + pieces +
+                   u"; REDline cannot read it whole without every piece");
     }
 
     QList<TranscodeJob *> jobs = m_jobs;

@@ -94,6 +94,10 @@ Q_SIGNALS:
     void jobsChanged();
     void lastSentToFCPNameChanged();
     void isConvertingChanged();
+    // Something in a drop that the user should know about and that the log
+    // notes as well: files that could not be added, spanned clips with
+    // pieces missing. The text is the log entry's, without its prefix.
+    void intakeWarning(const QString &message);
 
 private:
     // One step of the run: the first queued job, or the end of the run.
@@ -103,6 +107,8 @@ private:
     void finishMeasurement(TranscodeJob *job, const R3DMetadata &metadata);
     void queueFinished();
     void logAbandoned() const;
+    // Logs an intake warning ("addFiles: " + message) and signals it.
+    void warnIntake(const QString &message);
     // Marks a job handed to Final Cut Pro; returns its base name.
     QString markSent(TranscodeJob *job);
     void setJobs(QList<TranscodeJob *> jobs);

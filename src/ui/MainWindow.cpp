@@ -19,19 +19,31 @@ MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
     setWindowTitle(QStringLiteral("Tarnel"));
     setCentralWidget(m_view);
     buildMenus(app);
-    // Settings that cannot be saved are said in a status line, shown only then.
-    const auto showSaveError = [this] {
-        const QString message = m_settings->saveError();
-        if (!message.isEmpty())
-            statusBar()->showMessage(message);
-        else if (QStatusBar *bar = findChild<QStatusBar *>())
-            bar->clearMessage();
-    };
-    connect(settings, &UserSettings::saveErrorChanged, this, showSaveError);
-    showSaveError();
+    connect(settings, &UserSettings::saveErrorChanged, this, &MainWindow::showStatus);
+    connect(m_view->queue(), &TranscodeQueue::intakeWarning, this, [this](const QString &text) {
+        m_intakeWarning = text.left(1).toUpper() + text.mid(1);
+        showStatus();
+    });
+    connect(m_view->queue(), &TranscodeQueue::jobsChanged, this, [this] {
+        if (m_view->queue()->jobs().isEmpty() && !m_intakeWarning.isEmpty()) {
+            m_intakeWarning.clear();
+            showStatus();
+        }
+    });
+    showStatus();
     // The window follows its content's fixed size.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, this, &MainWindow::runEnded);
+}
+
+void MainWindow::showStatus() {
+    // The status line exists only once there has been something to say.
+    const QString saveError = m_settings->saveError();
+    const QString message = saveError.isEmpty() ? m_intakeWarning : saveError;
+    if (!message.isEmpty())
+        statusBar()->showMessage(message);
+    else if (QStatusBar *bar = findChild<QStatusBar *>())
+        bar->clearMessage();
 }
 
 void MainWindow::buildMenus(TarnelApp *app) {

@@ -30,9 +30,13 @@ private:
     // on while the question is open.
     void askBeforeClosing();
     void runEnded();
+    // The status line: settings that cannot be saved, else what the last drop
+    // could not do as asked; no text when there is neither.
+    void showStatus();
 
     UserSettings *m_settings;
     AppMainView *m_view;
     QPointer<QMessageBox> m_closeQuestion;
     bool m_closeConfirmed = false;
+    QString m_intakeWarning; // the last drop's, until the list is emptied
 };

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -100,6 +102,9 @@ private Q_SLOTS:
                                     << 3 << "REDline not found at: /nowhere/REDline";
         QTest::newRow("no R3D") << QStringList{"CARD/A.R3D.txt"} << none << 3
                                 << "no R3D files found";
+        QTest::newRow("only a name that is not UTF-8")
+            << QStringList{"CARD/latin1"} << none << 3
+            << "tarnel-cli: warning: skipped 1 R3D file(s) whose names are not valid UTF-8";
         QTest::newRow("missing path")
             << QStringList{"CARD/gone.R3D"} << none << 3 << "no such file or folder";
         QTest::newRow("no output folder")
@@ -113,6 +118,9 @@ private Q_SLOTS:
         clip("A.R3D");
         clip("B.R3D");
         clip("A.R3D.txt");
+        QDir().mkpath(m_card + "/latin1");
+        ::close(::open(QByteArray(QFile::encodeName(m_card) + "/latin1/caf\xe9.R3D").constData(),
+                       O_CREAT | O_WRONLY, 0644));
         args.replaceInStrings("CARD", m_card);
         const Outcome o = run(cli(), args, env);
         QCOMPARE(o.status, status);

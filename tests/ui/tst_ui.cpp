@@ -24,6 +24,7 @@
 #include <QtWidgets>
 
 #include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -333,7 +334,22 @@ private Q_SLOTS:
         QVERIFY(app.settings()->autoSendToFCP() && !UserSettings().playCompletionSound()); // stored
         QVERIFY(child<QAction>(second, "autoSendAction")->isChecked());
 
-        // Settings that could not be saved are shown until a change is saved.
+        // What a drop could not add is said in its window's status line until
+        // the list is emptied, behind settings that could not be saved, which
+        // are shown until a change is saved.
+        const QString card = m_dir->filePath("card");
+        QDir().mkpath(card);
+        TestTools::touch(card + "/B.R3D");
+        ::close(::open(QByteArray(QFile::encodeName(card) + "/caf\xe9.R3D").constData(),
+                       O_CREAT | O_WRONLY, 0644));
+        second->view()->queue()->setLogPath(m_dir->filePath("log.txt"));
+        dropUrls(child<DropZone>(second, "dropZone"), {QUrl::fromLocalFile(card + '/')});
+        QTRY_COMPARE(second->view()->jobList()->model()->rowCount(), 1);
+        const QString warning = second->statusBar()->currentMessage();
+        QVERIFY2(warning.startsWith("Skipped 1 R3D file(s) whose names are not valid UTF-8"),
+                 qPrintable(warning));
+        QVERIFY(!first->findChild<QStatusBar *>());
+
         const QString folder = QFileInfo(TestEnvironment::instance().settingsFile()).path();
         auto *line = child<QLabel>(app.showPreferences(), "settingsError");
         QVERIFY(QDir(folder).removeRecursively());
@@ -343,7 +359,10 @@ private Q_SLOTS:
         QVERIFY(line->isVisible() && line->text() == app.settings()->saveError());
         QCOMPARE(second->statusBar()->currentMessage(), app.settings()->saveError());
         app.settings()->setAutoSendToFCP(false); // saved again
-        QVERIFY(!line->isVisible() && second->statusBar()->currentMessage().isEmpty());
+        QVERIFY(!line->isVisible());
+        QCOMPARE(second->statusBar()->currentMessage(), warning);
+        second->view()->queue()->clearList();
+        QVERIFY(second->statusBar()->currentMessage().isEmpty());
         first->close();
         second->close();
     }
