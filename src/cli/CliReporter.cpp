@@ -85,7 +85,10 @@ CliReporter::CliReporter(TranscodeQueue *queue, Style style, bool quiet, QObject
 
 void CliReporter::follow() {
     connect(m_queue, &TranscodeQueue::jobsChanged, this, &CliReporter::jobsChanged);
-    connect(m_queue, &TranscodeQueue::intakeWarning, this, &CliReporter::warning);
+    connect(m_queue, &TranscodeQueue::intakeWarnings, this, [this](const QStringList &messages) {
+        for (const QString &message : messages)
+            warning(message);
+    });
     m_queue->onChange = [this] { reportFinished(); };
     jobsChanged();
 }

@@ -39,11 +39,6 @@ void TranscodeQueue::abandonRun(bool immediately) {
     m_runner->stop(immediately);
 }
 
-void TranscodeQueue::warnIntake(const QString &message) {
-    log(u"addFiles: " + message);
-    Q_EMIT intakeWarning(message);
-}
-
 void TranscodeQueue::logAbandoned() const {
     const auto current = std::find_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
         return j->status() == JobStatus::converting;
@@ -56,6 +51,19 @@ void TranscodeQueue::logAbandoned() const {
         u" left unfinished");
 }
 
+namespace {
+
+// How many names a warning lists before it counts the rest.
+constexpr qsizetype shownNames = 5;
+
+// " and N more" for the names past the first few; empty when all are shown.
+QString andMore(qsizetype count) {
+    return count > shownNames ? u" and " + QString::number(count - shownNames) + u" more"
+                              : QString();
+}
+
+} // namespace
+
 void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     // The found list holds clips: a spanned clip counts once, as its first
     // piece, so "found" in the log counts clips and equals the number of jobs
@@ -64,10 +72,17 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     QList<FoundClip> found;
     for (const QUrl &url : urls)
         found.append(collector.collect(url));
-    if (const QStringList &skipped = collector.unreadableNames(); !skipped.isEmpty())
-        warnIntake(u"skipped " + QString::number(skipped.size()) +
-                   u" R3D file(s) whose names are not valid UTF-8 (rename them to add them): " +
-                   DebugText::quotedList(skipped));
+    // What the user should know about this drop: the log has each whole,
+    // the signal names the first few files of each.
+    QStringList warnings;
+    if (const QStringList &skipped = collector.unreadableNames(); !skipped.isEmpty()) {
+        const QString what = u"skipped " + QString::number(skipped.size()) +
+                             u" R3D file(s) whose names are not valid UTF-8 (rename them to add "
+                             u"them): ";
+        log(u"addFiles: " + what + DebugText::quotedList(skipped));
+        warnings << what + DebugText::quotedList(skipped.mid(0, shownNames)) +
+                        andMore(skipped.size());
+    }
 
     if (found.isEmpty()) {
         QStringList paths;
@@ -75,6 +90,8 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
         for (const QUrl &url : urls)
             paths.append(ClipCollector::pathText(url));
         log(u"addFiles: no R3D files found in dropped URLs: " + DebugText::quotedList(paths));
+        if (!warnings.isEmpty())
+            Q_EMIT intakeWarnings(warnings);
         return;
     }
 
@@ -105,13 +122,13 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
         if (clip.missing.isEmpty())
             continue;
         // A long gap is named by its first few pieces and counted.
-        constexpr qsizetype named = 5;
-        QString pieces = clip.missing.mid(0, named).join(u", ");
-        if (clip.missing.size() > named)
-            pieces += u" and " + QString::number(clip.missing.size() - named) + u" more";
-        warnIntake(u"spanned clip " + clip.url.fileName() + u" lacks " + pieces +
-                   u"; REDline cannot read it whole without every piece");
+        warnings << u"spanned clip " + clip.url.fileName() + u" lacks " +
+                        clip.missing.mid(0, shownNames).join(u", ") + andMore(clip.missing.size()) +
+                        u"; REDline cannot read it whole without every piece";
+        log(u"addFiles: " + warnings.last());
     }
+    if (!warnings.isEmpty())
+        Q_EMIT intakeWarnings(warnings);
 
     QList<TranscodeJob *> jobs = m_jobs;
     jobs.reserve(jobs.size() + fresh.size());

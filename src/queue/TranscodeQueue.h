@@ -94,10 +94,11 @@ Q_SIGNALS:
     void jobsChanged();
     void lastSentToFCPNameChanged();
     void isConvertingChanged();
-    // Something in a drop that the user should know about and that the log
-    // notes as well: files that could not be added, spanned clips with
-    // pieces missing. The text is the log entry's, without its prefix.
-    void intakeWarning(const QString &message);
+    // What a drop held that the user should know about, once per drop, one
+    // text each, as the log has them without their prefix (but naming only
+    // the first few files): files that could not be added, spanned clips
+    // with pieces missing.
+    void intakeWarnings(const QStringList &messages);
 
 private:
     // One step of the run: the first queued job, or the end of the run.
@@ -107,8 +108,6 @@ private:
     void finishMeasurement(TranscodeJob *job, const R3DMetadata &metadata);
     void queueFinished();
     void logAbandoned() const;
-    // Logs an intake warning ("addFiles: " + message) and signals it.
-    void warnIntake(const QString &message);
     // Marks a job handed to Final Cut Pro; returns its base name.
     QString markSent(TranscodeJob *job);
     void setJobs(QList<TranscodeJob *> jobs);

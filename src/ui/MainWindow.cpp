@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -20,10 +21,19 @@ MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
     setCentralWidget(m_view);
     buildMenus(app);
     connect(settings, &UserSettings::saveErrorChanged, this, &MainWindow::showStatus);
-    connect(m_view->queue(), &TranscodeQueue::intakeWarning, this, [this](const QString &text) {
-        m_intakeWarning = text.left(1).toUpper() + text.mid(1);
-        showStatus();
-    });
+    connect(m_view->queue(), &TranscodeQueue::intakeWarnings, this,
+            [this](const QStringList &messages) {
+                // A few lines at most; the debug log has them all.
+                constexpr qsizetype shown = 3;
+                QStringList lines;
+                for (const QString &text : messages.mid(0, shown))
+                    lines << text.left(1).toUpper() + text.mid(1);
+                if (messages.size() > shown)
+                    lines << u"\u2026 and " + QString::number(messages.size() - shown) +
+                                 u" more in the debug log";
+                m_intakeWarning = lines.join(u'\n');
+                showStatus();
+            });
     connect(m_view->queue(), &TranscodeQueue::jobsChanged, this, [this] {
         if (m_view->queue()->jobs().isEmpty() && !m_intakeWarning.isEmpty()) {
             m_intakeWarning.clear();
@@ -37,13 +47,24 @@ MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
 }
 
 void MainWindow::showStatus() {
-    // The status line exists only once there has been something to say.
+    // The status line exists only once there has been something to say. It
+    // wraps, so that a long path is read whole, and it can be selected.
     const QString saveError = m_settings->saveError();
     const QString message = saveError.isEmpty() ? m_intakeWarning : saveError;
-    if (!message.isEmpty())
-        statusBar()->showMessage(message);
-    else if (QStatusBar *bar = findChild<QStatusBar *>())
-        bar->clearMessage();
+    auto *line = findChild<QLabel *>(QStringLiteral("statusLine"));
+    if (!line && message.isEmpty())
+        return;
+    if (!line) {
+        line = new QLabel(this);
+        line->setObjectName(QStringLiteral("statusLine"));
+        line->setWordWrap(true);
+        line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        line->setContentsMargins(12, 4, 12, 6);
+        statusBar()->setSizeGripEnabled(false); // the window has a fixed size
+        statusBar()->addWidget(line, 1);
+    }
+    line->setText(message);
+    statusBar()->setVisible(!message.isEmpty());
 }
 
 void MainWindow::buildMenus(TarnelApp *app) {

@@ -38,5 +38,5 @@ private:
     AppMainView *m_view;
     QPointer<QMessageBox> m_closeQuestion;
     bool m_closeConfirmed = false;
-    QString m_intakeWarning; // the last drop's, until the list is emptied
+    QString m_intakeWarning; // the last drop's warnings, until the list is emptied
 };

@@ -345,7 +345,8 @@ private Q_SLOTS:
         second->view()->queue()->setLogPath(m_dir->filePath("log.txt"));
         dropUrls(child<DropZone>(second, "dropZone"), {QUrl::fromLocalFile(card + '/')});
         QTRY_COMPARE(second->view()->jobList()->model()->rowCount(), 1);
-        const QString warning = second->statusBar()->currentMessage();
+        auto *status = child<QLabel>(second, "statusLine");
+        const QString warning = status->text();
         QVERIFY2(warning.startsWith("Skipped 1 R3D file(s) whose names are not valid UTF-8"),
                  qPrintable(warning));
         QVERIFY(!first->findChild<QStatusBar *>());
@@ -357,12 +358,13 @@ private Q_SLOTS:
         app.settings()->setSelectedPreset(ProResPreset::proRes422HQ);
         QVERIFY(QFile::remove(folder));
         QVERIFY(line->isVisible() && line->text() == app.settings()->saveError());
-        QCOMPARE(second->statusBar()->currentMessage(), app.settings()->saveError());
+        QCOMPARE(status->text(), app.settings()->saveError());
+        QVERIFY(child<QLabel>(first, "statusLine")->isVisible());
         app.settings()->setAutoSendToFCP(false); // saved again
-        QVERIFY(!line->isVisible());
-        QCOMPARE(second->statusBar()->currentMessage(), warning);
+        QVERIFY(!line->isVisible() && !first->statusBar()->isVisible());
+        QCOMPARE(status->text(), warning);
         second->view()->queue()->clearList();
-        QVERIFY(second->statusBar()->currentMessage().isEmpty());
+        QVERIFY(!second->statusBar()->isVisible());
         first->close();
         second->close();
     }
