@@ -42,6 +42,11 @@ int JobRowAccessible::row() const {
     return m_view->jobModel()->rowOf(m_job);
 }
 
+QModelIndex JobRowAccessible::rowIndex() const {
+    const int at = row();
+    return at < 0 ? QModelIndex() : m_view->jobModel()->index(at);
+}
+
 JobRowAction JobRowAccessible::actionOf(Part part) {
     switch (part) {
     case Part::remove:
@@ -59,10 +64,9 @@ JobRowAction JobRowAccessible::actionOf(Part part) {
 }
 
 QList<JobRowAccessible::Part> JobRowAccessible::parts() const {
-    const int at = row();
-    if (at < 0)
+    const QModelIndex index = rowIndex();
+    if (!index.isValid())
         return {};
-    const QModelIndex index = m_view->jobModel()->index(at);
     QList<Part> parts{Part::status, Part::sizes};
     if (!index.data(JobListModel::NoticeRole).toString().isEmpty())
         parts << Part::notice;
@@ -72,10 +76,9 @@ QList<JobRowAccessible::Part> JobRowAccessible::parts() const {
 }
 
 QString JobRowAccessible::partText(Part part) const {
-    const int at = row();
-    if (at < 0)
+    const QModelIndex index = rowIndex();
+    if (!index.isValid())
         return {};
-    const QModelIndex index = m_view->jobModel()->index(at);
     switch (part) {
     case Part::status:
         return index.data(JobListModel::BadgeRole).toString();
@@ -92,10 +95,9 @@ QString JobRowAccessible::partText(Part part) const {
 }
 
 QRect JobRowAccessible::partRect(Part part) const {
-    const int at = row();
-    if (at < 0)
+    const QModelIndex index = rowIndex();
+    if (!index.isValid())
         return {};
-    const QModelIndex index = m_view->jobModel()->index(at);
     const JobRowDelegate::Layout l = m_view->rowDelegate()->layout(m_view->rowOption(index), index);
     QRect r;
     switch (part) {
@@ -168,10 +170,9 @@ QAccessibleInterface *JobRowAccessible::focusChild() const {
 }
 
 QString JobRowAccessible::text(QAccessible::Text t) const {
-    const int at = row();
-    if (at < 0)
+    const QModelIndex index = rowIndex();
+    if (!index.isValid())
         return {};
-    const QModelIndex index = m_view->jobModel()->index(at);
     switch (t) {
     case QAccessible::Name:
         return index.data(Qt::AccessibleTextRole).toString();
@@ -185,26 +186,25 @@ QString JobRowAccessible::text(QAccessible::Text t) const {
 }
 
 QRect JobRowAccessible::rect() const {
-    const int at = row();
-    if (at < 0)
+    const QModelIndex index = rowIndex();
+    if (!index.isValid())
         return {};
-    const QRect r = m_view->visualRect(m_view->jobModel()->index(at));
+    const QRect r = m_view->visualRect(index);
     return {m_view->viewport()->mapToGlobal(r.topLeft()), r.size()};
 }
 
 QAccessible::State JobRowAccessible::state() const {
     QAccessible::State s;
-    const int at = row();
-    if (at < 0) {
+    const QModelIndex index = rowIndex();
+    if (!index.isValid()) {
         s.invalid = true;
         return s;
     }
     s.focusable = true;
-    s.focused = m_view->hasFocus() && m_view->currentIndex().row() == at &&
+    s.focused = m_view->hasFocus() && m_view->currentIndex().row() == index.row() &&
                 m_view->focusedAction() == JobRowAction::none;
     s.invisible = !m_view->isVisible();
-    s.offscreen =
-        !m_view->visibleRegion().intersects(m_view->visualRect(m_view->jobModel()->index(at)));
+    s.offscreen = !m_view->visibleRegion().intersects(m_view->visualRect(index));
     return s;
 }
 
@@ -227,7 +227,7 @@ void JobRowAccessible::doAction(const QString &actionName) {
     for (const Part part : parts()) {
         const JobRowAction action = actionOf(part);
         if (action != JobRowAction::none && JobRowText::actionName(action) == actionName) {
-            m_view->trigger(m_view->jobModel()->index(row()), action);
+            m_view->trigger(rowIndex(), action);
             return;
         }
     }

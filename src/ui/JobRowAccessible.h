@@ -26,6 +26,8 @@ public:
     JobListView *view() const { return m_view; }
     // The row's number in the list, or -1 once the job has left it.
     int row() const;
+    // The row's model index; invalid once the job has left the list.
+    QModelIndex rowIndex() const;
     // The parts the row shows in its state.
     QList<Part> parts() const;
     QString partText(Part part) const;
