@@ -166,7 +166,9 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
 
     QList<TranscodeJob *> jobs = m_jobs;
     jobs.reserve(jobs.size() + fresh.size());
-    for (const FoundClip &clip : std::as_const(fresh)) {
+    for (FoundClip &clip : fresh) {
+        if (clip.bytes < 0)
+            clip.measure();
         jobs.append(new TranscodeJob(clip.url, clip.bytes, this));
     }
     setJobs(std::move(jobs));
