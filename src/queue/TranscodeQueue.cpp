@@ -135,6 +135,7 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     for (const FoundClip &clip : std::as_const(fresh)) {
         jobs.append(clip.isSpanned() ? new TranscodeJob(clip.url, clip.piecesBytes(), this)
                                      : new TranscodeJob(clip.url, this));
+        track(jobs.last());
     }
     setJobs(std::move(jobs));
     notifyChange();
@@ -148,6 +149,8 @@ void TranscodeQueue::remove(TranscodeJob *job) {
     QList<TranscodeJob *> removed;
     for (TranscodeJob *j : std::as_const(m_jobs))
         (j->id() == id ? removed : kept).append(j);
+    for (TranscodeJob *j : std::as_const(removed))
+        untrack(j);
     setJobs(std::move(kept));
     // Deleted once the current event is done, so observers that still hold
     // the job during this announcement stay safe.
@@ -161,6 +164,8 @@ void TranscodeQueue::clearList() {
     QList<TranscodeJob *> removed;
     for (TranscodeJob *j : std::as_const(m_jobs))
         (j->status() == JobStatus::converting ? kept : removed).append(j);
+    for (TranscodeJob *j : std::as_const(removed))
+        untrack(j);
     setJobs(std::move(kept));
     for (TranscodeJob *j : std::as_const(removed))
         j->deleteLater();
@@ -193,16 +198,13 @@ void TranscodeQueue::processNext() {
         return;
     }
 
-    const auto next = std::find_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
-        return j->status() == JobStatus::queued;
-    });
-    if (next == m_jobs.cend()) {
+    TranscodeJob *job = nextQueued();
+    if (!job) {
         log(QStringLiteral("processNext: no queued jobs"));
         if (m_isConverting)
             endRun(true);
         return;
     }
-    TranscodeJob *job = *next;
 
     const QUrl outputDirectory = m_settings->outputDirectoryURL();
     if (outputDirectory.isEmpty()) {
@@ -329,9 +331,7 @@ void TranscodeQueue::endRun(bool summary) {
 }
 
 void TranscodeQueue::queueFinished() {
-    const auto failed = std::count_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
-        return j->status() == JobStatus::failed;
-    });
+    const int failed = count(JobStatus::failed);
     log(u"queue finished \u2014 " + QString::number(m_jobs.size()) + u" file(s), " +
         QString::number(failed) + u" failed");
     if (m_settings && !m_settings->playCompletionSound())
@@ -403,24 +403,50 @@ bool TranscodeQueue::canStart() const {
     return !m_isConverting && queuedCount() > 0;
 }
 
-int TranscodeQueue::queuedCount() const {
-    return int(std::count_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
-        return j->status() == JobStatus::queued;
-    }));
-}
-
 int TranscodeQueue::finishedCount() const {
-    return int(std::count_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
-        const JobStatus s = j->status();
-        return s == JobStatus::done || s == JobStatus::sentToFCP || s == JobStatus::failed;
-    }));
+    return count(JobStatus::done) + count(JobStatus::sentToFCP) + count(JobStatus::failed);
 }
 
-qint64 TranscodeQueue::totalSourceBytes() const {
-    qint64 total = 0;
-    for (const TranscodeJob *j : m_jobs)
-        total += j->sourceSizeBytes();
-    return total;
+TranscodeJob *TranscodeQueue::nextQueued() {
+    while (m_nextFrom < m_jobs.size() && m_jobs.at(m_nextFrom)->status() != JobStatus::queued)
+        ++m_nextFrom;
+    return m_nextFrom < m_jobs.size() ? m_jobs.at(m_nextFrom) : nullptr;
+}
+
+void TranscodeQueue::track(TranscodeJob *job) {
+    m_tallies.insert(job, {job->status(), job->sourceSizeBytes()});
+    tally(job->status(), job->sourceSizeBytes(), 1);
+    connect(job, &TranscodeJob::statusChanged, this, [this, job] { retally(job); });
+    connect(job, &TranscodeJob::sourceSizeBytesChanged, this, [this, job] { retally(job); });
+}
+
+void TranscodeQueue::untrack(TranscodeJob *job) {
+    disconnect(job, &TranscodeJob::statusChanged, this, nullptr);
+    disconnect(job, &TranscodeJob::sourceSizeBytesChanged, this, nullptr);
+    if (const auto it = m_tallies.constFind(job); it != m_tallies.cend()) {
+        tally(it->status, it->bytes, -1);
+        m_tallies.erase(it);
+    }
+    // The jobs after it move up, maybe past the place the search starts.
+    m_nextFrom = 0;
+}
+
+void TranscodeQueue::retally(const TranscodeJob *job) {
+    const auto it = m_tallies.find(job);
+    if (it == m_tallies.end())
+        return;
+    tally(it->status, it->bytes, -1);
+    if (job->status() == JobStatus::queued && it->status != JobStatus::queued)
+        m_nextFrom = 0;
+    *it = {job->status(), job->sourceSizeBytes()};
+    tally(it->status, it->bytes, 1);
+}
+
+void TranscodeQueue::tally(JobStatus status, qint64 bytes, int sign) {
+    m_statusCounts[std::size_t(status)] += sign;
+    m_totalBytes += sign * bytes;
+    if (status == JobStatus::queued)
+        m_queuedBytes += sign * bytes;
 }
 
 void TranscodeQueue::setJobs(QList<TranscodeJob *> jobs) {

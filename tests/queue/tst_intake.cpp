@@ -41,6 +41,22 @@ class IntakeTest : public QObject {
         return q;
     }
     QStringList logLines() const { return TestTools::logLines(m_log); }
+    // The queue keeps its counts as the list changes: they must equal a count of the list.
+    static void verifyCounts(const TranscodeQueue &q) {
+        int queued = 0, finished = 0;
+        qint64 bytes = 0, queuedBytes = 0;
+        for (const TranscodeJob *j : q.jobs()) {
+            const JobStatus s = j->status();
+            queued += s == JobStatus::queued;
+            finished += s == JobStatus::done || s == JobStatus::sentToFCP || s == JobStatus::failed;
+            bytes += j->sourceSizeBytes();
+            queuedBytes += s == JobStatus::queued ? j->sourceSizeBytes() : 0;
+        }
+        QCOMPARE(q.queuedCount(), queued);
+        QCOMPARE(q.finishedCount(), finished);
+        QCOMPARE(q.totalSourceBytes(), bytes);
+        QCOMPARE(q.queuedSourceBytes(), queuedBytes);
+    }
 
 private Q_SLOTS:
     void init() {
@@ -104,15 +120,21 @@ private Q_SLOTS:
         converting->setStatus(JobStatus::converting);
         QCOMPARE(q->finishedCount(), 2);
         QVERIFY(!q->canStart()); // nothing queued
+        verifyCounts(*q);
         q->addFiles({url("A.R3D"), url("B.R3D")});
         QCOMPARE(q->jobs().size(), 3);
         q->remove(converting);
         q->remove(q->jobs().at(0));
+        verifyCounts(*q);
         q->addFiles({url("A.R3D")});
         QCOMPARE(names(*q), (QStringList{"A.R3D", "B.R3D", "C.R3D"}));
         QCOMPARE(q->jobs().last()->sourceURL(), url("A.R3D"));
+        q->jobs().last()->setSourceSizeBytes(7);
+        q->jobs().at(0)->setStatus(JobStatus::queued);
+        verifyCounts(*q);
         q->clearList();
         QCOMPARE(q->jobs(), QList<TranscodeJob *>{converting});
+        verifyCounts(*q);
 
         auto q2 = queue();
         q2->addFiles({url("A.R3D"), folderUrl(dir.path())});
