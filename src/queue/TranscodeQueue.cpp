@@ -359,27 +359,29 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
 
 QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outputFolder) const {
     // Jobs still waiting above this one convert first and take their names
-    // first: in a run there are none, a dry run lists them all.
+    // first: in a run there are none (no job before the one a run picks is
+    // queued), a dry run lists them all.
     QList<const TranscodeJob *> earlier;
-    for (const TranscodeJob *other : m_jobs) {
-        if (other == job)
-            break;
-        if (other->status() == JobStatus::queued && !other->hasOutputURL())
-            earlier.append(other);
+    if (m_jobs.value(m_nextFrom) != job) {
+        for (const TranscodeJob *other : m_jobs) {
+            if (other == job)
+                break;
+            if (other->status() == JobStatus::queued && !other->hasOutputURL())
+                earlier.append(other);
+        }
     }
     // Without those, only names that begin with the job's base name can
     // stand in its way.
     const QString prefix = earlier.isEmpty() ? FileName::baseName(job->sourcePath()) : QString();
     QSet<QString> taken;
-    for (const TranscodeJob *other : m_jobs) {
-        if (other == job || !other->hasOutputURL())
-            continue;
-        const QString movie = other->outputURL().toLocalFile();
-        const qsizetype slash = movie.lastIndexOf(u'/');
-        if (movie.left(std::max<qsizetype>(slash, 1)) != outputFolder)
-            continue;
-        if (const QString name = FileName::baseName(movie); name.startsWith(prefix))
-            taken.insert(name);
+    if (const auto names = m_movieNames.constFind(outputFolder); names != m_movieNames.cend()) {
+        const Tally own = m_tallies.value(job);
+        for (auto it = names->lowerBound(prefix);
+             it != names->cend() && it.key().startsWith(prefix); ++it) {
+            // The job's own movie is no other job's.
+            if (it.value() > 1 || own.movieFolder != outputFolder || own.movieName != it.key())
+                taken.insert(it.key());
+        }
     }
     const auto firstFree = [&taken](const QString &sourcePath) {
         int number = 1;
@@ -414,17 +416,20 @@ TranscodeJob *TranscodeQueue::nextQueued() {
 }
 
 void TranscodeQueue::track(TranscodeJob *job) {
-    m_tallies.insert(job, {job->status(), job->sourceSizeBytes()});
-    tally(job->status(), job->sourceSizeBytes(), 1);
-    connect(job, &TranscodeJob::statusChanged, this, [this, job] { retally(job); });
-    connect(job, &TranscodeJob::sourceSizeBytesChanged, this, [this, job] { retally(job); });
+    const Tally t = tallyOf(job);
+    tally(t, 1);
+    m_tallies.insert(job, t);
+    for (auto signal : {&TranscodeJob::statusChanged, &TranscodeJob::sourceSizeBytesChanged,
+                        &TranscodeJob::outputURLChanged})
+        connect(job, signal, this, [this, job] { retally(job); });
 }
 
 void TranscodeQueue::untrack(TranscodeJob *job) {
-    disconnect(job, &TranscodeJob::statusChanged, this, nullptr);
-    disconnect(job, &TranscodeJob::sourceSizeBytesChanged, this, nullptr);
+    for (auto signal : {&TranscodeJob::statusChanged, &TranscodeJob::sourceSizeBytesChanged,
+                        &TranscodeJob::outputURLChanged})
+        disconnect(job, signal, this, nullptr);
     if (const auto it = m_tallies.constFind(job); it != m_tallies.cend()) {
-        tally(it->status, it->bytes, -1);
+        tally(*it, -1);
         m_tallies.erase(it);
     }
     // The jobs after it move up, maybe past the place the search starts.
@@ -435,18 +440,35 @@ void TranscodeQueue::retally(const TranscodeJob *job) {
     const auto it = m_tallies.find(job);
     if (it == m_tallies.end())
         return;
-    tally(it->status, it->bytes, -1);
+    tally(*it, -1);
     if (job->status() == JobStatus::queued && it->status != JobStatus::queued)
         m_nextFrom = 0;
-    *it = {job->status(), job->sourceSizeBytes()};
-    tally(it->status, it->bytes, 1);
+    *it = tallyOf(job);
+    tally(*it, 1);
 }
 
-void TranscodeQueue::tally(JobStatus status, qint64 bytes, int sign) {
-    m_statusCounts[std::size_t(status)] += sign;
-    m_totalBytes += sign * bytes;
-    if (status == JobStatus::queued)
-        m_queuedBytes += sign * bytes;
+TranscodeQueue::Tally TranscodeQueue::tallyOf(const TranscodeJob *job) {
+    Tally t{job->status(), job->sourceSizeBytes(), {}, {}};
+    if (job->hasOutputURL()) {
+        const QString movie = job->outputURL().toLocalFile();
+        t.movieFolder = movie.left(std::max<qsizetype>(movie.lastIndexOf(u'/'), 1));
+        t.movieName = FileName::baseName(movie);
+    }
+    return t;
+}
+
+void TranscodeQueue::tally(const Tally &t, int sign) {
+    m_statusCounts[std::size_t(t.status)] += sign;
+    m_totalBytes += sign * t.bytes;
+    if (t.status == JobStatus::queued)
+        m_queuedBytes += sign * t.bytes;
+    if (t.movieFolder.isEmpty())
+        return;
+    QMap<QString, int> &names = m_movieNames[t.movieFolder];
+    if ((names[t.movieName] += sign) <= 0)
+        names.remove(t.movieName);
+    if (names.isEmpty())
+        m_movieNames.remove(t.movieFolder);
 }
 
 void TranscodeQueue::setJobs(QList<TranscodeJob *> jobs) {

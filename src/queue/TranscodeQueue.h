@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -135,7 +136,9 @@ private:
     void track(TranscodeJob *job);
     void untrack(TranscodeJob *job);
     void retally(const TranscodeJob *job);
-    void tally(JobStatus status, qint64 bytes, int sign);
+    struct Tally;
+    static Tally tallyOf(const TranscodeJob *job);
+    void tally(const Tally &t, int sign);
 
     QList<TranscodeJob *> m_jobs;
     std::optional<QString> m_lastSentToFCPName;
@@ -146,12 +149,19 @@ private:
     FCPXMLGenerator m_generator;
     SoundPlayer *m_soundPlayer = nullptr;
     DebugLog m_log;
-    // What the counts last took from each job.
+    // What the counts last took from each job: its state, its source bytes,
+    // and the folder and base name of its movie (empty without one).
     struct Tally {
         JobStatus status;
         qint64 bytes;
+        QString movieFolder;
+        QString movieName;
     };
     QHash<const TranscodeJob *, Tally> m_tallies;
+    // The base names of the jobs' movies by folder, each with the number of
+    // jobs that have it, in order so that the names with a prefix are found
+    // at once.
+    QHash<QString, QMap<QString, int>> m_movieNames;
     std::array<int, 5> m_statusCounts{};
     qint64 m_totalBytes = 0;
     qint64 m_queuedBytes = 0;

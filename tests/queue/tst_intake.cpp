@@ -147,6 +147,31 @@ private Q_SLOTS:
                              }));
     }
 
+    // The movie names the list holds follow its jobs: a movie set, moved or
+    // removed with its job frees or takes its name; a job's own movie is not
+    // in its own way.
+    void movieNamesFollowTheJobs() {
+        QTemporaryDir dir;
+        for (const char *path : {"x/A.R3D", "y/A.R3D"}) {
+            QDir(dir.path()).mkpath(QFileInfo(dir.filePath(path)).path());
+            TestTools::touch(dir.filePath(path));
+        }
+        auto q = queue();
+        q->addFiles({QUrl::fromLocalFile(dir.filePath("x/A.R3D")),
+                     QUrl::fromLocalFile(dir.filePath("y/A.R3D"))});
+        TranscodeJob *first = q->jobs().at(0);
+        TranscodeJob *second = q->jobs().at(1);
+        first->setOutputURL(QUrl::fromLocalFile("/out/A_tarnel.mov"));
+        QCOMPARE(q->outputName(first, "/out"), QString("A_tarnel"));
+        QCOMPARE(q->outputName(second, "/out"), QString("A_2_tarnel"));
+        QCOMPARE(q->outputName(second, "/elsewhere"), QString("A_tarnel"));
+        first->setOutputURL(QUrl::fromLocalFile("/elsewhere/A_tarnel.mov"));
+        QCOMPARE(q->outputName(second, "/out"), QString("A_tarnel"));
+        QCOMPARE(q->outputName(second, "/elsewhere"), QString("A_2_tarnel"));
+        q->remove(first);
+        QCOMPARE(q->outputName(second, "/elsewhere"), QString("A_tarnel"));
+    }
+
     // A drop without clips logs what was dropped, escaped, on one line.
     void nothingFoundLogsEscapedPaths() {
         QTemporaryDir dir;
