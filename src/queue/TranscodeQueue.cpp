@@ -172,6 +172,7 @@ void TranscodeQueue::start() {
         return;
     log(u"start: beginning queue of " + QString::number(queuedCount()) + u" file(s)");
     setIsConverting(true);
+    Q_EMIT runStarted();
     // The first step runs from the event loop, after start() has returned.
     QMetaObject::invokeMethod(this, &TranscodeQueue::processNext, Qt::QueuedConnection);
 }
@@ -180,7 +181,7 @@ void TranscodeQueue::processNext() {
     if (m_abandoning) {
         m_abandoning = false;
         log(QStringLiteral("abandon: REDline stopped, run ended"));
-        setIsConverting(false);
+        endRun(false);
         return;
     }
     if (!m_settings) {
@@ -188,7 +189,7 @@ void TranscodeQueue::processNext() {
         // Ending the run here too keeps the window from staying in
         // "Converting…" with nothing converting.
         if (m_isConverting)
-            setIsConverting(false);
+            endRun(false);
         return;
     }
 
@@ -197,10 +198,8 @@ void TranscodeQueue::processNext() {
     });
     if (next == m_jobs.cend()) {
         log(QStringLiteral("processNext: no queued jobs"));
-        if (m_isConverting) {
-            setIsConverting(false);
-            queueFinished();
-        }
+        if (m_isConverting)
+            endRun(true);
         return;
     }
     TranscodeJob *job = *next;
@@ -212,7 +211,7 @@ void TranscodeQueue::processNext() {
         job->setErrorMessage(
             QStringLiteral("No output folder selected. Tap 'Change' to pick one."));
         notifyChange();
-        setIsConverting(false);
+        endRun(false);
         return;
     }
 
@@ -326,6 +325,13 @@ QString TranscodeQueue::markSent(TranscodeJob *job) {
     job->setStatus(JobStatus::sentToFCP);
     setLastSentToFCPName(name);
     return name;
+}
+
+void TranscodeQueue::endRun(bool summary) {
+    setIsConverting(false);
+    if (summary)
+        queueFinished();
+    Q_EMIT runFinished();
 }
 
 void TranscodeQueue::queueFinished() {

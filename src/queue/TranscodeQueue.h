@@ -94,6 +94,11 @@ Q_SIGNALS:
     void jobsChanged();
     void lastSentToFCPNameChanged();
     void isConvertingChanged();
+    // A run began (isConverting has just turned true), and a run is over:
+    // its last line, the summary when it has one, is written and its sound
+    // asked for. A queue destroyed during a run announces no end.
+    void runStarted();
+    void runFinished();
     // What a drop held that the user should know about, once per drop, one
     // text each, as the log has them without their prefix (but naming only
     // the first few files): files that could not be added, spanned clips
@@ -107,6 +112,9 @@ private:
     void finishConversion(TranscodeJob *job, const TranscodeResult &result);
     void finishMeasurement(TranscodeJob *job, const R3DMetadata &metadata);
     void queueFinished();
+    // Ends the run: isConverting turns false, then the summary and the sound
+    // when `summary`, then runFinished().
+    void endRun(bool summary);
     void logAbandoned() const;
     // Marks a job handed to Final Cut Pro; returns its base name.
     QString markSent(TranscodeJob *job);
