@@ -144,13 +144,13 @@ int CliRun::convert() {
                              : exitConverted;
     }
     if (const QString path = m_options.fcpxmlPath; !path.isEmpty() && !signalled) {
-        if (const auto error = FCPXMLGenerator::exportDocument(m_queue->jobs(), path)) {
+        if (const auto error = FCPXMLGenerator::exportDocument(queue()->jobs(), path)) {
             m_reporter->error(error->description);
             if (status == exitConverted)
                 status = exitSomeFailed;
         } else {
-            const auto clips = FCPXMLGenerator::convertedClips(m_queue->jobs()).size();
-            m_queue->log(who + u"Final Cut document with " + QString::number(clips) +
+            const auto clips = FCPXMLGenerator::convertedClips(queue()->jobs()).size();
+            queue()->log(who + u"Final Cut document with " + QString::number(clips) +
                          u" clip(s) written to " + path);
             m_reporter->exported(path, int(clips));
         }
