@@ -185,7 +185,8 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
     connect(monitor, &RunMonitor::remainingTextChanged, m_runStatus,
             [this, monitor] { m_runStatus->setToolTip(monitor->remainingText()); });
 
-    connect(m_dropZone, &DropZone::filesDropped, m_queue, &TranscodeQueue::addFiles);
+    // A card or a day's offload can take a while to search: off the main thread.
+    connect(m_dropZone, &DropZone::filesDropped, m_queue, &TranscodeQueue::addFilesInBackground);
     connect(m_clear, &QPushButton::clicked, m_queue, &TranscodeQueue::clearList);
     connect(m_list, &JobListView::removeRequested, m_queue, &TranscodeQueue::remove);
     connect(m_list, &JobListView::sendToFCPRequested, m_queue, &TranscodeQueue::manualSend);
@@ -307,7 +308,7 @@ void AppMainView::addFiles() {
         return;
     const QList<QUrl> urls = AddFilesDialog::choose(window());
     if (!urls.isEmpty())
-        m_queue->addFiles(urls);
+        m_queue->addFilesInBackground(urls);
 }
 
 void AppMainView::showEvent(QShowEvent *event) {

@@ -37,6 +37,8 @@ MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
                 m_intakeWarning = lines.join(u'\n');
                 showStatus();
             });
+    connect(m_view->queue(), &TranscodeQueue::lookingForClipsChanged, this,
+            &MainWindow::showStatus);
     connect(m_view->queue(), &TranscodeQueue::jobsChanged, this, [this] {
         if (m_view->queue()->jobs().isEmpty() && !m_intakeWarning.isEmpty()) {
             m_intakeWarning.clear();
@@ -53,7 +55,9 @@ void MainWindow::showStatus() {
     // The status line exists only once there has been something to say. It
     // wraps, so that a long path is read whole, and it can be selected.
     const QString saveError = m_settings->saveError();
-    const QString message = !saveError.isEmpty()         ? saveError
+    const QString message = !saveError.isEmpty() ? saveError
+                            : m_view->queue()->isLookingForClips()
+                                ? QStringLiteral("Looking for clips\u2026")
                             : !m_intakeWarning.isEmpty() ? m_intakeWarning
                                                          : m_exportNote;
     auto *line = findChild<QLabel *>(QStringLiteral("statusLine"));

@@ -36,9 +36,9 @@ private:
     void runEnded();
     // Asks where to write the whole list's Final Cut Pro document.
     void chooseExportFile();
-    // The status line: settings that cannot be saved, else what the last drop
-    // could not do as asked, else the last export's outcome; no text when
-    // there is none.
+    // The status line: settings that cannot be saved, else that a drop is
+    // still being searched, else what the last drop could not do as asked,
+    // else the last export's outcome; no text when there is none of these.
     void showStatus();
 
     UserSettings *m_settings;

@@ -111,6 +111,10 @@ private Q_SLOTS:
         QTest::newRow("only a name that is not UTF-8")
             << QStringList{"CARD/latin1"} << none << 3
             << "tarnel-cli: warning: skipped 1 R3D file(s) whose names are not valid UTF-8";
+        QTest::newRow("only an empty clip folder on a card")
+            << QStringList{"CARD/Day"} << none << 3
+            << "tarnel-cli: warning: 1 clip folder(s) hold no R3D file: "
+               "[\"CARD/Day/A001/A001_0101AB.RDM/A001_C001_0101XY.RDC\"]";
         QTest::newRow("missing path")
             << QStringList{"CARD/gone.R3D"} << none << 3 << "no such file or folder";
         QTest::newRow("no output folder")
@@ -127,7 +131,9 @@ private Q_SLOTS:
         QDir().mkpath(m_card + "/latin1");
         ::close(::open(QByteArray(QFile::encodeName(m_card) + "/latin1/caf\xe9.R3D").constData(),
                        O_CREAT | O_WRONLY, 0644));
+        QDir().mkpath(m_card + "/Day/A001/A001_0101AB.RDM/A001_C001_0101XY.RDC");
         args.replaceInStrings("CARD", m_card);
+        says.replace("CARD", m_card);
         const Outcome o = run(cli(), args, env);
         QCOMPARE(o.status, status);
         QVERIFY2(o.err.contains(says), qPrintable(o.err));
