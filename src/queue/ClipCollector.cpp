@@ -107,7 +107,9 @@ const ClipCollector::Listing &ClipCollector::listing(const QString &folder) {
         const QByteArrayView bytes(item->d_name);
         if (bytes == "." || bytes == "..")
             continue;
-        QStringDecoder utf8(QStringDecoder::Utf8);
+        // A leading U+FEFF is part of the name, not a byte-order mark.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
         QString name = utf8(bytes);
         if (!hasR3DExtension(name))
             continue;

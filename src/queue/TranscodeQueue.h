@@ -3,6 +3,7 @@
 #include "DebugLog.h"
 #include "fcpxml/FCPXMLGenerator.h"
 #include "model/TranscodeJob.h"
+#include "runner/OutputClaim.h"
 #include "runner/REDlineRunner.h"
 #include "settings/UserSettings.h"
 
@@ -73,9 +74,12 @@ public:
     // The name REDline is told to give the job's movie in `outputFolder`
     // (a path without the trailing "/"): "<base>_tarnel", unless another job
     // of the list already has a movie of that name there, or will have one
-    // when a run reaches it first; then "<base>_2_tarnel", "<base>_3_tarnel"
-    // and so on, so that two clips of one name never write one movie.
-    QString outputName(const TranscodeJob *job, const QString &outputFolder) const;
+    // when a run reaches it first, or `isFree` (when given) turns the name
+    // down; then "<base>_2_tarnel", "<base>_3_tarnel" and so on, so that two
+    // clips of one name never write one movie. The one place where a
+    // movie's name is chosen.
+    QString outputName(const TranscodeJob *job, const QString &outputFolder,
+                       const std::function<bool(const QString &name)> &isFree = {}) const;
     // The expected size of all outputs at the selected preset; 0 without settings.
     qint64 estimatedOutputBytes() const;
 
@@ -99,6 +103,9 @@ Q_SIGNALS:
     // the first few files): files that could not be added, spanned clips
     // with pieces missing.
     void intakeWarnings(const QStringList &messages);
+    // What a run found that the user should know about: conversions that
+    // never finished (a claim whose owner is gone), one text each.
+    void runWarnings(const QStringList &messages);
 
 private:
     // One step of the run: the first queued job, or the end of the run.
@@ -108,6 +115,10 @@ private:
     void finishMeasurement(TranscodeJob *job, const R3DMetadata &metadata);
     void queueFinished();
     void logAbandoned() const;
+    // Claims the job's movie name in the output folder (the first name no
+    // live conversion holds) and reports the claims whose owner is gone.
+    QString claimOutputName(TranscodeJob *job, const QString &outputPath,
+                            const QStringList &claimFiles);
     // Marks a job handed to Final Cut Pro; returns its base name.
     QString markSent(TranscodeJob *job);
     void setJobs(QList<TranscodeJob *> jobs);
@@ -120,6 +131,8 @@ private:
     bool m_isConverting = false;
     bool m_abandoning = false;
     QPointer<UserSettings> m_settings;
+    // The claim on the movie being written; released when REDline is done.
+    std::optional<OutputClaim> m_claim;
     REDlineRunner *m_runner = nullptr; // owned as a child
     FCPXMLGenerator m_generator;
     SoundPlayer *m_soundPlayer = nullptr;
