@@ -36,6 +36,8 @@ MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
     connect(m_view->queue(), &TranscodeQueue::intakeWarnings, this, warnings);
     // Conversions that never finished, found when a run reaches their folder.
     connect(m_view->queue(), &TranscodeQueue::runWarnings, this, warnings);
+    connect(m_view->queue(), &TranscodeQueue::lookingForClipsChanged, this,
+            &MainWindow::showStatus);
     connect(m_view->queue(), &TranscodeQueue::jobsChanged, this, [this] {
         if (m_view->queue()->jobs().isEmpty() && !m_intakeWarning.isEmpty()) {
             m_intakeWarning.clear();
@@ -52,7 +54,10 @@ void MainWindow::showStatus() {
     // The status line exists only once there has been something to say. It
     // wraps, so that a long path is read whole, and it can be selected.
     const QString saveError = m_settings->saveError();
-    const QString message = saveError.isEmpty() ? m_intakeWarning : saveError;
+    const QString message = !saveError.isEmpty() ? saveError
+                            : m_view->queue()->isLookingForClips()
+                                ? QStringLiteral("Looking for clips\u2026")
+                                : m_intakeWarning;
     auto *line = findChild<QLabel *>(QStringLiteral("statusLine"));
     if (!line && message.isEmpty())
         return;

@@ -30,8 +30,9 @@ private:
     // on while the question is open.
     void askBeforeClosing();
     void runEnded();
-    // The status line: settings that cannot be saved, else what the last drop
-    // could not do as asked; no text when there is neither.
+    // The status line: settings that cannot be saved, else that a drop is
+    // still being searched, else what the last drop could not do as asked;
+    // no text when there is none of these.
     void showStatus();
 
     UserSettings *m_settings;

@@ -13,6 +13,7 @@
 #include "TarnelApp.h"
 #include "UiText.h"
 #include "model/TranscodeJob.h"
+#include "queue/ClipSearch.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 #include "support/RecordingSoundPlayer.h"
@@ -343,13 +344,24 @@ private Q_SLOTS:
         ::close(::open(QByteArray(QFile::encodeName(card) + "/caf\xe9.R3D").constData(),
                        O_CREAT | O_WRONLY, 0644));
         second->view()->queue()->setLogPath(m_dir->filePath("log.txt"));
+        // The folder is searched off the main thread, held here at its first
+        // listing: the window says it is looking, and stays responsive.
+        QSemaphore held;
+        second->view()->queue()->clipSearch()->setBeforeListing(
+            [&](const QString &) { held.acquire(); });
         dropUrls(child<DropZone>(second, "dropZone"), {QUrl::fromLocalFile(card + '/')});
-        QTRY_COMPARE(second->view()->jobList()->model()->rowCount(), 1);
+        QTRY_VERIFY(second->findChild<QLabel *>("statusLine"));
         auto *status = child<QLabel>(second, "statusLine");
+        QCOMPARE(status->text(), QString("Looking for clips…"));
+        QVERIFY(status->isVisible());
+        QCOMPARE(second->view()->jobList()->model()->rowCount(), 0);
+        held.release();
+        QTRY_COMPARE(second->view()->jobList()->model()->rowCount(), 1);
         const QString warning = status->text();
         QVERIFY2(warning.startsWith("Skipped 1 R3D file(s) whose names are not valid UTF-8"),
                  qPrintable(warning));
-        QVERIFY(!first->findChild<QStatusBar *>());
+        const auto *firstBar = first->findChild<QStatusBar *>();
+        QVERIFY(!firstBar || !firstBar->isVisible());
 
         const QString folder = QFileInfo(TestEnvironment::instance().settingsFile()).path();
         auto *line = child<QLabel>(app.showPreferences(), "settingsError");
@@ -572,19 +584,29 @@ private Q_SLOTS:
                                   "abandon: REDline stopped"}));
     }
 
-    // The Add Files panel keeps its "Add" prompt when a folder is selected.
-    void addPanelKeepsItsPrompt() {
+    // The Add Files panel keeps its "Add" prompt when a folder is selected,
+    // and adds several folders at once, as folders.
+    void addPanelPicksFolders() {
         QDir(m_dir->path()).mkdir("Card");
+        QDir(m_dir->path()).mkdir("Card 2.RDM");
         AddFilesDialog panel;
         panel.setDirectory(m_dir->path());
         panel.show();
         auto *list = panel.findChild<QListView *>("listView");
         auto *files = qobject_cast<QFileSystemModel *>(list->model());
-        QTRY_VERIFY(files->index(m_dir->filePath("Card")).isValid());
+        QTRY_VERIFY(files->index(m_dir->filePath("Card 2.RDM")).isValid());
         list->selectionModel()->select(files->index(m_dir->filePath("Card")),
                                        QItemSelectionModel::ClearAndSelect);
-        QCOMPARE(panel.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open)->text(),
-                 QString("Add"));
+        list->selectionModel()->select(files->index(m_dir->filePath("Card 2.RDM")),
+                                       QItemSelectionModel::Select);
+        QPushButton *add = panel.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
+        QCOMPARE(add->text(), QString("Add"));
+        QVERIFY(add->isEnabled());
+        add->click();
+        QCOMPARE(panel.result(), int(QDialog::Accepted));
+        QCOMPARE(panel.chosen(),
+                 (QList<QUrl>{QUrl::fromLocalFile(m_dir->filePath("Card/")),
+                              QUrl::fromLocalFile(m_dir->filePath("Card 2.RDM/"))}));
     }
 };
 
