@@ -97,10 +97,11 @@ private Q_SLOTS:
                            O_CREAT | O_WRONLY, 0644));
         auto q = queue();
         q->addFiles({folderUrl(dir.path())});
-        QCOMPARE(names(*q),
-                 QStringList({".hidden.R3d", "A.R3D", "b.r3d", "C_001.R3D", "new\nline.R3D",
-                              "Odd.R3D", "take #1 \"100%\".R3D", QString(200, u'x') + ".R3D",
-                              QString::fromUtf8("Über 日本.R3D"), QChar(0xFEFF) + QString("A.R3D")}));
+        QCOMPARE(
+            names(*q),
+            QStringList({".hidden.R3d", "A.R3D", "b.r3d", "C_001.R3D", "new\nline.R3D", "Odd.R3D",
+                         "take #1 \"100%\".R3D", QString(200, u'x') + ".R3D",
+                         QString::fromUtf8("Über 日本.R3D"), QChar(0xFEFF) + QString("A.R3D")}));
         QCOMPARE(logLines(),
                  QStringList({"addFiles: entered 0 card folder(s) (.RDM) and 1 clip folder(s) "
                               "(.RDC)",
