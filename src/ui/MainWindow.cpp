@@ -2,12 +2,15 @@
 
 #include "AppMainView.h"
 #include "TarnelApp.h"
+#include "fcpxml/FCPXMLGenerator.h"
+#include "model/FileName.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -57,7 +60,8 @@ void MainWindow::showStatus() {
     const QString message = !saveError.isEmpty() ? saveError
                             : m_view->queue()->isLookingForClips()
                                 ? QStringLiteral("Looking for clips\u2026")
-                                : m_intakeWarning;
+                            : !m_intakeWarning.isEmpty() ? m_intakeWarning
+                                                         : m_exportNote;
     auto *line = findChild<QLabel *>(QStringLiteral("statusLine"));
     if (!line && message.isEmpty())
         return;
@@ -83,6 +87,19 @@ void MainWindow::buildMenus(TarnelApp *app) {
     add->setShortcut(QKeySequence::Open);
     connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, add,
             [this, add] { add->setEnabled(!m_view->queue()->isConverting()); });
+    // One document for every converted clip, to import a whole card at once.
+    QAction *exportAll =
+        file->addAction(tr("Export for Final Cut\u2026"), this, &MainWindow::chooseExportFile);
+    exportAll->setObjectName(QStringLiteral("exportAction"));
+    const auto syncExport = [this, exportAll] {
+        const QList<TranscodeJob *> &jobs = m_view->queue()->jobs();
+        exportAll->setEnabled(std::any_of(jobs.cbegin(), jobs.cend(),
+                                          [](const TranscodeJob *j) { return j->hasOutputURL(); }));
+    };
+    syncExport();
+    connect(file, &QMenu::aboutToShow, this, syncExport);
+    connect(m_view->queue(), &TranscodeQueue::jobsChanged, this, syncExport);
+    connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, this, syncExport);
     file->addSeparator();
     QAction *close = file->addAction(QStringLiteral("Close Window"), this, &QWidget::close);
     close->setShortcut(QKeySequence::Close);
@@ -119,6 +136,32 @@ void MainWindow::buildMenus(TarnelApp *app) {
             [this] { m_settings->setAutoSendToFCP(!m_settings->autoSendToFCP()); });
     connect(sound, &QAction::triggered, this,
             [this] { m_settings->setPlayCompletionSound(!m_settings->playCompletionSound()); });
+}
+
+void MainWindow::chooseExportFile() {
+    const QString folder = FileName::folderPath(m_settings->outputDirectoryURL());
+    QString path = QFileDialog::getSaveFileName(this, tr("Export for Final Cut"),
+                                                folder + QStringLiteral("/Tarnel Export.fcpxml"),
+                                                tr("Final Cut Pro XML (*.fcpxml)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QStringLiteral(".fcpxml"), Qt::CaseInsensitive))
+        path += QStringLiteral(".fcpxml");
+    exportForFinalCut(path);
+}
+
+void MainWindow::exportForFinalCut(const QString &path) {
+    TranscodeQueue *queue = m_view->queue();
+    if (const auto error = FCPXMLGenerator::exportDocument(queue->jobs(), path)) {
+        m_exportNote = error->description;
+        queue->log(u"export for Final Cut FAILED: " + error->description);
+    } else {
+        const auto clips = FCPXMLGenerator::convertedClips(queue->jobs()).size();
+        m_exportNote =
+            tr("Final Cut document with %n clip(s) saved to %1", nullptr, int(clips)).arg(path);
+        queue->log(u"export for Final Cut: " + QString::number(clips) + u" clip(s) to " + path);
+    }
+    showStatus();
 }
 
 void MainWindow::closeWithoutAsking(const QString &reason) {

@@ -17,6 +17,10 @@ public:
     MainWindow(UserSettings *settings, TarnelApp *app);
 
     AppMainView *view() const { return m_view; }
+    // Writes one Final Cut Pro document with every converted clip of the
+    // list to `path` (File > Export for Final Cut...); the status line says
+    // where it went, or why it could not be written.
+    void exportForFinalCut(const QString &path);
     // Closes the window without asking, also during a run: the run is
     // abandoned, after logging `reason` when there is one.
     void closeWithoutAsking(const QString &reason);
@@ -30,9 +34,11 @@ private:
     // on while the question is open.
     void askBeforeClosing();
     void runEnded();
+    // Asks where to write the whole list's Final Cut Pro document.
+    void chooseExportFile();
     // The status line: settings that cannot be saved, else that a drop is
-    // still being searched, else what the last drop could not do as asked;
-    // no text when there is none of these.
+    // still being searched, else what the last drop could not do as asked,
+    // else the last export's outcome; no text when there is none of these.
     void showStatus();
 
     UserSettings *m_settings;
@@ -40,4 +46,5 @@ private:
     QPointer<QMessageBox> m_closeQuestion;
     bool m_closeConfirmed = false;
     QString m_intakeWarning; // the last drop's warnings, until the list is emptied
+    QString m_exportNote;    // where the last export went, or why it failed
 };

@@ -377,6 +377,18 @@ private Q_SLOTS:
         QCOMPARE(status->text(), warning);
         second->view()->queue()->clearList();
         QVERIFY(!second->statusBar()->isVisible());
+
+        // Export for Final Cut takes the converted clips only: none yet, then one.
+        auto *exportAll = child<QAction>(first, "exportAction");
+        QVERIFY(!exportAll->isEnabled());
+        first->view()->queue()->jobs()[0]->setOutputURL(QUrl::fromLocalFile("/o/A_tarnel.mov"));
+        Q_EMIT first->view()->queue()->jobsChanged();
+        QVERIFY(exportAll->isEnabled());
+        first->exportForFinalCut(m_dir->filePath("card.fcpxml"));
+        QCOMPARE(child<QLabel>(first, "statusLine")->text(),
+                 "Final Cut document with 1 clip(s) saved to " + m_dir->filePath("card.fcpxml"));
+        first->exportForFinalCut(m_dir->filePath("no such folder/x.fcpxml"));
+        QVERIFY(child<QLabel>(first, "statusLine")->text().startsWith("Could not write"));
         first->close();
         second->close();
     }
