@@ -236,6 +236,7 @@ void TranscodeQueue::processNext() {
         job->setErrorMessage(
             QStringLiteral("No output folder selected. Tap 'Change' to pick one."));
         notifyChange();
+        Q_EMIT jobFinished(job);
         endRun(false);
         return;
     }
@@ -256,6 +257,7 @@ void TranscodeQueue::processNext() {
     job->setStartedAt(QDateTime::currentDateTime());
     job->setProgress(0);
     notifyChange();
+    Q_EMIT jobStarted(job);
 
     const QString outputName = this->outputName(job, outputPath);
     if (outputName != REDlineRunner::outputName(job->sourcePath()))
@@ -281,6 +283,8 @@ void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &
         log(u"FAILED: " + result.error->debugDescription());
         log(u"FAILED description: " + description);
         notifyChange();
+        if (job)
+            Q_EMIT jobFinished(job);
         processNext();
         return;
     }
@@ -342,6 +346,7 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
         }
     }
     notifyChange();
+    Q_EMIT jobFinished(job);
     processNext();
 }
 

@@ -124,6 +124,11 @@ Q_SIGNALS:
     // asked for. A queue destroyed during a run announces no end.
     void runStarted();
     void runFinished();
+    // A run's step began on the job (now converting), and the run is done
+    // with it: converted, measured and handed off, or failed; its fields
+    // are all set.
+    void jobStarted(TranscodeJob *job);
+    void jobFinished(TranscodeJob *job);
     // What a drop held that the user should know about, once per drop, one
     // text each, as the log has them without their prefix (but naming only
     // the first few files): files that could not be added, spanned clips
