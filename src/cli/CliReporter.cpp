@@ -90,10 +90,12 @@ void CliReporter::follow(TranscodeQueue *queue) {
             finished(*job);
         }
     });
-    connect(queue, &TranscodeQueue::intakeWarnings, this, [this](const QStringList &messages) {
+    const auto warnings = [this](const QStringList &messages) {
         for (const QString &message : messages)
             warning(message);
-    });
+    };
+    connect(queue, &TranscodeQueue::intakeWarnings, this, warnings);
+    connect(queue, &TranscodeQueue::runWarnings, this, warnings);
     if (!queue->jobs().isEmpty())
         added(0, int(queue->jobs().size()) - 1);
 }
@@ -316,13 +318,13 @@ void CliReporter::exported(const QString &path, int clips) {
 void CliReporter::error(const QString &message) {
     if (m_style == Style::json)
         jsonEvent(QStringLiteral("error"), {{QStringLiteral("message"), message}});
-    err(u"tarnel-cli: " + message + u'\n');
+    err(u"tarnel-cli: " + printable(message) + u'\n');
 }
 
 void CliReporter::warning(const QString &message) {
     if (m_style == Style::json)
         jsonEvent(QStringLiteral("warning"), {{QStringLiteral("message"), message}});
-    err(u"tarnel-cli: warning: " + message + u'\n');
+    err(u"tarnel-cli: warning: " + printable(message) + u'\n');
 }
 
 void CliReporter::out(const QString &text) {
