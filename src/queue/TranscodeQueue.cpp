@@ -268,10 +268,13 @@ void TranscodeQueue::processNext() {
     notifyChange();
 
     const QString outputName = this->outputName(job, outputPath);
-    if (outputName != REDlineRunner::outputName(job->sourcePath()))
-        log(u"  output name = " + outputName + u" (" +
-            REDlineRunner::outputName(job->sourcePath()) +
+    const bool likeClip = m_settings->nameMoviesLikeClips();
+    const QString usual = REDlineRunner::outputName(job->sourcePath(), 1, likeClip);
+    if (outputName != usual)
+        log(u"  output name = " + outputName + u" (" + usual +
             u" is the movie of another clip of that name in the list)");
+    else if (likeClip)
+        log(u"  output name = " + outputName + u" (named like its clip)");
     log(QStringLiteral("step 1: launching REDline transcode..."));
     // The result arrives on the main thread, and not at all once the queue
     // is gone. The job may be gone by then; the run goes on all the same.
@@ -422,11 +425,12 @@ QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outpu
         if (const QString name = FileName::baseName(movie); name.startsWith(prefix))
             taken.insert(name);
     }
-    const auto firstFree = [&taken](const QString &sourcePath) {
+    const bool likeClip = m_settings && m_settings->nameMoviesLikeClips();
+    const auto firstFree = [&taken, likeClip](const QString &sourcePath) {
         int number = 1;
-        while (taken.contains(REDlineRunner::outputName(sourcePath, number)))
+        while (taken.contains(REDlineRunner::outputName(sourcePath, number, likeClip)))
             ++number;
-        return REDlineRunner::outputName(sourcePath, number);
+        return REDlineRunner::outputName(sourcePath, number, likeClip);
     };
     for (const TranscodeJob *other : std::as_const(earlier))
         taken.insert(firstFree(other->sourcePath()));

@@ -84,7 +84,8 @@ public:
     // (a path without the trailing "/"): "<base>_tarnel", unless another job
     // of the list already has a movie of that name there, or will have one
     // when a run reaches it first; then "<base>_2_tarnel", "<base>_3_tarnel"
-    // and so on, so that two clips of one name never write one movie.
+    // and so on, so that two clips of one name never write one movie. With
+    // the setting to name movies like their clips, "<base>", "<base>_2", ….
     QString outputName(const TranscodeJob *job, const QString &outputFolder) const;
     // The expected size of all outputs at the selected preset; 0 without settings.
     qint64 estimatedOutputBytes() const;
