@@ -401,13 +401,8 @@ private Q_SLOTS:
         TestTools::touch(other, 2000);
         const Outcome o = run(cli(), {"--json", "--quiet", "--name-like-clip", m_card, other});
         QCOMPARE(o.status, 0);
-        QStringList movies;
-        for (const QString &line : o.out.split('\n', Qt::SkipEmptyParts)) {
-            const QJsonObject event = QJsonDocument::fromJson(line.toUtf8()).object();
-            if (event["event"] == "done" && event["frames"].toInt() > 0)
-                movies << event["movie"].toString();
-        }
-        QCOMPARE(movies, (QStringList{m_out + "/A001_C001.mov", m_out + "/A001_C001_2.mov"}));
+        for (const QString movie : {"/A001_C001.mov", "/A001_C001_2.mov"})
+            QVERIFY2(o.out.contains("\"movie\":\"" + m_out + movie), qPrintable(o.out));
         QVERIFY(TestTools::logLines(env.logFile())
                     .contains("  output name = A001_C001_2 (A001_C001 is the movie of another "
                               "clip of that name in the list)"));
