@@ -1,7 +1,7 @@
 #include "model/TranscodeJob.h"
+#include "platform/DebugLog.h"
 #include "queue/ClipCollector.h"
 #include "queue/ClipSearch.h"
-#include "queue/DebugLog.h"
 #include "queue/TranscodeQueue.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
@@ -9,8 +9,6 @@
 #include <QtTest>
 
 #include <fcntl.h>
-#include <sys/mount.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -69,6 +67,22 @@ class IntakeTest : public QObject {
         return q;
     }
     QStringList logLines() const { return TestTools::logLines(m_log); }
+    // The queue keeps its counts as the list changes: they must equal a count of the list.
+    static void verifyCounts(const TranscodeQueue &q) {
+        int queued = 0, finished = 0;
+        qint64 bytes = 0, queuedBytes = 0;
+        for (const TranscodeJob *j : q.jobs()) {
+            const JobStatus s = j->status();
+            queued += s == JobStatus::queued;
+            finished += s == JobStatus::done || s == JobStatus::sentToFCP || s == JobStatus::failed;
+            bytes += j->sourceSizeBytes();
+            queuedBytes += s == JobStatus::queued ? j->sourceSizeBytes() : 0;
+        }
+        QCOMPARE(q.queuedCount(), queued);
+        QCOMPARE(q.finishedCount(), finished);
+        QCOMPARE(q.totalSourceBytes(), bytes);
+        QCOMPARE(q.queuedSourceBytes(), queuedBytes);
+    }
 
 private Q_SLOTS:
     void init() {
@@ -133,14 +147,20 @@ private Q_SLOTS:
         converting->setStatus(JobStatus::converting);
         QCOMPARE(q->finishedCount(), 2);
         QVERIFY(!q->canStart()); // nothing queued
+        verifyCounts(*q);
         q->addFiles({url("A.R3D"), url("B.R3D")});
         QCOMPARE(q->jobs().size(), 3);
         q->remove(converting);
         q->remove(q->jobs().at(0));
+        verifyCounts(*q);
         q->addFiles({url("A.R3D")});
         QCOMPARE(names(*q), (QStringList{"B.R3D", "C.R3D", "A.R3D"}));
+        q->jobs().last()->setSourceSizeBytes(7);
+        q->jobs().at(0)->setStatus(JobStatus::queued);
+        verifyCounts(*q);
         q->clearList();
         QCOMPARE(q->jobs(), QList<TranscodeJob *>{converting});
+        verifyCounts(*q);
 
         auto q2 = queue();
         q2->addFiles({url("A.R3D"), folderUrl(dir.path())});
@@ -151,6 +171,31 @@ private Q_SLOTS:
                                  "addFiles: found 1 R3D file(s), 1 new",
                                  "addFiles: found 4 R3D file(s), 4 new",
                              }));
+    }
+
+    // The movie names the list holds follow its jobs: a movie set, moved or
+    // removed with its job frees or takes its name; a job's own movie is not
+    // in its own way.
+    void movieNamesFollowTheJobs() {
+        QTemporaryDir dir;
+        for (const char *path : {"x/A.R3D", "y/A.R3D"}) {
+            QDir(dir.path()).mkpath(QFileInfo(dir.filePath(path)).path());
+            TestTools::touch(dir.filePath(path));
+        }
+        auto q = queue();
+        q->addFiles({QUrl::fromLocalFile(dir.filePath("x/A.R3D")),
+                     QUrl::fromLocalFile(dir.filePath("y/A.R3D"))});
+        TranscodeJob *first = q->jobs().at(0);
+        TranscodeJob *second = q->jobs().at(1);
+        first->setOutputURL(QUrl::fromLocalFile("/out/A_tarnel.mov"));
+        QCOMPARE(q->outputName(first, "/out"), QString("A_tarnel"));
+        QCOMPARE(q->outputName(second, "/out"), QString("A_2_tarnel"));
+        QCOMPARE(q->outputName(second, "/elsewhere"), QString("A_tarnel"));
+        first->setOutputURL(QUrl::fromLocalFile("/elsewhere/A_tarnel.mov"));
+        QCOMPARE(q->outputName(second, "/out"), QString("A_tarnel"));
+        QCOMPARE(q->outputName(second, "/elsewhere"), QString("A_2_tarnel"));
+        q->remove(first);
+        QCOMPARE(q->outputName(second, "/elsewhere"), QString("A_tarnel"));
     }
 
     // A drop without clips logs what was dropped, escaped, on one line.
@@ -164,25 +209,6 @@ private Q_SLOTS:
         QCOMPARE(logLines(),
                  QStringList{"addFiles: no R3D files found in dropped URLs: [\"" + dir.path() +
                              "/new\\nline.mov\", \"" + dir.path() + "/missing/\"]"});
-    }
-
-    // Entries of several writers follow each other; continuation lines carry
-    // no stamp, and a log deleted meanwhile is recreated.
-    void logEntries() {
-        DebugLog(m_log).append("one");
-        const DebugLog log(m_log);
-        log.append("two\nlines");
-        QFile f(m_log);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll().split('\n').at(2), QByteArray("lines"));
-        QCOMPARE(logLines(), (QStringList{"one", "two", "lines"}));
-        QVERIFY(QFile::remove(m_log));
-        log.append("three");
-        QCOMPARE(logLines(), QStringList{"three"});
-
-        const QDateTime local =
-            QDateTime(QDate(2026, 12, 5), QTime(8, 17, 17, 450), Qt::UTC).toOffsetFromUtc(5 * 3600);
-        QCOMPARE(DebugLog::entry(local, "x"), QString("[2026-12-05 08:17:17 +0000] x\n"));
     }
 
     // Drops are lists of names in the folder; "" is the folder itself. Pieces
@@ -445,48 +471,6 @@ private Q_SLOTS:
         qputenv("HOME", savedHome);
         QCOMPARE(location, home.path() + folder + "/Tarnel_debug.txt");
         QCOMPARE(used, location);
-    }
-
-    // Only a regular file is written, and opening never waits: a pipe at
-    // the log's name gets nothing, a link is not followed.
-    void logWritesOnlyARegularFile_data() {
-        QTest::addColumn<bool>("pipe");
-        QTest::newRow("pipe with a reader") << true;
-        QTest::newRow("link to another file") << false;
-    }
-    void logWritesOnlyARegularFile() {
-        QFETCH(bool, pipe);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("Tarnel_debug.txt"), other = dir.filePath("other");
-        TestTools::touch(other, 0);
-        QVERIFY(pipe ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
-                     : QFile::link(other, path));
-        const int reader =
-            pipe ? ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK) : -1;
-        DebugLog(path).append("entry");
-        char byte;
-        QVERIFY(!pipe || ::read(reader, &byte, 1) <= 0);
-        QCOMPARE(QFileInfo(other).size(), 0);
-    }
-
-    // On a full disk an entry is cut; the next one still starts a line.
-    void cutEntryIsEndedBeforeTheNext() {
-        QTemporaryDir dir;
-        const QByteArray mountPoint = QFile::encodeName(dir.path());
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
-            QSKIP("mounting a small tmpfs needs root");
-        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
-        QFile filler(dir.filePath("filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(4096, 'f')) == 4096);
-        filler.close();
-        DebugLog log(dir.filePath("log"));
-        log.append(QString(6000, u'x')); // one page left: the entry is cut
-        QVERIFY(filler.remove());
-        log.append("next");
-        const QStringList lines = TestTools::logLines(dir.filePath("log"));
-        QCOMPARE(lines.size(), 2);
-        QVERIFY(lines[0].startsWith("xxx") && lines[0].size() < 6000);
-        QCOMPARE(lines[1], QString("next"));
     }
 };
 
