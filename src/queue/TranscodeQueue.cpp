@@ -50,7 +50,8 @@ void TranscodeQueue::logAbandoned() const {
         log(QStringLiteral("abandon: stopping the run"));
         return;
     }
-    log(u"abandon: stopping REDline, " + FileName::lastComponent((*current)->sourcePath()) +
+    log(u"abandon: stopping REDline, " +
+        DebugText::printable(FileName::lastComponent((*current)->sourcePath())) +
         u" left unfinished");
 }
 
@@ -151,7 +152,8 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
         QString::number(fresh.size()) + u" new");
     if (folded > 0)
         log(u"addFiles: folded " + QString::number(folded) + u" later piece(s) into " +
-            QString::number(spans.size()) + u" spanned clip(s): " + spans.join(u", "));
+            QString::number(spans.size()) + u" spanned clip(s): " +
+            DebugText::printable(spans.join(u", ")));
     for (const FoundClip &clip : std::as_const(found)) {
         if (clip.missing.isEmpty())
             continue;
@@ -159,18 +161,24 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
         warnings << u"spanned clip " + clip.url.fileName() + u" lacks " +
                         clip.missing.mid(0, shownNames).join(u", ") + andMore(clip.missing.size()) +
                         u"; REDline cannot read it whole without every piece";
-        log(u"addFiles: " + warnings.last());
+        log(u"addFiles: " + DebugText::printable(warnings.last()));
     }
     if (!warnings.isEmpty())
         Q_EMIT intakeWarnings(warnings);
 
-    QList<TranscodeJob *> jobs = m_jobs;
-    jobs.reserve(jobs.size() + fresh.size());
+    const int first = int(m_jobs.size());
+    const int last = first + int(fresh.size()) - 1;
+    Q_EMIT willChange();
+    if (!fresh.isEmpty())
+        Q_EMIT jobsAboutToBeAdded(first, last);
+    m_jobs.reserve(m_jobs.size() + fresh.size());
     for (const FoundClip &clip : std::as_const(fresh)) {
-        jobs.append(new TranscodeJob(clip.url, clip.bytes, this));
-        track(jobs.last());
+        m_jobs.append(new TranscodeJob(clip.url, clip.bytes, this));
+        track(m_jobs.last());
     }
-    setJobs(std::move(jobs));
+    if (!fresh.isEmpty())
+        Q_EMIT jobsAdded(first, last);
+    Q_EMIT jobsChanged();
     notifyChange();
 }
 
@@ -178,32 +186,14 @@ void TranscodeQueue::remove(TranscodeJob *job) {
     if (!job || job->status() == JobStatus::converting)
         return;
     const QUuid id = job->id();
-    QList<TranscodeJob *> kept;
-    QList<TranscodeJob *> removed;
-    for (TranscodeJob *j : std::as_const(m_jobs))
-        (j->id() == id ? removed : kept).append(j);
-    for (TranscodeJob *j : std::as_const(removed))
-        untrack(j);
-    setJobs(std::move(kept));
-    // Deleted once the current event is done, so observers that still hold
-    // the job during this announcement stay safe.
-    for (TranscodeJob *j : std::as_const(removed))
-        j->deleteLater();
+    removeJobs([&id](const TranscodeJob *j) { return j->id() == id; });
     notifyChange();
 }
 
 void TranscodeQueue::clearList() {
     // A drop still being searched belonged to the list being cleared.
     m_search->cancel();
-    QList<TranscodeJob *> kept;
-    QList<TranscodeJob *> removed;
-    for (TranscodeJob *j : std::as_const(m_jobs))
-        (j->status() == JobStatus::converting ? kept : removed).append(j);
-    for (TranscodeJob *j : std::as_const(removed))
-        untrack(j);
-    setJobs(std::move(kept));
-    for (TranscodeJob *j : std::as_const(removed))
-        j->deleteLater();
+    removeJobs([](const TranscodeJob *j) { return j->status() != JobStatus::converting; });
     notifyChange();
 }
 
@@ -256,9 +246,10 @@ void TranscodeQueue::processNext() {
     const QString redlinePath = m_settings->redlinePath();
     const ProResPreset preset = m_settings->selectedPreset();
     const auto yesNo = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
-    log(u"processNext: starting " + FileName::lastComponent(job->sourcePath()));
-    log(u"  output dir  = " + outputPath);
-    log(u"  redline     = " + redlinePath);
+    log(u"processNext: starting " +
+        DebugText::printable(FileName::lastComponent(job->sourcePath())));
+    log(u"  output dir  = " + DebugText::printable(outputPath));
+    log(u"  redline     = " + DebugText::printable(redlinePath));
     log(u"  redline exists = " + yesNo(REDlineLocator::isFound(redlinePath)));
     log(u"  output exists  = " + yesNo(QFileInfo::exists(outputPath)));
     log(u"  preset      = " + ProResPresets::rawValue(preset));
@@ -269,24 +260,75 @@ void TranscodeQueue::processNext() {
     job->setProgress(0);
     notifyChange();
 
-    const QString outputName = this->outputName(job, outputPath);
-    const bool likeClip = m_settings->nameMoviesLikeClips();
-    const QString usual = REDlineRunner::outputName(job->sourcePath(), 1, likeClip);
-    if (outputName != usual)
-        log(u"  output name = " + outputName + u" (" + usual +
-            u" is the movie of another clip of that name in the list)");
-    else if (likeClip)
-        log(u"  output name = " + outputName + u" (named like its clip)");
+    // The folder's movies just before REDline starts: only what this
+    // conversion writes can be its movie.
+    OutputDiscovery::Snapshot before = OutputDiscovery::snapshot(outputPath);
+    const QString outputName = claimOutputName(job, outputPath, before.claims);
     log(QStringLiteral("step 1: launching REDline transcode..."));
     // The result arrives on the main thread, and not at all once the queue
     // is gone. The job may be gone by then; the run goes on all the same.
-    m_runner->transcode(job, outputName, preset, outputDirectory, redlinePath, this,
-                        [this, job = QPointer<TranscodeJob>(job)](const TranscodeResult &result) {
-                            finishConversion(job, result);
-                        });
+    m_runner->transcode(
+        job, outputName, preset, outputDirectory, redlinePath, this,
+        [this, job = QPointer<TranscodeJob>(job)](const TranscodeResult &result) {
+            finishConversion(job, result);
+        },
+        std::move(before));
+}
+
+QString TranscodeQueue::claimOutputName(TranscodeJob *job, const QString &outputPath,
+                                        const QStringList &claimFiles) {
+    QStringList warnings;
+    for (const OutputClaim::Abandoned &gone :
+         OutputClaim::collectAbandoned(outputPath, claimFiles)) {
+        const QString movie = outputPath + u'/' + gone.movieName + u".mov";
+        const QString who = u" (" + gone.owner.describe() + u')';
+        if (QFileInfo::exists(movie))
+            warnings << u"a conversion that never finished left " + DebugText::printable(movie) +
+                            who + u"; it may be incomplete";
+        else
+            warnings << u"a conversion that never finished left no movie at " +
+                            DebugText::printable(movie) + who;
+        log(u"warning: " + warnings.constLast());
+    }
+    if (!warnings.isEmpty())
+        Q_EMIT runWarnings(warnings);
+
+    QStringList held;
+    QString unclaimed;
+    const QString name = outputName(job, outputPath, [&](const QString &candidate) {
+        auto taken = OutputClaim::take(outputPath, candidate);
+        if (auto *claim = std::get_if<OutputClaim>(&taken)) {
+            m_claim.emplace(std::move(*claim));
+            return true;
+        }
+        if (const auto *other = std::get_if<OutputClaim::Held>(&taken)) {
+            held << candidate + u" (" + other->owner.describe() + u')';
+            return false;
+        }
+        // No claim can be made there (a read-only folder, a file in its
+        // place): REDline will say what is wrong with the folder.
+        unclaimed = std::get<PlatformError>(taken).description;
+        return true;
+    });
+    const bool likeClip = m_settings && m_settings->nameMoviesLikeClips();
+    const QString first = REDlineRunner::outputName(job->sourcePath(), 1, likeClip);
+    if (!held.isEmpty())
+        log(u"  output name = " + DebugText::printable(name) +
+            u" (being written by another conversion: " + DebugText::printable(held.join(u", ")) +
+            u')');
+    else if (name != first)
+        log(u"  output name = " + DebugText::printable(name) + u" (" + DebugText::printable(first) +
+            u" is the movie of another clip of that name in the list)");
+    else if (likeClip)
+        log(u"  output name = " + DebugText::printable(name) + u" (named like its clip)");
+    if (!unclaimed.isEmpty())
+        log(u"  output name not claimed: " + DebugText::printable(unclaimed));
+    return name;
 }
 
 void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &result) {
+    // REDline is done with the name: the movie is there to keep, or not.
+    m_claim.reset();
     if (!result.succeeded()) {
         const QString description = result.error->description();
         if (job) {
@@ -301,7 +343,7 @@ void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &
     }
 
     const QString moviePath = result.outputURL.toLocalFile();
-    log(u"step 1 done: output = " + moviePath);
+    log(u"step 1 done: output = " + DebugText::printable(moviePath));
     if (!job) {
         log(QStringLiteral("step 2 skipped: the job was removed from the list"));
         processNext();
@@ -342,7 +384,7 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
         log(QStringLiteral("step 3: sending to FCP (auto-send on)..."));
         const auto error = m_generator.sendToFCP(*job, job->metadata());
         if (!error) {
-            log(u"step 3 done: sent " + markSent(job) + u" to FCP");
+            log(u"step 3 done: sent " + DebugText::printable(markSent(job)) + u" to FCP");
         } else if (FCPXMLGenerator::isFinalCutMissing(*error)) {
             // The movie is fine and the document was kept: the job stays
             // done and its row says why nothing was handed over.
@@ -389,7 +431,7 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
         return;
     const auto error = m_generator.sendToFCP(*job, job->metadata());
     if (!error) {
-        log(u"manual send: " + markSent(job) + u" -> FCP");
+        log(u"manual send: " + DebugText::printable(markSent(job)) + u" -> FCP");
         if (job->handOffFailed())
             job->setHandOffFailed(false);
     } else {
@@ -401,7 +443,8 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
     notifyChange();
 }
 
-QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outputFolder) const {
+QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outputFolder,
+                                   const std::function<bool(const QString &name)> &isFree) const {
     // Jobs still waiting above this one convert first and take their names
     // first: in a run there are none (no job before the one a run picks is
     // queued), a dry run lists them all.
@@ -436,7 +479,14 @@ QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outpu
     };
     for (const TranscodeJob *other : std::as_const(earlier))
         taken.insert(firstFree(other->sourcePath()));
-    return firstFree(job->sourcePath());
+    if (!isFree)
+        return firstFree(job->sourcePath());
+    QString name;
+    do {
+        name = firstFree(job->sourcePath());
+        taken.insert(name);
+    } while (!isFree(name));
+    return name;
 }
 
 qint64 TranscodeQueue::estimatedOutputBytes() const {
@@ -516,10 +566,34 @@ void TranscodeQueue::tally(const Tally &t, int sign) {
         m_movieNames.remove(t.movieFolder);
 }
 
-void TranscodeQueue::setJobs(QList<TranscodeJob *> jobs) {
+void TranscodeQueue::removeJobs(const std::function<bool(const TranscodeJob *)> &gone) {
+    QList<int> rows;
+    for (int row = 0; row < m_jobs.size(); ++row) {
+        if (gone(m_jobs.at(row)))
+            rows.append(row);
+    }
     Q_EMIT willChange();
-    m_jobs = std::move(jobs);
+    // Runs of adjacent rows, the last run first, so that earlier rows keep
+    // their numbers.
+    QList<TranscodeJob *> removed;
+    for (qsizetype end = rows.size(); end > 0;) {
+        qsizetype start = end - 1;
+        while (start > 0 && rows.at(start - 1) == rows.at(start) - 1)
+            --start;
+        const int first = rows.at(start);
+        const int last = rows.at(end - 1);
+        Q_EMIT jobsAboutToBeRemoved(first, last);
+        for (int row = first; row <= last; ++row) {
+            untrack(m_jobs.at(row));
+            removed.append(m_jobs.at(row));
+        }
+        m_jobs.remove(first, last - first + 1);
+        Q_EMIT jobsRemoved(first, last);
+        end = start;
+    }
     Q_EMIT jobsChanged();
+    for (TranscodeJob *j : std::as_const(removed))
+        j->deleteLater();
 }
 
 void TranscodeQueue::setIsConverting(bool value) {

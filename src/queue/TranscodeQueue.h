@@ -3,6 +3,7 @@
 #include "fcpxml/FCPXMLGenerator.h"
 #include "model/TranscodeJob.h"
 #include "platform/DebugLog.h"
+#include "runner/OutputClaim.h"
 #include "runner/REDlineRunner.h"
 #include "settings/UserSettings.h"
 
@@ -86,10 +87,13 @@ public:
     // The name REDline is told to give the job's movie in `outputFolder`
     // (a path without the trailing "/"): "<base>_tarnel", unless another job
     // of the list already has a movie of that name there, or will have one
-    // when a run reaches it first; then "<base>_2_tarnel", "<base>_3_tarnel"
-    // and so on, so that two clips of one name never write one movie. With
-    // the setting to name movies like their clips, "<base>", "<base>_2", ….
-    QString outputName(const TranscodeJob *job, const QString &outputFolder) const;
+    // when a run reaches it first, or `isFree` (when given) turns the name
+    // down; then "<base>_2_tarnel", "<base>_3_tarnel" and so on, so that two
+    // clips of one name never write one movie. With the setting to name
+    // movies like their clips, "<base>", "<base>_2", …. The one place where
+    // a movie's name is chosen.
+    QString outputName(const TranscodeJob *job, const QString &outputFolder,
+                       const std::function<bool(const QString &name)> &isFree = {}) const;
     // The expected size of all outputs at the selected preset; 0 without settings.
     qint64 estimatedOutputBytes() const;
 
@@ -109,6 +113,14 @@ public:
 
 Q_SIGNALS:
     void willChange();
+    // The list's rows: jobs about to be added at rows first to last (at the
+    // end) and added; rows about to be removed and removed, a run of
+    // adjacent rows at a time, the last run first. jobsChanged() follows
+    // every change of the list, also one that added nothing.
+    void jobsAboutToBeAdded(int first, int last);
+    void jobsAdded(int first, int last);
+    void jobsAboutToBeRemoved(int first, int last);
+    void jobsRemoved(int first, int last);
     void jobsChanged();
     void lastSentToFCPNameChanged();
     void isConvertingChanged();
@@ -122,6 +134,9 @@ Q_SIGNALS:
     // the first few files): files that could not be added, spanned clips
     // with pieces missing.
     void intakeWarnings(const QStringList &messages);
+    // What a run found that the user should know about: conversions that
+    // never finished (a claim whose owner is gone), one text each.
+    void runWarnings(const QStringList &messages);
     // A search of addFilesInBackground began, or the last one ended.
     void lookingForClipsChanged(bool looking);
 
@@ -140,9 +155,16 @@ private:
     // when `summary`, then runFinished().
     void endRun(bool summary);
     void logAbandoned() const;
+    // Claims the job's movie name in the output folder (the first name no
+    // live conversion holds) and reports the claims whose owner is gone.
+    QString claimOutputName(TranscodeJob *job, const QString &outputPath,
+                            const QStringList &claimFiles);
     // Marks a job handed to Final Cut Pro; returns its base name.
     QString markSent(TranscodeJob *job);
-    void setJobs(QList<TranscodeJob *> jobs);
+    // Removes the jobs `gone` picks; they are deleted once the current
+    // event is done, so observers that still hold them during the
+    // announcements stay safe.
+    void removeJobs(const std::function<bool(const TranscodeJob *)> &gone);
     void setIsConverting(bool value);
     void setLastSentToFCPName(const QString &name);
     void notifyChange() const;
@@ -162,6 +184,8 @@ private:
     bool m_isConverting = false;
     bool m_abandoning = false;
     QPointer<UserSettings> m_settings;
+    // The claim on the movie being written; released when REDline is done.
+    std::optional<OutputClaim> m_claim;
     REDlineRunner *m_runner = nullptr; // owned as a child
     ClipSearch *m_search = nullptr;    // owned as a child
     FCPXMLGenerator m_generator;

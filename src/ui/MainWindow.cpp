@@ -24,19 +24,21 @@ MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
     setCentralWidget(m_view);
     buildMenus(app);
     connect(settings, &UserSettings::saveErrorChanged, this, &MainWindow::showStatus);
-    connect(m_view->queue(), &TranscodeQueue::intakeWarnings, this,
-            [this](const QStringList &messages) {
-                // A few lines at most; the debug log has them all.
-                constexpr qsizetype shown = 3;
-                QStringList lines;
-                for (const QString &text : messages.mid(0, shown))
-                    lines << text.left(1).toUpper() + text.mid(1);
-                if (messages.size() > shown)
-                    lines << u"\u2026 and " + QString::number(messages.size() - shown) +
-                                 u" more in the debug log";
-                m_intakeWarning = lines.join(u'\n');
-                showStatus();
-            });
+    const auto warnings = [this](const QStringList &messages) {
+        // A few lines at most; the debug log has them all.
+        constexpr qsizetype shown = 3;
+        QStringList lines;
+        for (const QString &text : messages.mid(0, shown))
+            lines << text.left(1).toUpper() + text.mid(1);
+        if (messages.size() > shown)
+            lines << u"\u2026 and " + QString::number(messages.size() - shown) +
+                         u" more in the debug log";
+        m_intakeWarning = lines.join(u'\n');
+        showStatus();
+    };
+    connect(m_view->queue(), &TranscodeQueue::intakeWarnings, this, warnings);
+    // Conversions that never finished, found when a run reaches their folder.
+    connect(m_view->queue(), &TranscodeQueue::runWarnings, this, warnings);
     connect(m_view->queue(), &TranscodeQueue::lookingForClipsChanged, this,
             &MainWindow::showStatus);
     connect(m_view->queue(), &TranscodeQueue::jobsChanged, this, [this] {
