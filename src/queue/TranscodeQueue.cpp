@@ -316,7 +316,8 @@ QString TranscodeQueue::claimOutputName(TranscodeJob *job, const QString &output
         unclaimed = std::get<PlatformError>(taken).description;
         return true;
     });
-    const QString first = REDlineRunner::outputName(job->sourcePath());
+    const bool likeClip = m_settings && m_settings->nameMoviesLikeClips();
+    const QString first = REDlineRunner::outputName(job->sourcePath(), 1, likeClip);
     if (!held.isEmpty())
         log(u"  output name = " + DebugText::printable(name) +
             u" (being written by another conversion: " + DebugText::printable(held.join(u", ")) +
@@ -324,6 +325,8 @@ QString TranscodeQueue::claimOutputName(TranscodeJob *job, const QString &output
     else if (name != first)
         log(u"  output name = " + DebugText::printable(name) + u" (" + DebugText::printable(first) +
             u" is the movie of another clip of that name in the list)");
+    else if (likeClip)
+        log(u"  output name = " + DebugText::printable(name) + u" (named like its clip)");
     if (!unclaimed.isEmpty())
         log(u"  output name not claimed: " + DebugText::printable(unclaimed));
     return name;
@@ -476,11 +479,12 @@ QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outpu
                 taken.insert(it.key());
         }
     }
-    const auto firstFree = [&taken](const QString &sourcePath) {
+    const bool likeClip = m_settings && m_settings->nameMoviesLikeClips();
+    const auto firstFree = [&taken, likeClip](const QString &sourcePath) {
         int number = 1;
-        while (taken.contains(REDlineRunner::outputName(sourcePath, number)))
+        while (taken.contains(REDlineRunner::outputName(sourcePath, number, likeClip)))
             ++number;
-        return REDlineRunner::outputName(sourcePath, number);
+        return REDlineRunner::outputName(sourcePath, number, likeClip);
     };
     for (const TranscodeJob *other : std::as_const(earlier))
         taken.insert(firstFree(other->sourcePath()));

@@ -89,8 +89,9 @@ public:
     // of the list already has a movie of that name there, or will have one
     // when a run reaches it first, or `isFree` (when given) turns the name
     // down; then "<base>_2_tarnel", "<base>_3_tarnel" and so on, so that two
-    // clips of one name never write one movie. The one place where a
-    // movie's name is chosen.
+    // clips of one name never write one movie. With the setting to name
+    // movies like their clips, "<base>", "<base>_2", …. The one place where
+    // a movie's name is chosen.
     QString outputName(const TranscodeJob *job, const QString &outputFolder,
                        const std::function<bool(const QString &name)> &isFree = {}) const;
     // The expected size of all outputs at the selected preset; 0 without settings.
