@@ -14,6 +14,7 @@
 
 TranscodeQueue::TranscodeQueue(QObject *parent)
     : QObject(parent), m_runner(new REDlineRunner(this)) {
+    connect(this, &TranscodeQueue::intakeWarnings, this, &TranscodeQueue::keepDropWarnings);
 }
 
 TranscodeQueue::~TranscodeQueue() {
@@ -62,6 +63,20 @@ QString andMore(qsizetype count) {
                               : QString();
 }
 
+QString unreadableWarning(const QStringList &skipped) {
+    return u"skipped " + QString::number(skipped.size()) +
+           u" R3D file(s) whose names are not valid UTF-8 (rename them to add them): ";
+}
+
+QString missingWarning(const QString &clipName, const QStringList &missing) {
+    return u"spanned clip " + clipName + u" lacks " + missing.mid(0, shownNames).join(u", ") +
+           andMore(missing.size()) + u"; REDline cannot read it whole without every piece";
+}
+
+QString folderOf(const QString &path) {
+    return path.left(path.lastIndexOf(u'/') + 1);
+}
+
 } // namespace
 
 void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
@@ -75,13 +90,20 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     // What the user should know about this drop: the log has each whole,
     // the signal names the first few files of each.
     QStringList warnings;
+    // Warnings about a drop alone hold until the next drop or removal.
+    ++m_intakeRound;
     if (const QStringList &skipped = collector.unreadableNames(); !skipped.isEmpty()) {
-        const QString what = u"skipped " + QString::number(skipped.size()) +
-                             u" R3D file(s) whose names are not valid UTF-8 (rename them to add "
-                             u"them): ";
+        const QString what = unreadableWarning(skipped);
         log(u"addFiles: " + what + DebugText::quotedList(skipped));
         warnings << what + DebugText::quotedList(skipped.mid(0, shownNames)) +
                         andMore(skipped.size());
+        // A folder dropped again is reported once, as this drop found it.
+        for (IntakeNotice &notice : m_notices) {
+            if (notice.kind == IntakeNotice::Kind::unreadable)
+                notice.names.removeIf([&](const QString &path) { return skipped.contains(path); });
+        }
+        m_notices.removeIf([](const IntakeNotice &n) { return n.names.isEmpty(); });
+        m_notices.append({IntakeNotice::Kind::unreadable, {}, skipped});
     }
 
     if (found.isEmpty()) {
@@ -92,6 +114,15 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
         log(u"addFiles: no R3D files found in dropped URLs: " + DebugText::quotedList(paths));
         if (!warnings.isEmpty())
             Q_EMIT intakeWarnings(warnings);
+        // Files that could not be added say enough already.
+        if (warnings.isEmpty())
+            m_notices.append(
+                {IntakeNotice::Kind::once,
+                 {},
+                 {u"no R3D files found in " + DebugText::quotedList(paths.mid(0, shownNames)) +
+                  andMore(paths.size())},
+                 m_intakeRound});
+        reviewIntakeWarnings();
         return;
     }
 
@@ -104,8 +135,11 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     QStringList spans;
     int folded = 0;
     for (const FoundClip &clip : std::as_const(found)) {
-        if (!existing.contains(ClipCollector::pathText(clip.url)))
+        const QString path = ClipCollector::pathText(clip.url);
+        if (!existing.contains(path))
             fresh.append(clip);
+        else if (clip.isSpanned())
+            remeasure(path, clip.piecesBytes());
         if (clip.isSpanned()) {
             folded += int(clip.pieces.size()) - 1;
             spans.append(clip.url.fileName() + u" (" + QString::number(clip.pieces.size()) +
@@ -119,13 +153,17 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
         log(u"addFiles: folded " + QString::number(folded) + u" later piece(s) into " +
             QString::number(spans.size()) + u" spanned clip(s): " + spans.join(u", "));
     for (const FoundClip &clip : std::as_const(found)) {
+        // This drop's view of the clip replaces an earlier one.
+        const QString path = ClipCollector::pathText(clip.url);
+        m_notices.removeIf([&](const IntakeNotice &n) {
+            return n.kind == IntakeNotice::Kind::missingPieces && n.subject == path;
+        });
         if (clip.missing.isEmpty())
             continue;
         // A long gap is named by its first few pieces and counted.
-        warnings << u"spanned clip " + clip.url.fileName() + u" lacks " +
-                        clip.missing.mid(0, shownNames).join(u", ") + andMore(clip.missing.size()) +
-                        u"; REDline cannot read it whole without every piece";
+        warnings << missingWarning(clip.url.fileName(), clip.missing);
         log(u"addFiles: " + warnings.last());
+        m_notices.append({IntakeNotice::Kind::missingPieces, path, clip.missing});
     }
     if (!warnings.isEmpty())
         Q_EMIT intakeWarnings(warnings);
@@ -148,6 +186,7 @@ void TranscodeQueue::remove(TranscodeJob *job) {
     QList<TranscodeJob *> removed;
     for (TranscodeJob *j : std::as_const(m_jobs))
         (j->id() == id ? removed : kept).append(j);
+    ++m_intakeRound;
     setJobs(std::move(kept));
     // Deleted once the current event is done, so observers that still hold
     // the job during this announcement stay safe.
@@ -161,6 +200,11 @@ void TranscodeQueue::clearList() {
     QList<TranscodeJob *> removed;
     for (TranscodeJob *j : std::as_const(m_jobs))
         (j->status() == JobStatus::converting ? kept : removed).append(j);
+    // An emptied list starts afresh: what earlier drops could not add is
+    // no longer news.
+    ++m_intakeRound;
+    m_notices.removeIf(
+        [](const IntakeNotice &n) { return n.kind == IntakeNotice::Kind::unreadable; });
     setJobs(std::move(kept));
     for (TranscodeJob *j : std::as_const(removed))
         j->deleteLater();
@@ -421,6 +465,89 @@ void TranscodeQueue::setJobs(QList<TranscodeJob *> jobs) {
     Q_EMIT willChange();
     m_jobs = std::move(jobs);
     Q_EMIT jobsChanged();
+    reviewIntakeWarnings();
+}
+
+void TranscodeQueue::remeasure(const QString &path, qint64 bytes) {
+    // A piece added later counts once the clip is dropped again; a clip that
+    // has begun converting keeps the size it started with.
+    for (TranscodeJob *job : std::as_const(m_jobs)) {
+        if (job->status() == JobStatus::queued && ClipCollector::pathText(job->sourceURL()) == path)
+            job->setSourceSizeBytes(bytes);
+    }
+}
+
+QString TranscodeQueue::noticeText(const IntakeNotice &notice) {
+    switch (notice.kind) {
+    case IntakeNotice::Kind::missingPieces:
+        return missingWarning(FileName::lastComponent(notice.subject), notice.names);
+    case IntakeNotice::Kind::unreadable:
+        return unreadableWarning(notice.names) +
+               DebugText::quotedList(notice.names.mid(0, shownNames)) +
+               andMore(notice.names.size());
+    case IntakeNotice::Kind::once:
+        break;
+    }
+    return notice.names.value(0);
+}
+
+void TranscodeQueue::keepDropWarnings(const QStringList &messages) {
+    // Warnings this queue follows up are kept as notices already; any other
+    // holds for its drop.
+    QSet<QString> followed;
+    for (const IntakeNotice &notice : std::as_const(m_notices))
+        followed.insert(noticeText(notice));
+    for (const QString &message : messages) {
+        if (!followed.contains(message))
+            m_notices.append({IntakeNotice::Kind::once, {}, {message}, m_intakeRound});
+    }
+    // After the drop has put its jobs in the list.
+    QMetaObject::invokeMethod(this, &TranscodeQueue::reviewIntakeWarnings, Qt::QueuedConnection);
+}
+
+void TranscodeQueue::reviewIntakeWarnings() {
+    QSet<QString> listed;
+    listed.reserve(m_jobs.size());
+    for (const TranscodeJob *job : std::as_const(m_jobs))
+        listed.insert(ClipCollector::pathText(job->sourceURL()));
+    // Files that could not be added: each folder is listed again, once.
+    QHash<QString, QStringList> unreadableNow;
+    for (IntakeNotice &notice : m_notices) {
+        switch (notice.kind) {
+        case IntakeNotice::Kind::missingPieces: {
+            const QString folder = folderOf(notice.subject);
+            notice.names.removeIf(
+                [&](const QString &name) { return QFileInfo::exists(folder + name); });
+            if (!listed.contains(notice.subject))
+                notice.names.clear();
+            break;
+        }
+        case IntakeNotice::Kind::unreadable:
+            notice.names.removeIf([&](const QString &path) {
+                const QString folder = folderOf(path);
+                if (!unreadableNow.contains(folder)) {
+                    ClipCollector collector;
+                    collector.collect(QUrl::fromLocalFile(folder));
+                    unreadableNow.insert(folder, collector.unreadableNames());
+                }
+                return !unreadableNow.value(folder).contains(path);
+            });
+            break;
+        case IntakeNotice::Kind::once:
+            if (notice.round != m_intakeRound)
+                notice.names.clear();
+            break;
+        }
+    }
+    m_notices.removeIf([](const IntakeNotice &n) { return n.names.isEmpty(); });
+    QStringList warnings;
+    warnings.reserve(m_notices.size());
+    for (const IntakeNotice &notice : std::as_const(m_notices))
+        warnings << noticeText(notice);
+    if (warnings == m_currentWarnings)
+        return;
+    m_currentWarnings = warnings;
+    Q_EMIT intakeWarningsChanged();
 }
 
 void TranscodeQueue::setIsConverting(bool value) {

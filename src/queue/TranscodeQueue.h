@@ -79,6 +79,18 @@ public:
     // The expected size of all outputs at the selected preset; 0 without settings.
     qint64 estimatedOutputBytes() const;
 
+    // The intake warnings that hold for the list as it is now, one text each
+    // (worded as intakeWarnings() words them): spanned clips of the list that
+    // still lack pieces, files of a drop that could not be added and still
+    // cannot (until the list is cleared), and, until the next drop or
+    // removal, a drop that held no R3D file and any other warning a drop
+    // announced. Recomputed at every drop and every change of the list;
+    // intakeWarningsChanged() announces a change.
+    const QStringList &currentIntakeWarnings() const { return m_currentWarnings; }
+    // Checks the warnings against the disk again (a file renamed, a piece
+    // copied in); the window does when it becomes active.
+    void reviewIntakeWarnings();
+
     bool canStart() const;
     int queuedCount() const;
     int finishedCount() const;
@@ -99,6 +111,7 @@ Q_SIGNALS:
     // the first few files): files that could not be added, spanned clips
     // with pieces missing.
     void intakeWarnings(const QStringList &messages);
+    void intakeWarningsChanged();
 
 private:
     // One step of the run: the first queued job, or the end of the run.
@@ -114,6 +127,28 @@ private:
     void setIsConverting(bool value);
     void setLastSentToFCPName(const QString &name);
     void notifyChange() const;
+    // Gives the queued job of that source path a new size.
+    void remeasure(const QString &path, qint64 bytes);
+
+    // What intake found wrong, kept while it holds. `names` are the missing
+    // pieces' names (beside `subject`, the clip's first piece) or the paths
+    // of the files that could not be added, each checked again at every
+    // review; a warning about one drop alone (`once`: no R3D file in it, or
+    // any other the drop announced) is its one text and holds for its
+    // `round`, until the next drop or removal.
+    struct IntakeNotice {
+        enum class Kind { missingPieces, unreadable, once };
+        Kind kind;
+        QString subject;
+        QStringList names;
+        int round = 0;
+    };
+    static QString noticeText(const IntakeNotice &notice);
+    // Keeps the drop's announced warnings that no notice follows up.
+    void keepDropWarnings(const QStringList &messages);
+    QList<IntakeNotice> m_notices;
+    QStringList m_currentWarnings;
+    int m_intakeRound = 0;
 
     QList<TranscodeJob *> m_jobs;
     std::optional<QString> m_lastSentToFCPName;
