@@ -2,9 +2,11 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 
 class AppMainView;
 class QMessageBox;
+class StatusLine;
 class TarnelApp;
 class UserSettings;
 
@@ -20,23 +22,31 @@ public:
     // Closes the window without asking, also during a run: the run is
     // abandoned, after logging `reason` when there is one.
     void closeWithoutAsking(const QString &reason);
+    bool isConverting() const;
+    // Asks whether to stop the conversion, without blocking: the run goes
+    // on while the question is open. `answered` hears true when the user
+    // chose Close or the run ended meanwhile, false on Cancel. Asked again
+    // while the question is open, the one question answers both.
+    void askToStop(const std::function<void(bool)> &answered);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildMenus(TarnelApp *app);
-    // Asks whether to stop the conversion, without blocking: the run goes
-    // on while the question is open.
-    void askBeforeClosing();
+    void answer(bool stop);
     void runEnded();
-    // The status line: settings that cannot be saved, else what the last drop
-    // could not do as asked; no text when there is neither.
+    // The status line: settings that cannot be saved, else what intake found
+    // wrong with the list as it is now; hidden when there is neither.
     void showStatus();
+    // The size the window opens at.
+    QSize openingSize();
 
     UserSettings *m_settings;
     AppMainView *m_view;
     QPointer<QMessageBox> m_closeQuestion;
+    QList<std::function<void(bool)>> m_waiting; // hear the open question's answer
     bool m_closeConfirmed = false;
-    QString m_intakeWarning; // the last drop's warnings, until the list is emptied
+    StatusLine *m_statusLine;
 };

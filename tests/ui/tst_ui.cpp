@@ -10,8 +10,10 @@
 #include "MainWindow.h"
 #include "Palette.h"
 #include "PreferencesView.h"
+#include "StatusLine.h"
 #include "TarnelApp.h"
 #include "UiText.h"
+#include "WrappedText.h"
 #include "model/TranscodeJob.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
@@ -334,9 +336,9 @@ private Q_SLOTS:
         QVERIFY(app.settings()->autoSendToFCP() && !UserSettings().playCompletionSound()); // stored
         QVERIFY(child<QAction>(second, "autoSendAction")->isChecked());
 
-        // What a drop could not add is said in its window's status line until
-        // the list is emptied, behind settings that could not be saved, which
-        // are shown until a change is saved.
+        // What a drop could not add is said in its window's status line while
+        // it holds, until the list is emptied, behind settings that could not
+        // be saved, which are shown until a change is saved.
         const QString card = m_dir->filePath("card");
         QDir().mkpath(card);
         TestTools::touch(card + "/B.R3D");
@@ -345,11 +347,11 @@ private Q_SLOTS:
         second->view()->queue()->setLogPath(m_dir->filePath("log.txt"));
         dropUrls(child<DropZone>(second, "dropZone"), {QUrl::fromLocalFile(card + '/')});
         QTRY_COMPARE(second->view()->jobList()->model()->rowCount(), 1);
-        auto *status = child<QLabel>(second, "statusLine");
+        auto *status = child<StatusLine>(second, "statusLine");
         const QString warning = status->text();
         QVERIFY2(warning.startsWith("Skipped 1 R3D file(s) whose names are not valid UTF-8"),
                  qPrintable(warning));
-        QVERIFY(!first->findChild<QStatusBar *>());
+        QVERIFY(status->isVisible() && !child<StatusLine>(first, "statusLine")->isVisible());
 
         const QString folder = QFileInfo(TestEnvironment::instance().settingsFile()).path();
         auto *line = child<QLabel>(app.showPreferences(), "settingsError");
@@ -359,12 +361,12 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(folder));
         QVERIFY(line->isVisible() && line->text() == app.settings()->saveError());
         QCOMPARE(status->text(), app.settings()->saveError());
-        QVERIFY(child<QLabel>(first, "statusLine")->isVisible());
+        QVERIFY(child<StatusLine>(first, "statusLine")->isVisible());
         app.settings()->setAutoSendToFCP(false); // saved again
-        QVERIFY(!line->isVisible() && !first->statusBar()->isVisible());
+        QVERIFY(!line->isVisible() && !child<StatusLine>(first, "statusLine")->isVisible());
         QCOMPARE(status->text(), warning);
         second->view()->queue()->clearList();
-        QVERIFY(!second->statusBar()->isVisible());
+        QVERIFY(!status->isVisible());
         first->close();
         second->close();
     }
@@ -439,8 +441,8 @@ private Q_SLOTS:
         const QRect notice = list->rowDelegate()->layout(list->rowOption(index), index).notice;
         QCOMPARE(row(0).width(), list->viewport()->width());
         QTextLayout lines;
-        const int height = JobRowDelegate::layoutNotice(lines, a->errorMessage().value(),
-                                                        UiText::font(10), notice.width());
+        const int height =
+            WrappedText::layout(lines, a->errorMessage().value(), UiText::font(10), notice.width());
         QVERIFY(lines.lineCount() > 5);
         for (int i = 0; i < lines.lineCount(); ++i)
             QVERIFY(lines.lineAt(i).naturalTextWidth() <= notice.width());
@@ -570,6 +572,39 @@ private Q_SLOTS:
                      QStringList({"abandon: Tarnel received SIGTERM",
                                   "abandon: stopping REDline, A.R3D left unfinished",
                                   "abandon: REDline stopped"}));
+    }
+
+    // File ▸ Quit asks every converting window before closing anything:
+    // Cancel keeps every window, Close closes them all and stops REDline.
+    void quitAsksBeforeClosingAnything() {
+        TestTools::touch(m_dir->filePath("A.R3D"), 1000);
+        TarnelApp app(m_workspace);
+        app.settings()->setRedlinePath(TestTools::gatedRedline(m_dir->path()));
+        QPointer<MainWindow> idle = app.newWindow();
+        QPointer<MainWindow> busy = app.newWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(idle));
+        QCOMPARE(idle->view()->size(), QSize(520, 660)); // opens at its written size
+        TranscodeQueue *queue = busy->view()->queue();
+        queue->setLogPath(m_dir->filePath("log.txt"));
+        queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
+        queue->start();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir->filePath("started")), 30'000);
+        const qint64 group = TestTools::recordedGroup(m_dir->filePath("started"));
+        QAction *quit = nullptr;
+        for (QAction *action : idle->findChildren<QAction *>())
+            quit = action->text() == "Quit Tarnel" ? action : quit;
+        QVERIFY(quit);
+
+        for (const auto answer : {QMessageBox::Cancel, QMessageBox::Close}) {
+            quit->trigger();
+            QPointer<QMessageBox> question = busy->findChild<QMessageBox *>("closeQuestion");
+            QVERIFY(question && question->isVisible());
+            QVERIFY(idle && idle->isVisible() && queue->isConverting());
+            question->button(answer)->click();
+            QTRY_VERIFY(!question);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!idle && !busy, 30'000);
+        QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
     }
 
     // The Add Files panel keeps its "Add" prompt when a folder is selected.
