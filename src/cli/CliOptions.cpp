@@ -60,9 +60,11 @@ CliParseResult CliOptions::parse(const QStringList &arguments) {
         QStringLiteral("quiet"),
         QStringLiteral("Print only errors (with --json: leave out the progress events)."));
     parser.addOptions({preset, output, redline, send, noSend, dryRun, json, quiet});
-    parser.addPositionalArgument(QStringLiteral("PATH"),
-                                 QStringLiteral("R3D files, or folders searched one level deep."),
-                                 QStringLiteral("PATH..."));
+    parser.addPositionalArgument(
+        QStringLiteral("PATH"),
+        QStringLiteral("R3D files, or folders: searched one level deep, RED card (.RDM) "
+                       "and clip (.RDC) folders below them entered."),
+        QStringLiteral("PATH..."));
 
     const auto usageError = [](const QString &why) {
         return CliParseResult{

@@ -76,14 +76,15 @@ bool finishedStatus(JobStatus s) {
 
 } // namespace
 
-CliReporter::CliReporter(TranscodeQueue *queue, Style style, bool quiet, QObject *parent)
-    : QObject(parent), m_queue(queue), m_style(style), m_quiet(quiet) {
+CliReporter::CliReporter(Style style, bool quiet, QObject *parent)
+    : QObject(parent), m_style(style), m_quiet(quiet) {
     m_runClock.start();
     m_tick.setInterval(1000);
     connect(&m_tick, &QTimer::timeout, this, &CliReporter::drawLive);
 }
 
-void CliReporter::follow() {
+void CliReporter::follow(TranscodeQueue *queue) {
+    m_queue = queue;
     connect(m_queue, &TranscodeQueue::jobsChanged, this, &CliReporter::jobsChanged);
     connect(m_queue, &TranscodeQueue::intakeWarnings, this, [this](const QStringList &messages) {
         for (const QString &message : messages)

@@ -28,11 +28,12 @@ class CliReporter : public QObject {
 public:
     enum class Style { terminal, plain, json };
 
-    CliReporter(TranscodeQueue *queue, Style style, bool quiet, QObject *parent = nullptr);
+    CliReporter(Style style, bool quiet, QObject *parent = nullptr);
 
     // Follows the queue from now on: jobs added, started, progressing and
-    // finished. Takes the queue's onChange callback.
-    void follow();
+    // finished. Takes the queue's onChange callback. Before this, only
+    // error() and warning() may be called.
+    void follow(TranscodeQueue *queue);
     // A dry run's command for one job.
     void command(const TranscodeJob &job, const QString &commandLine, const QStringList &argv);
     // A termination signal arrived: REDline is being stopped, or killed
@@ -64,7 +65,7 @@ private:
     void err(const QString &text);
     void jsonEvent(const QString &name, QJsonObject fields);
 
-    TranscodeQueue *m_queue;
+    TranscodeQueue *m_queue = nullptr;
     const Style m_style;
     const bool m_quiet;
     QSet<QUuid> m_followed;

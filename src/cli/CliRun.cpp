@@ -6,9 +6,10 @@
 #include "model/FileName.h"
 #include "model/TranscodeJob.h"
 #include "platform/SignalWatcher.h"
+#include "platform/Workspace.h"
+#include "queue/ConversionSession.h"
 #include "queue/DebugLog.h"
 #include "queue/TranscodeQueue.h"
-#include "runner/REDlineLocator.h"
 #include "runner/REDlineRunner.h"
 #include "settings/UserSettings.h"
 
@@ -24,16 +25,22 @@ CliRun::CliRun(CliOptions options, QObject *parent)
 
 CliRun::~CliRun() = default;
 
+TranscodeQueue *CliRun::queue() const {
+    return m_session->queue();
+}
+
 QString CliRun::cannotStart() const {
+    using Obstacle = ConversionSession::Obstacle;
+    const Obstacle obstacle = m_session->obstacle();
     const QString redline = m_settings->redlinePath();
     const QFileInfo program(redline);
-    // As in the window (a relative path never counts), and checked up front
-    // for a program that can run, so that a script learns it at once.
-    if (!REDlineLocator::isFound(redline) || !program.isFile() || !program.isExecutable())
+    // As in the window, and checked up front for a program that can run and
+    // a folder that exists, so that a script learns it at once.
+    if (obstacle == Obstacle::redlineMissing || !program.isFile() || !program.isExecutable())
         return u"REDline not found at: " + redline +
                QStringLiteral(" (set it in the Tarnel window's settings, or use --redline)");
     const QString output = FileName::folderPath(m_settings->outputDirectoryURL());
-    if (output.isEmpty() || !QFileInfo(output).isDir())
+    if (obstacle == Obstacle::noOutputFolder || !QFileInfo(output).isDir())
         return u"no output folder: " + output;
     for (const QString &path : m_options.paths) {
         if (!QFileInfo::exists(path))
@@ -55,11 +62,10 @@ QList<QUrl> CliRun::urls() const {
 }
 
 int CliRun::exec() {
-    m_queue = std::make_unique<TranscodeQueue>();
     const CliReporter::Style style = m_options.json            ? CliReporter::Style::json
                                      : ::isatty(STDOUT_FILENO) ? CliReporter::Style::terminal
                                                                : CliReporter::Style::plain;
-    m_reporter = std::make_unique<CliReporter>(m_queue.get(), style, m_options.quiet);
+    m_reporter = std::make_unique<CliReporter>(style, m_options.quiet);
 
     // A folder given with --output is created like one picked in the
     // window, and checked before the settings would fall back from it.
@@ -71,14 +77,15 @@ int CliRun::exec() {
         }
     }
     m_settings = std::make_unique<UserSettings>(m_options.sessionValues());
-    m_queue->setSettings(m_settings.get());
+    m_session = std::make_unique<ConversionSession>(
+        *m_settings, ConversionSession::desktopServices(Workspace::shared()));
     if (const QString why = cannotStart(); !why.isEmpty()) {
         m_reporter->error(why);
         return exitCannotStart;
     }
-    m_reporter->follow();
-    m_queue->addFiles(urls());
-    if (m_queue->jobs().isEmpty()) {
+    m_reporter->follow(queue());
+    queue()->addFiles(urls());
+    if (queue()->jobs().isEmpty()) {
         m_reporter->error(u"no R3D files found in: " + m_options.paths.join(QStringLiteral(", ")));
         return exitCannotStart;
     }
@@ -88,10 +95,10 @@ int CliRun::exec() {
 int CliRun::dryRun() {
     const QString program = m_settings->redlinePath();
     const QString outDir = FileName::folderPath(m_settings->outputDirectoryURL());
-    for (const TranscodeJob *job : m_queue->jobs()) {
+    for (const TranscodeJob *job : queue()->jobs()) {
         // The runner's own argument list, so the text is what a run would do.
         const QStringList arguments =
-            REDlineRunner::arguments(job->sourcePath(), m_queue->outputName(job, outDir), outDir,
+            REDlineRunner::arguments(job->sourcePath(), queue()->outputName(job, outDir), outDir,
                                      m_settings->selectedPreset());
         m_reporter->command(*job, ShellQuote::commandLine(program, arguments),
                             QStringList{program} + arguments);
@@ -102,7 +109,7 @@ int CliRun::dryRun() {
 int CliRun::convert() {
     const QString who =
         u"tarnel-cli[" + QString::number(QCoreApplication::applicationPid()) + u"]: ";
-    m_queue->log(who + u"converting " + QString::number(m_queue->queuedCount()) +
+    queue()->log(who + u"converting " + QString::number(queue()->queuedCount()) +
                  u" file(s) with " + ProResPresets::rawValue(m_settings->selectedPreset()) +
                  u" into " + FileName::folderPath(m_settings->outputDirectoryURL()));
 
@@ -114,21 +121,21 @@ int CliRun::convert() {
         if (!again)
             signalled = signal;
         m_reporter->interrupted(signal, again);
-        m_queue->abandonRun(again);
+        queue()->abandonRun(again);
         // A second signal does not wait for REDline's end; neither does one
         // that arrives when nothing runs.
-        if (again || !m_queue->isConverting())
+        if (again || !queue()->isConverting())
             loop.exit(exitSignalBase + signalled);
     });
-    connect(m_queue.get(), &TranscodeQueue::isConvertingChanged, this, [&] {
-        if (!m_queue->isConverting())
+    connect(queue(), &TranscodeQueue::isConvertingChanged, this, [&] {
+        if (!queue()->isConverting())
             loop.exit(-1);
     });
-    m_queue->start();
+    queue()->start();
     int status = loop.exec();
     if (status < 0) {
         const bool anyFailed = std::any_of(
-            m_queue->jobs().cbegin(), m_queue->jobs().cend(), [](const TranscodeJob *job) {
+            queue()->jobs().cbegin(), queue()->jobs().cend(), [](const TranscodeJob *job) {
                 return job->status() == JobStatus::failed || job->status() == JobStatus::queued;
             });
         status = signalled   ? exitSignalBase + signalled
@@ -136,10 +143,12 @@ int CliRun::convert() {
                              : exitConverted;
     }
     m_reporter->summary();
-    // After a second signal REDline may still be dying: the queue goes away
-    // first, which waits for it, so the last entry is written when it is gone.
-    const DebugLog log(m_queue->logPath());
-    m_queue.reset();
+    // After a second signal REDline may still be dying: the session goes
+    // away first, which waits for it, so the last entry is written when it
+    // is gone. The session's end-of-run notification, due once the event
+    // loop runs again, goes with it: the summary above tells the run's end.
+    const DebugLog log(queue()->logPath());
+    m_session.reset();
     log.append(who + u"exit status " + QString::number(status));
     return status;
 }

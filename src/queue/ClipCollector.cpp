@@ -1,18 +1,43 @@
 #include "ClipCollector.h"
 
 #include "model/FileName.h"
+#include "model/NaturalOrder.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
 namespace {
 
+bool hasExtension(const QString &path, QStringView extension) {
+    return FileName::pathExtension(path).compare(extension, Qt::CaseInsensitive) == 0;
+}
+
 bool hasR3DExtension(const QString &path) {
-    return FileName::pathExtension(path).toUpper() == u"R3D";
+    return hasExtension(path, u"R3D");
+}
+
+bool isCardFolder(const QString &path) {
+    return hasExtension(path, u"RDM");
+}
+
+bool isClipFolder(const QString &path) {
+    return hasExtension(path, u"RDC");
+}
+
+// RED's name for a clip: camera letter and reel, clip number, and the date
+// with two characters that tell the day's cards apart (A001_C001_0101XY).
+bool isRedClipName(const QString &clip) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^[A-Za-z][0-9]{3}_[A-Za-z][0-9]{3}_[0-9]{4}[A-Za-z0-9]{2}$"));
+    return pattern.match(clip).hasMatch();
 }
 
 // A name shaped like a piece of a spanned clip, "<clip>_NNN.R3D": its clip
@@ -38,14 +63,47 @@ PieceName parsePiece(const QString &name) {
     return {base.left(n - 4), number};
 }
 
-} // namespace
-
-qint64 FoundClip::piecesBytes() const {
-    qint64 total = 0;
-    for (const QString &piece : pieces)
-        total += QFileInfo(piece).size();
-    return total;
+// Whether pieces of `clip` in `folder` make one spanned clip.
+bool foldsPieces(const QString &folder, const QString &clip) {
+    return !clip.isEmpty() && (isClipFolder(folder) || isRedClipName(clip));
 }
+
+// Whether the entry is a folder to search: a real folder, not a link to one.
+bool isSubfolder(DIR *dir, const dirent *item) {
+    if (item->d_type == DT_DIR)
+        return true;
+    if (item->d_type != DT_UNKNOWN)
+        return false;
+    struct stat st {};
+    return ::fstatat(::dirfd(dir), item->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISDIR(st.st_mode);
+}
+
+DIR *openFolder(const QString &folder, bool followLink) {
+    // A folder reached by the search is never a link (it could lead out of
+    // the tree or round in a loop); O_NONBLOCK keeps a FIFO put in its place
+    // from blocking the open.
+    const int flags =
+        O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW);
+    const int fd = ::open(QFile::encodeName(folder).constData(), flags);
+    if (fd < 0)
+        return nullptr;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir)
+        ::close(fd);
+    return dir;
+}
+
+qint64 fileSize(const QString &path) {
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : 0;
+}
+
+QString withoutSlash(const QString &folder) {
+    return folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
+}
+
+} // namespace
 
 bool ClipCollector::isR3D(const QUrl &url) {
     return hasR3DExtension(url.path());
@@ -55,21 +113,32 @@ QString ClipCollector::pathText(const QUrl &url) {
     return url.isLocalFile() ? url.toLocalFile() : url.path();
 }
 
+FoundClips ClipCollector::collectAll(const QList<QUrl> &urls) {
+    QList<FoundClip> clips;
+    for (const QUrl &url : urls)
+        clips.append(collect(url));
+    for (FoundClip &clip : clips) {
+        if (!clip.isSpanned()) {
+            clip.bytes = fileSize(pathText(clip.url));
+            continue;
+        }
+        for (const QString &piece : std::as_const(clip.pieces))
+            clip.bytes += fileSize(piece);
+    }
+    FoundClips all = m_findings;
+    all.clips = std::move(clips);
+    return all;
+}
+
 QList<FoundClip> ClipCollector::collect(const QUrl &url) {
     const QString path = pathText(url);
     if (FileName::denotesFolder(url)) {
-        const Listing &l = listing(path);
-        for (const QString &name : l.unreadable)
-            m_unreadable.append(path + name);
+        m_listedInDrop = 0;
+        m_limitHit = false;
         QList<FoundClip> found;
-        found.reserve(l.names.size());
-        for (qsizetype e = 0; e < l.names.size(); ++e) {
-            const qsizetype span = l.spanOf[e];
-            if (span < 0)
-                found.append({QUrl::fromLocalFile(path + l.names[e])});
-            else if (l.spans[span].first == e)
-                found.append(spanned(path, l, span));
-        }
+        walk(path, 0, true, found);
+        if (m_limitHit)
+            m_findings.unfinished.append(withoutSlash(path));
         return found;
     }
 
@@ -77,9 +146,9 @@ QList<FoundClip> ClipCollector::collect(const QUrl &url) {
         return {};
     const qsizetype slash = path.lastIndexOf(u'/');
     const QString name = path.mid(slash + 1);
-    if (slash < 0 || parsePiece(name).clip.isEmpty())
-        return {{url}};
     const QString folder = path.left(slash + 1);
+    if (slash < 0 || !foldsPieces(withoutSlash(folder), parsePiece(name).clip))
+        return {{url}};
     const Listing &l = listing(folder);
     const qsizetype entry = l.pieceEntry.value(name, -1);
     if (entry < 0)
@@ -92,52 +161,129 @@ QList<FoundClip> ClipCollector::collect(const QUrl &url) {
     return {std::move(clip)};
 }
 
-const ClipCollector::Listing &ClipCollector::listing(const QString &folder) {
+bool ClipCollector::stopped() const {
+    return m_options.cancelled && m_options.cancelled->load(std::memory_order_relaxed);
+}
+
+void ClipCollector::walk(const QString &folder, int level, bool takeClips,
+                         QList<FoundClip> &found) {
+    if (stopped())
+        return;
+    if (m_listedInDrop >= m_options.limits.folders) {
+        m_limitHit = true;
+        return;
+    }
+    ++m_listedInDrop;
+    const QString name = withoutSlash(folder);
+    if (isCardFolder(name))
+        ++m_findings.cardsEntered;
+    else if (isClipFolder(name))
+        ++m_findings.clipFoldersEntered;
+
+    // Copies: listing further folders may move the cached listings.
+    const Listing &l = listing(folder, level == 0 ? Open::followingLinks : Open::notFollowingLinks);
+    const QStringList folders = l.folders;
+    QList<FoundClip> own;
+    if (takeClips) {
+        this->takeClips(folder, l, own);
+        if (isClipFolder(name) && l.opened && l.names.isEmpty() && l.unreadable.isEmpty())
+            m_findings.emptyClipFolders.append(name);
+    }
+
+    // Clips and subfolders in one name order.
+    qsizetype next = 0;
+    for (const QString &sub : folders) {
+        while (next < own.size() && NaturalOrder::less(own[next].url.fileName(), sub))
+            found.append(std::move(own[next++]));
+        const bool red = isCardFolder(sub) || isClipFolder(sub);
+        if (level + 1 > m_options.limits.depth) {
+            if (red)
+                m_findings.tooDeep.append(folder + sub);
+            continue;
+        }
+        walk(folder + sub + u'/', level + 1, red, found);
+    }
+    while (next < own.size())
+        found.append(std::move(own[next++]));
+}
+
+void ClipCollector::takeClips(const QString &folder, const Listing &l, QList<FoundClip> &found) {
+    for (const QString &name : l.unreadable)
+        m_findings.unreadable.append(folder + name);
+    found.reserve(found.size() + l.names.size());
+    for (qsizetype e = 0; e < l.names.size(); ++e) {
+        const qsizetype span = l.spanOf[e];
+        if (span < 0)
+            found.append({QUrl::fromLocalFile(folder + l.names[e])});
+        else if (l.spans[span].first == e)
+            found.append(spanned(folder, l, span));
+    }
+}
+
+const ClipCollector::Listing &ClipCollector::listing(const QString &folder, Open how) {
     if (const auto cached = m_listings.constFind(folder); cached != m_listings.cend())
         return *cached;
+    if (m_options.beforeListing)
+        m_options.beforeListing(folder);
+    return *m_listings.insert(folder, read(folder, how));
+}
 
-    // One level deep, hidden entries included, in the file system's order. A
-    // folder that cannot be listed contributes nothing. The names come as
-    // bytes, so that one that is not UTF-8 is seen rather than skipped.
+ClipCollector::Listing ClipCollector::read(const QString &folder, Open how) {
+    // One level deep, hidden entries included. A folder that cannot be
+    // listed contributes nothing. The names come as bytes, so that one that
+    // is not UTF-8 is seen rather than skipped.
     Listing l;
-    QList<Span> groups; // every clip part seen in a piece name
-    QHash<QString, qsizetype> groupOfClip;
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR *dir = openFolder(folder, how == Open::followingLinks);
+    l.opened = dir != nullptr;
     while (const dirent *item = dir ? ::readdir(dir) : nullptr) {
         const QByteArrayView bytes(item->d_name);
         if (bytes == "." || bytes == "..")
             continue;
         QStringDecoder utf8(QStringDecoder::Utf8);
         QString name = utf8(bytes);
-        if (!hasR3DExtension(name))
+        if (!hasR3DExtension(name)) {
+            // Hidden folders and names that cannot be paths are not searched.
+            if (!utf8.hasError() && !bytes.startsWith('.') && isSubfolder(dir, item))
+                l.folders.append(std::move(name));
             continue;
+        }
         if (utf8.hasError()) {
             l.unreadable.append(std::move(name));
             continue;
         }
-        const qsizetype entry = l.names.size();
-        qsizetype group = -1;
-        if (const PieceName piece = parsePiece(name); !piece.clip.isEmpty()) {
-            group = groupOfClip.value(piece.clip, groups.size());
-            if (group == groups.size()) {
-                groupOfClip.insert(piece.clip, group);
-                groups.append(Span{});
-            }
-            Span &g = groups[group];
-            // Lowest number first; two spellings of one number (C_001.R3D and
-            // C_001.r3d) are ordered by name so the choice never depends on
-            // the listing order.
-            if (g.pieces++ == 0 || piece.number < g.firstNumber ||
-                (piece.number == g.firstNumber && name < l.names[g.first])) {
-                g.first = entry;
-                g.firstNumber = piece.number;
-            }
-        }
         l.names.append(std::move(name));
-        l.spanOf.append(group);
     }
     if (dir)
         ::closedir(dir);
+    for (QStringList *names : {&l.names, &l.folders, &l.unreadable})
+        std::sort(names->begin(), names->end(), &NaturalOrder::less);
+    groupPieces(withoutSlash(folder), l);
+    return l;
+}
+
+void ClipCollector::groupPieces(const QString &folder, Listing &l) {
+    // The names are in name order, so of two spellings of one number
+    // (C_001.R3D and C_001.r3d) the same one is the first piece whatever the
+    // file system's order.
+    QList<Span> groups; // every clip part seen in a piece name
+    QHash<QString, qsizetype> groupOfClip;
+    l.spanOf.fill(-1, l.names.size());
+    for (qsizetype e = 0; e < l.names.size(); ++e) {
+        const PieceName piece = parsePiece(l.names[e]);
+        if (!foldsPieces(folder, piece.clip))
+            continue;
+        qsizetype group = groupOfClip.value(piece.clip, groups.size());
+        if (group == groups.size()) {
+            groupOfClip.insert(piece.clip, group);
+            groups.append(Span{});
+        }
+        Span &g = groups[group];
+        if (g.pieces++ == 0 || piece.number < g.firstNumber) {
+            g.first = e;
+            g.firstNumber = piece.number;
+        }
+        l.spanOf[e] = group;
+    }
 
     // Only groups of two or more pieces are spanned clips.
     QList<qsizetype> spanOfGroup(groups.size(), -1);
@@ -154,12 +300,11 @@ const ClipCollector::Listing &ClipCollector::listing(const QString &folder) {
         l.spans[span].entries.append(e);
         l.pieceEntry.insert(l.names[e], e);
     }
-    return *m_listings.insert(folder, std::move(l));
 }
 
 FoundClip ClipCollector::spanned(const QString &folder, const Listing &l, qsizetype span) {
     const Span &s = l.spans[span];
-    FoundClip clip{QUrl::fromLocalFile(folder + l.names[s.first]), {}};
+    FoundClip clip{QUrl::fromLocalFile(folder + l.names[s.first])};
     clip.pieces.reserve(s.entries.size());
     QSet<int> numbers;
     int highest = 0;

@@ -24,13 +24,6 @@ QString summaryText(qsizetype converted, qsizetype failed) {
 
 } // namespace
 
-RunMonitor::RunMonitor(TranscodeQueue *queue)
-    : RunMonitor(queue,
-                 new SleepInhibitor(QDBusConnection::systemBus(), QDBusConnection::sessionBus()),
-                 new DesktopNotifier(QDBusConnection::sessionBus()),
-                 new LauncherProgress(QDBusConnection::sessionBus())) {
-}
-
 RunMonitor::RunMonitor(TranscodeQueue *queue, SleepInhibitor *inhibitor, DesktopNotifier *notifier,
                        LauncherProgress *launcher, RunEstimate::Clock clock)
     : QObject(queue), m_queue(queue), m_inhibitor(inhibitor), m_notifier(notifier),
@@ -39,7 +32,8 @@ RunMonitor::RunMonitor(TranscodeQueue *queue, SleepInhibitor *inhibitor, Desktop
                              static_cast<QObject *>(launcher)})
         service->setParent(this);
 
-    connect(queue, &TranscodeQueue::isConvertingChanged, this, &RunMonitor::convertingChanged);
+    connect(queue, &TranscodeQueue::runStarted, this, &RunMonitor::beginRun);
+    connect(queue, &TranscodeQueue::runFinished, this, &RunMonitor::endRun);
     connect(queue, &TranscodeQueue::jobsChanged, this, [this] {
         watchNewJobs();
         update();
@@ -90,13 +84,6 @@ void RunMonitor::watchNewJobs() {
         });
         connect(job, &QObject::destroyed, this, [this, job] { m_watched.remove(job); });
     }
-}
-
-void RunMonitor::convertingChanged() {
-    if (m_queue->isConverting() && !m_running)
-        beginRun();
-    else if (!m_queue->isConverting() && m_running)
-        endRun();
 }
 
 void RunMonitor::beginRun() {
@@ -157,6 +144,8 @@ void RunMonitor::update() {
 }
 
 void RunMonitor::endRun() {
+    if (!m_running)
+        return;
     m_running = false;
     m_current = nullptr;
     releaseSleep(QStringLiteral("the run ended"));
@@ -173,8 +162,8 @@ void RunMonitor::endRun() {
     m_outputFolder = settings && !settings->outputDirectoryURL().isEmpty()
                          ? FileName::folderPath(settings->outputDirectoryURL())
                          : QString();
-    // After the queue's own summary line and sound, which follow this
-    // announcement.
+    // Once the current event is handled, after what the queue's other
+    // observers make of the run's end.
     QMetaObject::invokeMethod(
         this, [this, summary, body] { notifyRunEnd(summary, body); }, Qt::QueuedConnection);
 }

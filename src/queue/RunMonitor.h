@@ -33,8 +33,6 @@ public:
     static constexpr auto kShowOutputAction = "show-output";
     static constexpr auto kOpenLogAction = "open-log";
 
-    // With the desktop's services on the user's system and session buses.
-    explicit RunMonitor(TranscodeQueue *queue);
     // With these services, which it takes over; the clock times the run.
     RunMonitor(TranscodeQueue *queue, SleepInhibitor *inhibitor, DesktopNotifier *notifier,
                LauncherProgress *launcher, RunEstimate::Clock clock = {});
@@ -53,7 +51,6 @@ Q_SIGNALS:
     void remainingTextChanged();
 
 private:
-    void convertingChanged();
     void watchNewJobs();
     void jobStatusChanged(TranscodeJob *job);
     void beginRun();

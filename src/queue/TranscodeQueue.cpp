@@ -1,6 +1,7 @@
 #include "TranscodeQueue.h"
 
 #include "ClipCollector.h"
+#include "ClipSearch.h"
 #include "model/DebugText.h"
 #include "model/FileName.h"
 #include "platform/ByteCountFormatter.h"
@@ -13,7 +14,9 @@
 #include <QSet>
 
 TranscodeQueue::TranscodeQueue(QObject *parent)
-    : QObject(parent), m_runner(new REDlineRunner(this)) {
+    : QObject(parent), m_runner(new REDlineRunner(this)), m_search(new ClipSearch(this)) {
+    connect(m_search, &ClipSearch::found, this, &TranscodeQueue::addFound);
+    connect(m_search, &ClipSearch::searchingChanged, this, &TranscodeQueue::lookingForClipsChanged);
     connect(this, &TranscodeQueue::intakeWarnings, this, &TranscodeQueue::keepDropWarnings);
 }
 
@@ -80,23 +83,56 @@ QString folderOf(const QString &path) {
 } // namespace
 
 void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
+    addFound(urls, ClipCollector().collectAll(urls));
+}
+
+void TranscodeQueue::addFilesInBackground(const QList<QUrl> &urls) {
+    m_search->search(urls);
+}
+
+bool TranscodeQueue::isLookingForClips() const {
+    return m_search->isSearching();
+}
+
+QStringList TranscodeQueue::reportFindings(const FoundClips &findings) const {
+    if (findings.cardsEntered + findings.clipFoldersEntered > 0)
+        log(u"addFiles: entered " + QString::number(findings.cardsEntered) +
+            u" card folder(s) (.RDM) and " + QString::number(findings.clipFoldersEntered) +
+            u" clip folder(s) (.RDC)");
+    // What the user should know about this drop: the log has each whole,
+    // the warnings name the first few paths of each.
+    QStringList warnings;
+    const auto warn = [&](const QStringList &paths, const QString &text) {
+        if (paths.isEmpty())
+            return;
+        log(u"addFiles: " + text + DebugText::quotedList(paths));
+        warnings << text + DebugText::quotedList(paths.mid(0, shownNames)) + andMore(paths.size());
+    };
+    const auto count = [](const QStringList &paths) { return QString::number(paths.size()); };
+    const ClipCollector::Limits limits;
+    warn(findings.unreadable, unreadableWarning(findings.unreadable));
+    warn(findings.emptyClipFolders,
+         count(findings.emptyClipFolders) + u" clip folder(s) hold no R3D file: ");
+    warn(findings.tooDeep, count(findings.tooDeep) + u" card or clip folder(s) lie more than " +
+                               QString::number(limits.depth) +
+                               u" levels below the dropped folder and were not searched (drop "
+                               u"a folder nearer to them): ");
+    warn(findings.unfinished, u"stopped looking after " + QString::number(limits.folders) +
+                                  u" folders in " + count(findings.unfinished) +
+                                  u" dropped folder(s) (drop the card folders themselves to add "
+                                  u"the rest): ");
+    return warnings;
+}
+
+void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &findings) {
     // The found list holds clips: a spanned clip counts once, as its first
     // piece, so "found" in the log counts clips and equals the number of jobs
     // the drop would make in an empty list.
-    ClipCollector collector;
-    QList<FoundClip> found;
-    for (const QUrl &url : urls)
-        found.append(collector.collect(url));
-    // What the user should know about this drop: the log has each whole,
-    // the signal names the first few files of each.
-    QStringList warnings;
+    const QList<FoundClip> &found = findings.clips;
+    QStringList warnings = reportFindings(findings);
     // Warnings about a drop alone hold until the next drop or removal.
     ++m_intakeRound;
-    if (const QStringList &skipped = collector.unreadableNames(); !skipped.isEmpty()) {
-        const QString what = unreadableWarning(skipped);
-        log(u"addFiles: " + what + DebugText::quotedList(skipped));
-        warnings << what + DebugText::quotedList(skipped.mid(0, shownNames)) +
-                        andMore(skipped.size());
+    if (const QStringList &skipped = findings.unreadable; !skipped.isEmpty()) {
         // A folder dropped again is reported once, as this drop found it.
         for (IntakeNotice &notice : m_notices) {
             if (notice.kind == IntakeNotice::Kind::unreadable)
@@ -112,9 +148,7 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
         for (const QUrl &url : urls)
             paths.append(ClipCollector::pathText(url));
         log(u"addFiles: no R3D files found in dropped URLs: " + DebugText::quotedList(paths));
-        if (!warnings.isEmpty())
-            Q_EMIT intakeWarnings(warnings);
-        // Files that could not be added say enough already.
+        // Warnings about what the drop held say enough already.
         if (warnings.isEmpty())
             m_notices.append(
                 {IntakeNotice::Kind::once,
@@ -122,6 +156,8 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
                  {u"no R3D files found in " + DebugText::quotedList(paths.mid(0, shownNames)) +
                   andMore(paths.size())},
                  m_intakeRound});
+        else
+            Q_EMIT intakeWarnings(warnings);
         reviewIntakeWarnings();
         return;
     }
@@ -139,7 +175,7 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
         if (!existing.contains(path))
             fresh.append(clip);
         else if (clip.isSpanned())
-            remeasure(path, clip.piecesBytes());
+            remeasure(path, clip.bytes);
         if (clip.isSpanned()) {
             folded += int(clip.pieces.size()) - 1;
             spans.append(clip.url.fileName() + u" (" + QString::number(clip.pieces.size()) +
@@ -171,8 +207,7 @@ void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
     QList<TranscodeJob *> jobs = m_jobs;
     jobs.reserve(jobs.size() + fresh.size());
     for (const FoundClip &clip : std::as_const(fresh)) {
-        jobs.append(clip.isSpanned() ? new TranscodeJob(clip.url, clip.piecesBytes(), this)
-                                     : new TranscodeJob(clip.url, this));
+        jobs.append(new TranscodeJob(clip.url, clip.bytes, this));
     }
     setJobs(std::move(jobs));
     notifyChange();
@@ -196,6 +231,8 @@ void TranscodeQueue::remove(TranscodeJob *job) {
 }
 
 void TranscodeQueue::clearList() {
+    // A drop still being searched belonged to the list being cleared.
+    m_search->cancel();
     QList<TranscodeJob *> kept;
     QList<TranscodeJob *> removed;
     for (TranscodeJob *j : std::as_const(m_jobs))
@@ -216,6 +253,7 @@ void TranscodeQueue::start() {
         return;
     log(u"start: beginning queue of " + QString::number(queuedCount()) + u" file(s)");
     setIsConverting(true);
+    Q_EMIT runStarted();
     // The first step runs from the event loop, after start() has returned.
     QMetaObject::invokeMethod(this, &TranscodeQueue::processNext, Qt::QueuedConnection);
 }
@@ -224,7 +262,7 @@ void TranscodeQueue::processNext() {
     if (m_abandoning) {
         m_abandoning = false;
         log(QStringLiteral("abandon: REDline stopped, run ended"));
-        setIsConverting(false);
+        endRun(false);
         return;
     }
     if (!m_settings) {
@@ -232,7 +270,7 @@ void TranscodeQueue::processNext() {
         // Ending the run here too keeps the window from staying in
         // "Converting…" with nothing converting.
         if (m_isConverting)
-            setIsConverting(false);
+            endRun(false);
         return;
     }
 
@@ -241,10 +279,8 @@ void TranscodeQueue::processNext() {
     });
     if (next == m_jobs.cend()) {
         log(QStringLiteral("processNext: no queued jobs"));
-        if (m_isConverting) {
-            setIsConverting(false);
-            queueFinished();
-        }
+        if (m_isConverting)
+            endRun(true);
         return;
     }
     TranscodeJob *job = *next;
@@ -256,7 +292,7 @@ void TranscodeQueue::processNext() {
         job->setErrorMessage(
             QStringLiteral("No output folder selected. Tap 'Change' to pick one."));
         notifyChange();
-        setIsConverting(false);
+        endRun(false);
         return;
     }
 
@@ -364,6 +400,13 @@ QString TranscodeQueue::markSent(TranscodeJob *job) {
     job->setStatus(JobStatus::sentToFCP);
     setLastSentToFCPName(name);
     return name;
+}
+
+void TranscodeQueue::endRun(bool summary) {
+    setIsConverting(false);
+    if (summary)
+        queueFinished();
+    Q_EMIT runFinished();
 }
 
 void TranscodeQueue::queueFinished() {
@@ -526,9 +569,12 @@ void TranscodeQueue::reviewIntakeWarnings() {
             notice.names.removeIf([&](const QString &path) {
                 const QString folder = folderOf(path);
                 if (!unreadableNow.contains(folder)) {
-                    ClipCollector collector;
+                    // The folder itself, none below it.
+                    ClipCollector::Options options;
+                    options.limits.depth = 0;
+                    ClipCollector collector(options);
                     collector.collect(QUrl::fromLocalFile(folder));
-                    unreadableNow.insert(folder, collector.unreadableNames());
+                    unreadableNow.insert(folder, collector.findings().unreadable);
                 }
                 return !unreadableNow.value(folder).contains(path);
             });

@@ -13,6 +13,8 @@
 #include <functional>
 #include <optional>
 
+class ClipSearch;
+struct FoundClips;
 class SoundPlayer;
 
 // Owns the list of jobs of one main window: turns dropped or chosen files and
@@ -51,10 +53,18 @@ public:
     void setLogPath(const QString &path) { m_log = DebugLog(path); }
 
     // Adds one queued job per R3D clip found in the URLs that is not already
-    // in the list. Folder URLs (path ending in "/") are listed one level deep;
-    // a clip spanned over several pieces is one job on its first piece, sized
-    // as all its pieces (see ClipCollector).
+    // in the list. Folder URLs (path ending in "/") are listed one level deep,
+    // and the RED card and clip folders below them are entered; a clip
+    // spanned over several pieces is one job on its first piece, sized as
+    // all its pieces (see ClipCollector).
     void addFiles(const QList<QUrl> &urls);
+    // The same, with the looking done off the main thread: the jobs are
+    // added in one step when the search ends, drops in the order they came.
+    // Clearing the list, or the queue's end, drops a search still running.
+    void addFilesInBackground(const QList<QUrl> &urls);
+    bool isLookingForClips() const;
+    // The searches of addFilesInBackground (benchmarks slow them down).
+    ClipSearch *clipSearch() const { return m_search; }
     // Removes the job unless it is converting.
     void remove(TranscodeJob *job);
     // Removes every job that is not converting.
@@ -106,20 +116,34 @@ Q_SIGNALS:
     void jobsChanged();
     void lastSentToFCPNameChanged();
     void isConvertingChanged();
+    // A run began (isConverting has just turned true), and a run is over:
+    // its last line, the summary when it has one, is written and its sound
+    // asked for. A queue destroyed during a run announces no end.
+    void runStarted();
+    void runFinished();
     // What a drop held that the user should know about, once per drop, one
     // text each, as the log has them without their prefix (but naming only
     // the first few files): files that could not be added, spanned clips
     // with pieces missing.
     void intakeWarnings(const QStringList &messages);
     void intakeWarningsChanged();
+    // A search of addFilesInBackground began, or the last one ended.
+    void lookingForClipsChanged(bool looking);
 
 private:
+    // Adds what a drop of `urls` held.
+    void addFound(const QList<QUrl> &urls, const FoundClips &found);
+    // Logs what else the drop held; the warnings to show for it.
+    QStringList reportFindings(const FoundClips &found) const;
     // One step of the run: the first queued job, or the end of the run.
     void processNext();
     // `job` is null when the job left the list meanwhile; the run goes on.
     void finishConversion(TranscodeJob *job, const TranscodeResult &result);
     void finishMeasurement(TranscodeJob *job, const R3DMetadata &metadata);
     void queueFinished();
+    // Ends the run: isConverting turns false, then the summary and the sound
+    // when `summary`, then runFinished().
+    void endRun(bool summary);
     void logAbandoned() const;
     // Marks a job handed to Final Cut Pro; returns its base name.
     QString markSent(TranscodeJob *job);
@@ -156,6 +180,7 @@ private:
     bool m_abandoning = false;
     QPointer<UserSettings> m_settings;
     REDlineRunner *m_runner = nullptr; // owned as a child
+    ClipSearch *m_search = nullptr;    // owned as a child
     FCPXMLGenerator m_generator;
     SoundPlayer *m_soundPlayer = nullptr;
     DebugLog m_log;

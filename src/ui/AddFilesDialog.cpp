@@ -3,9 +3,11 @@
 #include "FolderUrls.h"
 
 #include <QAbstractItemView>
+#include <QDialogButtonBox>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTreeView>
 
 AddFilesDialog::AddFilesDialog(QWidget *parent) : QFileDialog(parent, QStringLiteral("Add Files")) {
@@ -15,9 +17,18 @@ AddFilesDialog::AddFilesDialog(QWidget *parent) : QFileDialog(parent, QStringLit
     for (auto *view : findChildren<QAbstractItemView *>())
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // The panel renames its button "Open" whenever a folder is selected (it
-    // would enter the folder); here a folder is added like a file, so the
-    // prompt is put back after each of those changes.
-    const auto keepPrompt = [this] { setLabelText(QFileDialog::Accept, QStringLiteral("Add")); };
+    // would enter the folder), and turns it off when several folders are;
+    // here folders are added like files, so the prompt is put back and the
+    // button turned on for any choice after each of those changes.
+    const auto keepPrompt = [this] {
+        setLabelText(QFileDialog::Accept, QStringLiteral("Add"));
+        auto *buttons = findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+        QPushButton *add = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
+        auto *list = findChild<QListView *>(QStringLiteral("listView"));
+        auto *name = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (add && list && name)
+            add->setEnabled(list->selectionModel()->hasSelection() || !name->text().isEmpty());
+    };
     if (auto *name = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
         connect(name, &QLineEdit::textChanged, this, keepPrompt);
     if (auto *list = findChild<QListView *>(QStringLiteral("listView"))) {
@@ -33,9 +44,10 @@ void AddFilesDialog::accept() {
     QList<QUrl> urls;
     if (auto *view = findChild<QListView *>(QStringLiteral("listView"))) {
         auto *model = qobject_cast<QFileSystemModel *>(view->model());
-        const QModelIndexList rows = view->selectionModel()->selectedRows();
-        for (const QModelIndex &index : rows) {
-            if (model)
+        // A list selects the name column only, not whole rows.
+        const QModelIndexList selected = view->selectionModel()->selectedIndexes();
+        for (const QModelIndex &index : selected) {
+            if (model && index.column() == 0)
                 urls << QUrl::fromLocalFile(model->filePath(index));
         }
     }

@@ -11,6 +11,7 @@
 #include "VerticalScrollArea.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/Workspace.h"
+#include "queue/ConversionSession.h"
 #include "queue/RunMonitor.h"
 #include "queue/TranscodeQueue.h"
 #include "runner/REDlineLocator.h"
@@ -98,7 +99,9 @@ static void registerResources() {
 
 AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_workspace(workspace),
-      m_queue(new TranscodeQueue(this)) {
+      m_session(
+          new ConversionSession(*settings, ConversionSession::desktopServices(workspace), this)),
+      m_queue(m_session->queue()) {
     registerResources();
     setObjectName(QStringLiteral("mainView"));
     auto *column = new QVBoxLayout(this);
@@ -179,14 +182,14 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
 
     // Long runs: sleep held off, task-bar progress, the time left as the run
     // status's tooltip, and a notification at the end if no window is active.
-    auto *monitor = new RunMonitor(m_queue);
-    monitor->setWorkspace(&m_workspace);
+    RunMonitor *monitor = m_session->monitor();
     monitor->setWindowActiveCheck(
         [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; });
     connect(monitor, &RunMonitor::remainingTextChanged, m_runStatus,
             [this, monitor] { m_runStatus->setToolTip(monitor->remainingText()); });
 
-    connect(m_dropZone, &DropZone::filesDropped, m_queue, &TranscodeQueue::addFiles);
+    // A card or a day's offload can take a while to search: off the main thread.
+    connect(m_dropZone, &DropZone::filesDropped, m_queue, &TranscodeQueue::addFilesInBackground);
     connect(m_clear, &QPushButton::clicked, m_queue, &TranscodeQueue::clearList);
     connect(m_list, &JobListView::removeRequested, m_queue, &TranscodeQueue::remove);
     connect(m_list, &JobListView::sendToFCPRequested, m_queue, &TranscodeQueue::manualSend);
@@ -313,12 +316,11 @@ void AppMainView::addFiles() {
         return;
     const QList<QUrl> urls = AddFilesDialog::choose(window());
     if (!urls.isEmpty())
-        m_queue->addFiles(urls);
+        m_queue->addFilesInBackground(urls);
 }
 
 void AppMainView::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
-    m_queue->setSettings(m_settings);
     m_settings->restoreOutputDirectory();
     refresh();
 }
@@ -328,7 +330,7 @@ bool AppMainView::redlineFound() const {
 }
 
 bool AppMainView::startEnabled() const {
-    return m_queue->canStart() && redlineFound() && !m_settings->outputDirectoryURL().isEmpty();
+    return m_session->canStart();
 }
 
 QString AppMainView::fileCountText(int count) {

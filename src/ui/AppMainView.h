@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class ConversionSession;
 class DropZone;
 class JobListModel;
 class JobListView;
@@ -16,9 +17,9 @@ class Workspace;
 
 // The main window's content: REDline status, quality and output folder, the
 // drop zone, the list of jobs and the Start button. It owns the window's
-// queue, observes the queue, the jobs and the shared settings, and redraws on
-// every announced change; it never changes a job itself. The workspace it
-// reveals files and opens pages with is handed in.
+// conversion session, observes its queue, the jobs and the shared settings,
+// and redraws on every announced change; it never changes a job itself. The
+// workspace it reveals files and opens pages with is handed in.
 class AppMainView : public QWidget {
     Q_OBJECT
 
@@ -26,6 +27,7 @@ public:
     AppMainView(UserSettings *settings, Workspace &workspace, QWidget *parent = nullptr);
     ~AppMainView() override;
 
+    ConversionSession *session() const { return m_session; }
     TranscodeQueue *queue() const { return m_queue; }
     JobListView *jobList() const { return m_list; }
     // Opens the panel for adding files and folders.
@@ -55,7 +57,8 @@ private:
 
     UserSettings *m_settings;
     Workspace &m_workspace;
-    TranscodeQueue *m_queue;
+    ConversionSession *m_session;
+    TranscodeQueue *m_queue; // the session's
 
     QWidget *m_foundRow;
     QWidget *m_missingRow;

@@ -31,6 +31,8 @@ MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
     buildMenus(app);
     connect(settings, &UserSettings::saveErrorChanged, this, &MainWindow::showStatus);
     connect(m_view->queue(), &TranscodeQueue::intakeWarningsChanged, this, &MainWindow::showStatus);
+    connect(m_view->queue(), &TranscodeQueue::lookingForClipsChanged, this,
+            &MainWindow::showStatus);
     showStatus();
     connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, this, &MainWindow::runEnded);
     resize(openingSize());
@@ -49,11 +51,16 @@ QSize MainWindow::openingSize() {
 }
 
 void MainWindow::showStatus() {
-    // Settings that cannot be saved come first; then what intake found
-    // wrong with the list as it is now: a few messages, each whole.
+    // Settings that cannot be saved come first; then a drop still being
+    // searched; then what intake found wrong with the list as it is now: a
+    // few messages, each whole.
     const QString saveError = m_settings->saveError();
     if (!saveError.isEmpty()) {
         m_statusLine->setText(saveError);
+        return;
+    }
+    if (m_view->queue()->isLookingForClips()) {
+        m_statusLine->setText(QStringLiteral("Looking for clips\u2026"), StatusLine::Look::busy);
         return;
     }
     const QStringList &messages = m_view->queue()->currentIntakeWarnings();

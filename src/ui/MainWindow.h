@@ -37,8 +37,9 @@ private:
     void buildMenus(TarnelApp *app);
     void answer(bool stop);
     void runEnded();
-    // The status line: settings that cannot be saved, else what intake found
-    // wrong with the list as it is now; hidden when there is neither.
+    // The status line: settings that cannot be saved, else that a drop is
+    // still being searched, else what intake found wrong with the list as it
+    // is now; hidden when there is none of these.
     void showStatus();
     // The size the window opens at.
     QSize openingSize();

@@ -36,10 +36,12 @@ StatusLine::StatusLine(QWidget *parent) : QWidget(parent) {
     setVisible(false);
 }
 
-void StatusLine::setText(const QString &text) {
-    if (text == m_text)
+void StatusLine::setText(const QString &text, Look look) {
+    if (text == m_text && look == m_look)
         return;
     m_text = text;
+    m_look = look;
+    setAccessibleName(look == Look::warning ? QStringLiteral("Warning") : QStringLiteral("Status"));
     setAccessibleDescription(text);
     setVisible(!text.isEmpty());
     fitHeight();
@@ -95,16 +97,22 @@ void StatusLine::paintEvent(QPaintEvent *) {
     QPainter p(this);
     const QPalette &colors = palette();
     const QColor amber = Palette::amber(colors);
-    // A band tinted with the warning colour, under a line of it.
-    p.fillRect(rect(), Palette::withAlpha(amber, Palette::isDark(colors) ? 0.22 : 0.12));
-    p.fillRect(QRect(0, 0, width(), 1), Palette::withAlpha(amber, 0.6));
     const QRect text = textRect(rect());
-    p.setPen(amber);
     p.setFont(font());
-    p.drawText(QRect(kSide, text.top(), text.left() - kSide, fontMetrics().height()),
-               Qt::AlignLeft | Qt::AlignVCenter, kSign);
+    if (m_look == Look::warning) {
+        // A band tinted with the warning colour, under a line of it.
+        p.fillRect(rect(), Palette::withAlpha(amber, Palette::isDark(colors) ? 0.22 : 0.12));
+        p.fillRect(QRect(0, 0, width(), 1), Palette::withAlpha(amber, 0.6));
+        p.setPen(amber);
+        p.drawText(QRect(kSide, text.top(), text.left() - kSide, fontMetrics().height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, kSign);
+    } else {
+        p.fillRect(QRect(0, 0, width(), 1),
+                   Palette::withAlpha(colors.color(QPalette::WindowText), 0.16));
+    }
     QTextLayout lines;
     WrappedText::layout(lines, m_text, font(), text.width());
-    p.setPen(colors.color(QPalette::WindowText));
+    p.setPen(m_look == Look::warning ? colors.color(QPalette::WindowText)
+                                     : UiText::secondary(colors));
     lines.draw(&p, text.topLeft());
 }

@@ -1,15 +1,20 @@
 // tarnel-cli as scripts use it: the real binary, run with QProcess against
 // the REDline stand-in, in the throwaway home (settings, desktop log, Videos).
 #include "runner/REDlineRunner.h"
+#include "support/FakeObject.h"
+#include "support/PrivateBus.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
+#include <QDBusConnection>
+#include <QDBusUnixFileDescriptor>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -105,6 +110,10 @@ private Q_SLOTS:
         QTest::newRow("only a name that is not UTF-8")
             << QStringList{"CARD/latin1"} << none << 3
             << "tarnel-cli: warning: skipped 1 R3D file(s) whose names are not valid UTF-8";
+        QTest::newRow("only an empty clip folder on a card")
+            << QStringList{"CARD/Day"} << none << 3
+            << "tarnel-cli: warning: 1 clip folder(s) hold no R3D file: "
+               "[\"CARD/Day/A001/A001_0101AB.RDM/A001_C001_0101XY.RDC\"]";
         QTest::newRow("missing path")
             << QStringList{"CARD/gone.R3D"} << none << 3 << "no such file or folder";
         QTest::newRow("no output folder")
@@ -121,7 +130,9 @@ private Q_SLOTS:
         QDir().mkpath(m_card + "/latin1");
         ::close(::open(QByteArray(QFile::encodeName(m_card) + "/latin1/caf\xe9.R3D").constData(),
                        O_CREAT | O_WRONLY, 0644));
+        QDir().mkpath(m_card + "/Day/A001/A001_0101AB.RDM/A001_C001_0101XY.RDC");
         args.replaceInStrings("CARD", m_card);
+        says.replace("CARD", m_card);
         const Outcome o = run(cli(), args, env);
         QCOMPARE(o.status, status);
         QVERIFY2(o.err.contains(says), qPrintable(o.err));
@@ -286,6 +297,56 @@ private Q_SLOTS:
         QVERIFY2(log.contains(lastLog), qPrintable(log.join('\n')));
         QVERIFY(log.contains(QString("tarnel-cli[%1]: exit status %2").arg(pid).arg(status)));
         QVERIFY(QDir(m_out).isEmpty());
+    }
+
+    // As in the window: logind holds off sleep while tarnel-cli converts, and
+    // is let go of once the run's last line is written.
+    void holdsOffSleep() {
+        PrivateBus bus;
+        QVERIFY(!bus.address().isEmpty());
+        QDBusConnection fake = QDBusConnection::connectToBus(bus.address(), "fake-system");
+        FakeObject logind;
+        int lock = -1;
+        logind.answer = [&](const QDBusMessage &m) {
+            int fds[2];
+            QVERIFY(::pipe2(fds, O_CLOEXEC) == 0);
+            lock = fds[0];
+            fake.send(m.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))));
+            ::close(fds[1]); // tarnel-cli's copy is now the only write end
+        };
+        QVERIFY(fake.registerVirtualObject("/org/freedesktop/login1", &logind));
+        QVERIFY(fake.registerService("org.freedesktop.login1"));
+        const auto lockClosed = [&] {
+            pollfd p{lock, POLLIN, 0};
+            return ::poll(&p, 1, 0) == 1 && (p.revents & POLLHUP);
+        };
+        clip("A.R3D");
+        clip("B.R3D");
+        QProcess p;
+        p.setProcessEnvironment(environment({"DBUS_SYSTEM_BUS_ADDRESS=" + bus.address()}));
+        p.start(cli(), {"--quiet", "--redline", TestTools::gatedRedline(m_dir->path()), m_card});
+        const qint64 pid = p.processId();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir->filePath("started")), 60'000);
+        const QString held = "inhibit: logind holds off sleep until the run ends";
+        QTRY_VERIFY(TestTools::logLines(env.logFile()).contains(held));
+        QCOMPARE(logind.calls.size(), 1);
+        QCOMPARE(logind.calls[0].arguments(),
+                 (QVariantList{"sleep:idle", "Tarnel", "Converting 2 clips", "block"}));
+        QVERIFY(!lockClosed());
+        TestTools::touch(m_dir->filePath("go"));
+        QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 120'000);
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(lockClosed());
+        const QStringList lines =
+            TestTools::logLines(env.logFile())
+                .filter(QRegularExpression("^(inhibit|queue finished|tarnel)"));
+        QCOMPARE(lines.mid(1), (QStringList{held, "queue finished — 2 file(s), 0 failed",
+                                            "inhibit: released, the run ended",
+                                            QString("tarnel-cli[%1]: exit status 0").arg(pid)}));
+        ::close(lock);
+        fake.unregisterService("org.freedesktop.login1");
+        fake = QDBusConnection("");
+        QDBusConnection::disconnectFromBus("fake-system");
     }
 
     void twoProcessesShareTheLog() {

@@ -1,4 +1,6 @@
 #include "model/TranscodeJob.h"
+#include "queue/ClipCollector.h"
+#include "queue/ClipSearch.h"
 #include "queue/DebugLog.h"
 #include "queue/TranscodeQueue.h"
 #include "support/TestEnvironment.h"
@@ -18,13 +20,39 @@ QUrl folderUrl(const QString &path) {
     return QUrl::fromLocalFile(path + u'/');
 }
 
-// The jobs' file names, sorted: a folder lists in the file system's order.
+// The jobs' file names, in list order.
 QStringList names(const TranscodeQueue &q) {
     QStringList out;
     for (const TranscodeJob *j : q.jobs())
         out << j->sourceURL().fileName();
-    out.sort();
     return out;
+}
+
+// The jobs as "<path relative to root> <size>", in list order.
+QStringList jobsBelow(const TranscodeQueue &q, const QString &root) {
+    QStringList out;
+    for (const TranscodeJob *j : q.jobs())
+        out << QDir(root).relativeFilePath(j->sourcePath()) + u' ' +
+                   QString::number(j->sourceSizeBytes());
+    return out;
+}
+
+// Makes a tree below `root`: "a/b.R3D 100" is a file of 100 bytes, "a/b/"
+// a folder, "a/l -> ../x" a symbolic link; folders on the way are made.
+void makeTree(const QString &root, const QStringList &entries) {
+    for (const QString &entry : entries) {
+        const QString arrow = QStringLiteral(" -> ");
+        const bool link = entry.contains(arrow), folder = entry.endsWith(u'/');
+        const QString path = root + u'/' +
+                             (link     ? entry.section(arrow, 0, 0)
+                              : folder ? entry
+                                       : entry.section(u' ', 0, -2));
+        QDir().mkpath(folder ? path : QFileInfo(path).path());
+        if (link)
+            QVERIFY(QFile::link(entry.section(arrow, 1), path));
+        else if (!folder)
+            TestTools::touch(path, entry.section(u' ', -1).toLongLong());
+    }
 }
 
 } // namespace
@@ -50,8 +78,9 @@ private Q_SLOTS:
     }
 
     // A folder is listed one level deep, hidden entries and odd names
-    // included; a folder named like a clip counts by its name. A name that
-    // is not UTF-8 cannot be added, and the log says which.
+    // included, in name order; a folder named like a clip counts by its name,
+    // a clip folder below is entered. A name that is not UTF-8 cannot be
+    // added, and the log says which.
     void folderIsListedOneLevelDeep() {
         QTemporaryDir dir;
         QDir(dir.path()).mkpath("C.RDC");
@@ -64,19 +93,19 @@ private Q_SLOTS:
         for (const char *latin1 : {"/caf\xe9.R3D", "/notes\xff.txt"})
             ::close(::open(QByteArray(QFile::encodeName(dir.path()) + latin1).constData(),
                            O_CREAT | O_WRONLY, 0644));
-        clips << "Odd.R3D";
-        clips.sort();
-
         auto q = queue();
         q->addFiles({folderUrl(dir.path())});
-        QCOMPARE(names(*q), clips);
+        QCOMPARE(names(*q),
+                 QStringList({".hidden.R3d", "A.R3D", "b.r3d", "C_001.R3D", "new\nline.R3D",
+                              "Odd.R3D", "take #1 \"100%\".R3D", QString(200, u'x') + ".R3D",
+                              QString::fromUtf8("Über 日本.R3D")}));
         QCOMPARE(logLines(),
-                 QStringList({"addFiles: skipped 1 R3D file(s) whose names are not valid UTF-8 "
+                 QStringList({"addFiles: entered 0 card folder(s) (.RDM) and 1 clip folder(s) "
+                              "(.RDC)",
+                              "addFiles: skipped 1 R3D file(s) whose names are not valid UTF-8 "
                               "(rename them to add them): [\"" +
                                   dir.filePath(QString::fromUtf8("caf\uFFFD.R3D")) + "\"]",
-                              "addFiles: found 8 R3D file(s), 8 new"}));
-        q->addFiles({folderUrl(dir.filePath("C.RDC"))});
-        QCOMPARE(q->jobs().last()->sourceURL().fileName(), QString("C_001.R3D"));
+                              "addFiles: found 9 R3D file(s), 9 new"}));
 
         // Without the trailing slash a folder is judged by its name alone.
         auto q2 = queue();
@@ -110,8 +139,7 @@ private Q_SLOTS:
         q->remove(converting);
         q->remove(q->jobs().at(0));
         q->addFiles({url("A.R3D")});
-        QCOMPARE(names(*q), (QStringList{"A.R3D", "B.R3D", "C.R3D"}));
-        QCOMPARE(q->jobs().last()->sourceURL(), url("A.R3D"));
+        QCOMPARE(names(*q), (QStringList{"B.R3D", "C.R3D", "A.R3D"}));
         q->clearList();
         QCOMPARE(q->jobs(), QList<TranscodeJob *>{converting});
 
@@ -158,55 +186,59 @@ private Q_SLOTS:
         QCOMPARE(DebugLog::entry(local, "x"), QString("[2026-12-05 08:17:17 +0000] x\n"));
     }
 
-    // Drops are lists of names in the card folder; "" is the folder itself.
+    // Drops are lists of names in the folder; "" is the folder itself. Pieces
+    // fold in a clip folder (.RDC) or under RED's clip names; other "_NNN"
+    // names are clips of their own.
     void spannedClipsAreOneJob_data() {
         QTest::addColumn<QList<QStringList>>("drops");
-        QTest::addColumn<QStringList>("jobs"); // "path size", path relative to the card
+        QTest::addColumn<QStringList>("jobs"); // "path size", path relative to the folder
         QTest::addColumn<QStringList>("log");
+        const QString clip = "A001_C001_0101XY", first = clip + "_001.R3D";
         const QString folded =
-            "addFiles: folded 2 later piece(s) into 1 spanned clip(s): C_001.R3D (3 pieces)";
-        const QStringList all{"C_001.R3D 9500000000", "S_001.R3D 5",  "X_7.R3D 7", "X_8.R3D 8",
-                              "Y_0001.R3D 9",         "Y_0002.R3D 10"};
-        QTest::newRow("folder") << QList<QStringList>{{""}} << all
-                                << QStringList{"addFiles: found 6 R3D file(s), 6 new", folded};
-        QTest::newRow("later piece after the folder")
-            << QList<QStringList>{{""}, {"C_003.r3d"}} << all
-            << QStringList{"addFiles: found 6 R3D file(s), 6 new", folded,
+            "addFiles: folded 2 later piece(s) into 1 spanned clip(s): " + first + " (3 pieces)";
+        const QString gapG = "spanned clip G_002.R3D lacks G_001.R3D; REDline cannot read it "
+                             "whole without every piece";
+        const QString gapH = "spanned clip H_001.R3D lacks H_002.R3D, H_003.R3D, H_004.R3D, "
+                             "H_005.R3D, H_006.R3D and 2 more; REDline cannot read it whole "
+                             "without every piece";
+        QTest::newRow("folder")
+            << QList<QStringList>{{""}}
+            << QStringList{first + " 9500000000", "G.RDC/G_002.R3D 30", "H.RDC/H_001.R3D 7",
+                           "S_001.R3D 5",         "shot_001.R3D 7",     "shot_002.R3D 8",
+                           "Y_0001.R3D 9",        "Y_0002.R3D 10"}
+            << QStringList{"addFiles: entered 0 card folder(s) (.RDM) and 2 clip folder(s) (.RDC)",
+                           "addFiles: found 8 R3D file(s), 8 new",
+                           "addFiles: folded 4 later piece(s) into 3 spanned clip(s): " + first +
+                               " (3 pieces), G_002.R3D (2 pieces), H_001.R3D (2 pieces)",
+                           "addFiles: " + gapG, "addFiles: " + gapH};
+        QTest::newRow("later piece after its first")
+            << QList<QStringList>{{first}, {clip + "_003.r3d"}}
+            << QStringList{first + " 9500000000"}
+            << QStringList{"addFiles: found 1 R3D file(s), 1 new", folded,
                            "addFiles: found 1 R3D file(s), 0 new", folded};
         QTest::newRow("all pieces as files, a later one first")
-            << QList<QStringList>{{"C_003.r3d", "C_001.R3D", "C_002.R3D"}}
-            << QStringList{"C_001.R3D 9500000000"}
+            << QList<QStringList>{{clip + "_003.r3d", first, clip + "_002.R3D"}}
+            << QStringList{first + " 9500000000"}
             << QStringList{"addFiles: found 1 R3D file(s), 1 new", folded};
-        QTest::newRow("lone first piece")
-            << QList<QStringList>{{"S_001.R3D"}} << QStringList{"S_001.R3D 5"}
-            << QStringList{"addFiles: found 1 R3D file(s), 1 new"};
+        QTest::newRow("numbered names of a plain folder stay apart")
+            << QList<QStringList>{{"shot_002.R3D", "shot_001.R3D", "S_001.R3D"}}
+            << QStringList{"shot_002.R3D 8", "shot_001.R3D 7", "S_001.R3D 5"}
+            << QStringList{"addFiles: found 3 R3D file(s), 3 new"};
         QTest::newRow("first piece missing")
             << QList<QStringList>{{"G.RDC/G_003.R3D"}} << QStringList{"G.RDC/G_002.R3D 30"}
             << QStringList{"addFiles: found 1 R3D file(s), 1 new",
                            "addFiles: folded 1 later piece(s) into 1 spanned clip(s): "
                            "G_002.R3D (2 pieces)",
-                           "addFiles: spanned clip G_002.R3D lacks G_001.R3D; REDline cannot "
-                           "read it whole without every piece"};
-        QTest::newRow("middle pieces missing")
-            << QList<QStringList>{{"H.RDC/H_009.R3D"}} << QStringList{"H.RDC/H_001.R3D 7"}
-            << QStringList{"addFiles: found 1 R3D file(s), 1 new",
-                           "addFiles: folded 1 later piece(s) into 1 spanned clip(s): "
-                           "H_001.R3D (2 pieces)",
-                           "addFiles: spanned clip H_001.R3D lacks H_002.R3D, H_003.R3D, "
-                           "H_004.R3D, H_005.R3D, H_006.R3D and 2 more; REDline cannot read it "
-                           "whole without every piece"};
+                           "addFiles: " + gapG};
     }
     void spannedClipsAreOneJob() {
         QFETCH(QList<QStringList>, drops);
         QTemporaryDir card;
-        QDir(card.path()).mkpath("G.RDC");
-        QDir(card.path()).mkpath("H.RDC");
-        for (const QString file :
-             {"C_001.R3D 4000000000", "C_002.R3D 4000000000", "C_003.r3d 1500000000", "S_001.R3D 5",
-              "X_7.R3D 7", "X_8.R3D 8", "Y_0001.R3D 9", "Y_0002.R3D 10", "G.RDC/G_002.R3D 20",
-              "G.RDC/G_003.R3D 10", "H.RDC/H_001.R3D 3", "H.RDC/H_009.R3D 4"})
-            TestTools::touch(card.filePath(file.section(' ', 0, 0)),
-                             file.section(' ', 1).toLongLong());
+        makeTree(card.path(),
+                 {"A001_C001_0101XY_001.R3D 4000000000", "A001_C001_0101XY_002.R3D 4000000000",
+                  "A001_C001_0101XY_003.r3d 1500000000", "S_001.R3D 5", "shot_001.R3D 7",
+                  "shot_002.R3D 8", "Y_0001.R3D 9", "Y_0002.R3D 10", "G.RDC/G_002.R3D 20",
+                  "G.RDC/G_003.R3D 10", "H.RDC/H_001.R3D 3", "H.RDC/H_009.R3D 4"});
 
         auto q = queue();
         for (const QStringList &drop : drops) {
@@ -216,12 +248,7 @@ private Q_SLOTS:
                                         : QUrl::fromLocalFile(card.filePath(name)));
             q->addFiles(urls);
         }
-        QStringList added;
-        for (const TranscodeJob *j : q->jobs())
-            added << QDir(card.path()).relativeFilePath(j->sourcePath()) + ' ' +
-                         QString::number(j->sourceSizeBytes());
-        added.sort(); // a folder lists in the file system's order
-        QTEST(added, "jobs");
+        QTEST(jobsBelow(*q, card.path()), "jobs");
         QTEST(logLines(), "log");
     }
 
@@ -270,6 +297,182 @@ private Q_SLOTS:
         q->remove(q->jobs().at(0));
         QCOMPARE(q->currentIntakeWarnings(), QStringList{});
         QCOMPARE(changed.count(), 7);
+    }
+
+    // Whole cards and offloads: RED's card and clip folders are entered up
+    // to four levels below the dropped folder, through plain folders too,
+    // never through hidden folders or links; what could not be taken is
+    // said. Trees are written "path size"; ROOT stands for their root.
+    void cardTrees_data() {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QString>("drop");     // a folder below ROOT
+        QTest::addColumn<QStringList>("jobs"); // "path size", path below ROOT
+        QTest::addColumn<QString>("entered");  // the log's count, or empty for no such line
+        QTest::addColumn<QStringList>("warnings");
+        const QString rdm = "A001_0101AB.RDM", c1 = "A001_C001_0101XY", c2 = "A001_C002_0101XY",
+                      c10 = "A001_C010_0101XY";
+        const QStringList card{rdm + "/" + c10 + ".RDC/" + c10 + "_001.R3D 10",
+                               rdm + "/" + c2 + ".RDC/" + c2 + "_002.R3D 2",
+                               rdm + "/" + c2 + ".RDC/" + c2 + "_001.R3D 20",
+                               rdm + "/" + c1 + ".RDC/" + c1 + "_001.R3D 100",
+                               rdm + "/" + c1 + ".RDC/" + c1 + "_002.R3D 100",
+                               rdm + "/" + c1 + ".RDC/" + c1 + "_003.R3D 50"};
+        const auto cardIn = [&](const QString &folder, const QString &reel = "A001") {
+            QStringList out;
+            for (const QString &entry : card)
+                out << folder + QString(entry).replace("A001", reel);
+            return out;
+        };
+        const auto jobsIn = [&](const QString &folder, const QString &reel = "A001") {
+            QStringList out;
+            for (const QString &job : QStringList{rdm + "/" + c1 + ".RDC/" + c1 + "_001.R3D 250",
+                                                  rdm + "/" + c2 + ".RDC/" + c2 + "_001.R3D 22",
+                                                  rdm + "/" + c10 + ".RDC/" + c10 + "_001.R3D 10"})
+                out << folder + QString(job).replace("A001", reel);
+            return out;
+        };
+        const QString oneCard = "1 card folder(s) (.RDM) and 3 clip folder(s) (.RDC)";
+
+        QTest::newRow("card root")
+            << cardIn("Mag A/") << "Mag A" << jobsIn("Mag A/") << oneCard << QStringList{};
+        QTest::newRow("card folder") << card << rdm << jobsIn("") << oneCard << QStringList{};
+        QTest::newRow("clip folder")
+            << card << rdm + "/" + c1 + ".RDC" << QStringList{jobsIn("").first()}
+            << "0 card folder(s) (.RDM) and 1 clip folder(s) (.RDC)" << QStringList{};
+        QTest::newRow("three cards, numbers in order")
+            << cardIn("Day/Mag 10/", "A010") + cardIn("Day/Mag 1/") + cardIn("Day/Mag 2/", "A002")
+            << "Day"
+            << jobsIn("Day/Mag 1/") + jobsIn("Day/Mag 2/", "A002") + jobsIn("Day/Mag 10/", "A010")
+            << "3 card folder(s) (.RDM) and 9 clip folder(s) (.RDC)" << QStringList{};
+        // The clip folders are four levels below the dropped folder: the bound.
+        QTest::newRow("day two plain levels above its card")
+            << cardIn("Day 1/Cam A/A001/") + QStringList{"Day 1/notes.R3D.txt 1"} << "Day 1"
+            << jobsIn("Day 1/Cam A/A001/") << oneCard << QStringList{};
+        QTest::newRow("clips beside folders, in name order")
+            << QStringList{"K/K5.R3D 5",          "K/K10.R3D 10",
+                           "K/K1.R3D 1",          "K/K2.RDC/K2_001.R3D 2",
+                           "K/K3 plain/K3.R3D 3", "K/K4.R3D 4"}
+            << "K"
+            << QStringList{"K/K1.R3D 1", "K/K2.RDC/K2_001.R3D 2", "K/K4.R3D 4", "K/K5.R3D 5",
+                           "K/K10.R3D 10"}
+            << "0 card folder(s) (.RDM) and 1 clip folder(s) (.RDC)" << QStringList{};
+        QTest::newRow("spanned clip without its clip folder")
+            << QStringList{"Flat/" + c1 + "_002.R3D 2", "Flat/" + c1 + "_001.R3D 1",
+                           "Flat/shot_001.R3D 3", "Flat/shot_002.R3D 4"}
+            << "Flat"
+            << QStringList{"Flat/" + c1 + "_001.R3D 3", "Flat/shot_001.R3D 3",
+                           "Flat/shot_002.R3D 4"}
+            << QString() << QStringList{};
+        QTest::newRow("links and hidden folders are not followed")
+            << cardIn("Card/") + QStringList{"Card/" + rdm + "/" + c1 + ".RDC/loop -> ..",
+                                             "Card/" + rdm + "/Z.RDC -> ../../Elsewhere/Z.RDC",
+                                             "Elsewhere/Z.RDC/Z_001.R3D 1",
+                                             "Card/.Trash/B.RDM/B.RDC/B.R3D 1"}
+            << "Card" << jobsIn("Card/") << oneCard << QStringList{};
+        QTest::newRow("deeper than the bound")
+            << QStringList{"Deep/1/2/3/4/A.RDM/A.RDC/A_001.R3D 1", "Deep/1/2/B.RDM/B.RDC/B.R3D 2",
+                           "Deep/1/2/3/4/5/C.RDM/C.RDC/C.R3D 3"}
+            << "Deep" << QStringList{"Deep/1/2/B.RDM/B.RDC/B.R3D 2"}
+            << "1 card folder(s) (.RDM) and 1 clip folder(s) (.RDC)"
+            << QStringList{"1 card or clip folder(s) lie more than 4 levels below the dropped "
+                           "folder and were not searched (drop a folder nearer to them): "
+                           "[\"ROOT/Deep/1/2/3/4/A.RDM\"]"};
+        QTest::newRow("empty clip folders and a gap")
+            << QStringList{"E.RDM/" + c1 + ".RDC/", "E.RDM/" + c2 + ".RDC/notes.txt 1",
+                           "E.RDM/" + c10 + ".RDC/" + c10 + "_001.R3D 1",
+                           "E.RDM/" + c10 + ".RDC/" + c10 + "_003.R3D 3"}
+            << "E.RDM" << QStringList{"E.RDM/" + c10 + ".RDC/" + c10 + "_001.R3D 4"}
+            << "1 card folder(s) (.RDM) and 3 clip folder(s) (.RDC)"
+            << QStringList{"2 clip folder(s) hold no R3D file: [\"ROOT/E.RDM/" + c1 +
+                               ".RDC\", \"ROOT/E.RDM/" + c2 + ".RDC\"]",
+                           "spanned clip " + c10 + "_001.R3D lacks " + c10 +
+                               "_002.R3D; REDline cannot read it whole without every piece"};
+    }
+    void cardTrees() {
+        QFETCH(QStringList, tree);
+        QFETCH(QString, drop);
+        QFETCH(QString, entered);
+        QTemporaryDir root;
+        makeTree(root.path(), tree);
+        auto q = queue();
+        QSignalSpy warned(q.get(), &TranscodeQueue::intakeWarnings);
+        q->addFiles({folderUrl(root.filePath(drop))});
+        QTEST(jobsBelow(*q, root.path()), "jobs");
+        const QStringList lines = logLines();
+        QCOMPARE(lines.filter("addFiles: entered "),
+                 entered.isEmpty() ? QStringList() : QStringList{"addFiles: entered " + entered});
+        QStringList warnings =
+            warned.isEmpty() ? QStringList() : warned.first().first().toStringList();
+        QTEST(warnings.replaceInStrings(root.path(), "ROOT"), "warnings");
+    }
+
+    // The search stops at its limit on folders, and at once when cancelled.
+    void searchLimits() {
+        QTemporaryDir root;
+        makeTree(root.path(), {"a/", "b/", "c.RDC/c.R3D 1", "d/"});
+        ClipCollector::Options options;
+        options.limits.folders = 3; // the dropped folder, a and b
+        ClipCollector limited(options);
+        const FoundClips found = limited.collectAll({folderUrl(root.path())});
+        QVERIFY(found.clips.isEmpty());
+        QCOMPARE(found.unfinished, QStringList{root.path()});
+
+        const std::atomic<bool> cancelled(true);
+        options = {};
+        options.cancelled = &cancelled;
+        QVERIFY(ClipCollector(options).collectAll({folderUrl(root.path())}).clips.isEmpty());
+        QVERIFY(ClipCollector().collectAll({folderUrl(root.path())}).clips.size() == 1);
+    }
+
+    // A search off the main thread adds its clips in one step, drops in the
+    // order they came; one still running when the list is cleared or the
+    // queue goes away adds nothing. The searching thread is held at its
+    // first listing until the test lets it go.
+    void backgroundSearch_data() {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::newRow("nothing") << "";
+        QTest::newRow("list cleared") << "clear";
+        QTest::newRow("queue gone") << "delete";
+    }
+    void backgroundSearch() {
+        QFETCH(QString, meanwhile);
+        QTemporaryDir root;
+        makeTree(root.path(), {"A.RDM/A2.RDC/A2.R3D 2", "A.RDM/A1.RDC/A1.R3D 1", "B/B.R3D 3"});
+        auto q = queue();
+        QSemaphore held, entered;
+        q->clipSearch()->setBeforeListing([&](const QString &) {
+            entered.release();
+            held.acquire();
+        });
+        QSignalSpy looking(q.get(), &TranscodeQueue::lookingForClipsChanged);
+        QSignalSpy changed(q.get(), &TranscodeQueue::jobsChanged);
+        q->addFilesInBackground({folderUrl(root.filePath("A.RDM"))});
+        q->addFilesInBackground({folderUrl(root.filePath("B"))});
+        QVERIFY(q->isLookingForClips());
+        entered.acquire();
+        if (meanwhile == "clear")
+            q->clearList();
+        else if (meanwhile == "delete")
+            q.reset();
+        held.release(100); // every listing to come
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(30'000));
+        if (!q) {
+            QCoreApplication::processEvents();
+            QVERIFY(logLines().filter("addFiles:").isEmpty());
+            return;
+        }
+        QTRY_VERIFY(!q->isLookingForClips());
+        if (meanwhile == "clear") {
+            QVERIFY(q->jobs().isEmpty());
+            QVERIFY(logLines().filter("addFiles:").isEmpty());
+            QCOMPARE(looking.size(), 2);
+            return;
+        }
+        QCOMPARE(names(*q), (QStringList{"A1.R3D", "A2.R3D", "B.R3D"}));
+        QCOMPARE(changed.size(), 2); // one step per drop
+        QCOMPARE(looking.size(), 2);
+        QCOMPARE(looking.first().first().toBool(), true);
+        QCOMPARE(looking.last().first().toBool(), false);
     }
 
     // The log goes to the desktop folder, or to the home folder when there

@@ -1,8 +1,11 @@
 #include "platform/DesktopNotifier.h"
 #include "platform/LauncherProgress.h"
 #include "platform/SleepInhibitor.h"
+#include "queue/ConversionSession.h"
 #include "queue/RunMonitor.h"
 #include "queue/TranscodeQueue.h"
+#include "support/FakeObject.h"
+#include "support/PrivateBus.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/RecordingWorkspace.h"
 #include "support/TestEnvironment.h"
@@ -10,40 +13,11 @@
 
 #include <QtDBus>
 #include <QtTest>
-#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
-
-// A bus of the test's own: only the fakes below live on it, nothing starts on demand.
-struct PrivateBus {
-    QProcess daemon;
-    QString address;
-    explicit PrivateBus(const QString &config) {
-        // Ends with the test, also when the test crashes.
-        daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        daemon.start("dbus-daemon", {"--config-file=" + config, "--nofork", "--print-address"});
-        if (daemon.waitForReadyRead(10'000))
-            address = QString::fromUtf8(daemon.readLine()).trimmed();
-    }
-    ~PrivateBus() { daemon.terminate(), daemon.waitForFinished(); }
-};
-
-// A service object that records the calls it gets and answers through a handler.
-struct FakeObject : QDBusVirtualObject {
-    QList<QDBusMessage> calls;
-    std::function<void(const QDBusMessage &)> answer;
-    QString introspect(const QString &) const override { return {}; }
-    bool handleMessage(const QDBusMessage &m, const QDBusConnection &) override {
-        calls << m;
-        if (answer)
-            answer(m);
-        return true;
-    }
-};
 
 const QVariantMap kCleared{{"progress-visible", false}, {"count-visible", false}};
 
@@ -59,7 +33,8 @@ class MonitorTest : public QObject {
     QList<QVariantMap> m_updates; // the task-bar entry's updates, as a dock receives them
     std::unique_ptr<QTemporaryDir> m_dir;
     UserSettings m_settings;
-    std::unique_ptr<TranscodeQueue> m_queue;
+    std::unique_ptr<ConversionSession> m_conversion;
+    TranscodeQueue *m_queue = nullptr; // the conversion session's
     RecordingSoundPlayer m_sounds;
     RecordingWorkspace m_workspace;
     qint64 m_now = 0;
@@ -80,22 +55,20 @@ class MonitorTest : public QObject {
         m_fakeSystem.send(call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))));
         ::close(fds[1]); // Tarnel's copy is now the only write end
     }
-    // A queue of two jobs, its monitor on the private buses or on the (absent) user's buses.
-    // The clock reads 0 at the run's start and 1 h 2 min at its end.
+    // A session with a queue of two jobs, its services on the private buses or on the (absent)
+    // user's buses. The clock reads 0 at the run's start and 1 h 2 min at its end.
     void makeQueue(bool privateBuses = true) {
-        m_queue = std::make_unique<TranscodeQueue>();
+        const QDBusConnection system = privateBuses ? m_system : QDBusConnection::systemBus();
+        const QDBusConnection session = privateBuses ? m_session : QDBusConnection::sessionBus();
+        m_conversion = std::make_unique<ConversionSession>(
+            m_settings, ConversionSession::Services{
+                            new SleepInhibitor(system, session), new DesktopNotifier(session),
+                            new LauncherProgress(session, 3'600'000), m_sounds, m_workspace,
+                            [this] { return m_now; }});
+        m_queue = m_conversion->queue();
         m_queue->setLogPath(m_dir->filePath("log"));
-        m_queue->setSoundPlayer(&m_sounds);
-        m_queue->setSettings(&m_settings);
-        QObject::connect(m_queue.get(), &TranscodeQueue::isConvertingChanged, this,
+        QObject::connect(m_queue, &TranscodeQueue::isConvertingChanged, this,
                          [this] { m_now = m_queue->isConverting() ? 0 : 3'723'000; });
-        auto *monitor = !privateBuses
-                            ? new RunMonitor(m_queue.get())
-                            : new RunMonitor(m_queue.get(), new SleepInhibitor(m_system, m_session),
-                                             new DesktopNotifier(m_session),
-                                             new LauncherProgress(m_session, 3'600'000),
-                                             [this] { return m_now; });
-        monitor->setWorkspace(&m_workspace);
         m_queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D")),
                            QUrl::fromLocalFile(m_dir->filePath("B.R3D"))});
     }
@@ -105,22 +78,15 @@ public Q_SLOTS:
 
 private Q_SLOTS:
     void initTestCase() {
-        const QString config = QDir::tempPath() + "/bus.conf";
-        QFile f(config);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("<busconfig><listen>unix:tmpdir=" + QFile::encodeName(QDir::tempPath()) +
-                "</listen><auth>EXTERNAL</auth><policy context='default'><allow send_destination="
-                "'*'/><allow receive_sender='*'/><allow own='*'/></policy></busconfig>");
-        f.close();
-        m_systemBus = std::make_unique<PrivateBus>(config);
-        m_sessionBus = std::make_unique<PrivateBus>(config);
-        QVERIFY(!m_systemBus->address.isEmpty() && !m_sessionBus->address.isEmpty());
+        m_systemBus = std::make_unique<PrivateBus>();
+        m_sessionBus = std::make_unique<PrivateBus>();
+        QVERIFY(!m_systemBus->address().isEmpty() && !m_sessionBus->address().isEmpty());
     }
     void init() {
-        m_system = QDBusConnection::connectToBus(m_systemBus->address, "tarnel-system");
-        m_session = QDBusConnection::connectToBus(m_sessionBus->address, "tarnel-session");
-        m_fakeSystem = QDBusConnection::connectToBus(m_systemBus->address, "fake-system");
-        m_fakeSession = QDBusConnection::connectToBus(m_sessionBus->address, "fake-session");
+        m_system = QDBusConnection::connectToBus(m_systemBus->address(), "tarnel-system");
+        m_session = QDBusConnection::connectToBus(m_sessionBus->address(), "tarnel-session");
+        m_fakeSystem = QDBusConnection::connectToBus(m_systemBus->address(), "fake-system");
+        m_fakeSession = QDBusConnection::connectToBus(m_sessionBus->address(), "fake-session");
         QVERIFY(m_fakeSystem.registerVirtualObject("/org/freedesktop/login1", &m_logind));
         QVERIFY(m_fakeSession.registerVirtualObject("/org/freedesktop/portal/desktop", &m_portal,
                                                     QDBusConnection::SubPath));
@@ -145,7 +111,8 @@ private Q_SLOTS:
         m_workspace = RecordingWorkspace();
     }
     void cleanup() {
-        m_queue.reset();
+        m_conversion.reset();
+        m_queue = nullptr;
         // Released now: a call still queued for a fake keeps its connection open a while.
         for (const char *name : {"org.freedesktop.portal.Desktop", "org.freedesktop.Notifications"})
             m_fakeSession.unregisterService(name);
@@ -245,8 +212,7 @@ private Q_SLOTS:
             m_logind.answer = [&](const QDBusMessage &m) { unanswered = m; };
         m_settings.setRedlinePath(TestTools::gatedRedline(m_dir->path()));
         makeQueue();
-        m_queue->findChild<RunMonitor *>()->setWindowActiveCheck(
-            [&] { return ending == "cleared"; });
+        m_conversion->monitor()->setWindowActiveCheck([&] { return ending == "cleared"; });
         m_queue->start();
         // Once REDline runs: a stop asked for before it is started is lost.
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir->filePath("started")), 30'000);
@@ -277,7 +243,7 @@ private Q_SLOTS:
         if (ending == "cleared")
             m_queue->clearList();
         if (ending == "destroyed")
-            m_queue.reset();
+            m_conversion.reset(), m_queue = nullptr;
         TestTools::touch(m_dir->filePath("go"));
         if (m_queue)
             QTRY_VERIFY_WITH_TIMEOUT(!m_queue->isConverting(), 60'000);
@@ -297,6 +263,13 @@ private Q_SLOTS:
 
         if (!m_queue)
             return;
+        // The run's last lines come back to back, the sleep let go of after them.
+        const QStringList lines = TestTools::logLines(m_dir->filePath("log"));
+        const qsizetype end = lines.indexOf("processNext: no queued jobs");
+        QVERIFY(end > 0);
+        QVERIFY(lines.value(end + 1).startsWith("queue finished — "));
+        if (logind != "late")
+            QCOMPARE(lines.value(end + 2), "inhibit: released, the run ended");
         QTRY_COMPARE(monitorLines().filter("notify:"), QStringList{notified});
         QCOMPARE(m_notifications.calls.isEmpty(), !notified.startsWith("notify: shown"));
         if (m_notifications.calls.isEmpty())

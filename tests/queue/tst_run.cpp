@@ -113,9 +113,10 @@ private Q_SLOTS:
         m_queue->jobs()[0]->setStatus(JobStatus::done);
         m_queue->jobs()[1]->setStatus(JobStatus::sentToFCP);
         m_queue->jobs()[2]->setStatus(JobStatus::failed);
-        source("C_001.R3D");
-        source("C_003.R3D");
-        m_queue->addFiles({source("C_002.R3D")});
+        const QString clip = "A001_C001_0101XY";
+        source(clip + "_001.R3D");
+        source(clip + "_003.R3D");
+        m_queue->addFiles({source(clip + "_002.R3D")});
         TranscodeJob *job = m_queue->jobs().last();
         QList<JobStatus> seen;
         connect(job, &TranscodeJob::statusChanged, this, [&] { seen << job->status(); });
@@ -123,10 +124,10 @@ private Q_SLOTS:
         m_queue->start();
         QVERIFY(waitForRunEnd());
 
-        const QString movie = m_out + "/C_001_tarnel.mov";
+        const QString movie = m_out + "/" + clip + "_001_tarnel.mov";
         QCOMPARE(seen, (QList<JobStatus>{JobStatus::converting, JobStatus::done}));
-        QCOMPARE(readAll(runs), m_dir->filePath("card/C_001.R3D") + "\n");
-        QCOMPARE(QDir(m_out).entryList(QDir::Files), QStringList{"C_001_tarnel.mov"});
+        QCOMPARE(readAll(runs), m_dir->filePath("card/" + clip + "_001.R3D") + "\n");
+        QCOMPARE(QDir(m_out).entryList(QDir::Files), QStringList{clip + "_001_tarnel.mov"});
         QCOMPARE(job->outputURL().toLocalFile(), movie);
         QCOMPARE(job->outputSizeBytes(), QFileInfo(movie).size());
         QCOMPARE(job->progress(), 1.0);
@@ -135,10 +136,10 @@ private Q_SLOTS:
 
         QStringList expected{"addFiles: found 3 R3D file(s), 3 new",
                              "addFiles: found 1 R3D file(s), 1 new",
-                             "addFiles: folded 2 later piece(s) into 1 spanned clip(s): C_001.R3D "
-                             "(3 pieces)",
+                             "addFiles: folded 2 later piece(s) into 1 spanned clip(s): " + clip +
+                                 "_001.R3D (3 pieces)",
                              "start: beginning queue of 1 file(s)"};
-        expected += diagnostics("C_001.R3D", m_out, redline, true);
+        expected += diagnostics(clip + "_001.R3D", m_out, redline, true);
         expected += {"step 1 done: output = " + movie,
                      "output size = " + ByteCountFormatter::fileSize(QFileInfo(movie).size()),
                      "step 2: reading metadata from converted file...",

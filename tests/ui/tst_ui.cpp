@@ -15,6 +15,7 @@
 #include "UiText.h"
 #include "WrappedText.h"
 #include "model/TranscodeJob.h"
+#include "queue/ClipSearch.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 #include "support/RecordingSoundPlayer.h"
@@ -345,13 +346,24 @@ private Q_SLOTS:
         ::close(::open(QByteArray(QFile::encodeName(card) + "/caf\xe9.R3D").constData(),
                        O_CREAT | O_WRONLY, 0644));
         second->view()->queue()->setLogPath(m_dir->filePath("log.txt"));
+        // The folder is searched off the main thread, held here at its first
+        // listing: the window says it is looking, and stays responsive.
+        QSemaphore held;
+        second->view()->queue()->clipSearch()->setBeforeListing(
+            [&](const QString &) { held.acquire(); });
         dropUrls(child<DropZone>(second, "dropZone"), {QUrl::fromLocalFile(card + '/')});
-        QTRY_COMPARE(second->view()->jobList()->model()->rowCount(), 1);
         auto *status = child<StatusLine>(second, "statusLine");
+        QTRY_VERIFY(status->isVisible());
+        QCOMPARE(status->text(), QString("Looking for clips…"));
+        QCOMPARE(status->look(), StatusLine::Look::busy);
+        QCOMPARE(second->view()->jobList()->model()->rowCount(), 0);
+        held.release();
+        QTRY_COMPARE(second->view()->jobList()->model()->rowCount(), 1);
+        QTRY_COMPARE(status->look(), StatusLine::Look::warning);
         const QString warning = status->text();
         QVERIFY2(warning.startsWith("Skipped 1 R3D file(s) whose names are not valid UTF-8"),
                  qPrintable(warning));
-        QVERIFY(status->isVisible() && !child<StatusLine>(first, "statusLine")->isVisible());
+        QVERIFY(!child<StatusLine>(first, "statusLine")->isVisible());
 
         const QString folder = QFileInfo(TestEnvironment::instance().settingsFile()).path();
         auto *line = child<QLabel>(app.showPreferences(), "settingsError");
@@ -607,19 +619,29 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
     }
 
-    // The Add Files panel keeps its "Add" prompt when a folder is selected.
-    void addPanelKeepsItsPrompt() {
+    // The Add Files panel keeps its "Add" prompt when a folder is selected,
+    // and adds several folders at once, as folders.
+    void addPanelPicksFolders() {
         QDir(m_dir->path()).mkdir("Card");
+        QDir(m_dir->path()).mkdir("Card 2.RDM");
         AddFilesDialog panel;
         panel.setDirectory(m_dir->path());
         panel.show();
         auto *list = panel.findChild<QListView *>("listView");
         auto *files = qobject_cast<QFileSystemModel *>(list->model());
-        QTRY_VERIFY(files->index(m_dir->filePath("Card")).isValid());
+        QTRY_VERIFY(files->index(m_dir->filePath("Card 2.RDM")).isValid());
         list->selectionModel()->select(files->index(m_dir->filePath("Card")),
                                        QItemSelectionModel::ClearAndSelect);
-        QCOMPARE(panel.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open)->text(),
-                 QString("Add"));
+        list->selectionModel()->select(files->index(m_dir->filePath("Card 2.RDM")),
+                                       QItemSelectionModel::Select);
+        QPushButton *add = panel.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open);
+        QCOMPARE(add->text(), QString("Add"));
+        QVERIFY(add->isEnabled());
+        add->click();
+        QCOMPARE(panel.result(), int(QDialog::Accepted));
+        QCOMPARE(panel.chosen(),
+                 (QList<QUrl>{QUrl::fromLocalFile(m_dir->filePath("Card/")),
+                              QUrl::fromLocalFile(m_dir->filePath("Card 2.RDM/"))}));
     }
 };
 
