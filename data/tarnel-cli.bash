@@ -16,11 +16,15 @@ _tarnel_cli() {
             _filedir
             return
             ;;
+        --fcpxml)
+            _filedir fcpxml
+            return
+            ;;
     esac
 
     if [[ "$cur" == -* ]]; then
         COMPREPLY=($(compgen -W '--preset --output --redline --send-to-fcp --no-send-to-fcp
-            --dry-run --json --quiet --help --version' -- "$cur"))
+            --fcpxml --dry-run --json --quiet --help --version' -- "$cur"))
         return
     fi
     # Clips and the folders that hold them.

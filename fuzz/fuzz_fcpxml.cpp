@@ -1,5 +1,6 @@
 // The FCPXML document for any clip name, output path and record: always
-// well-formed, and its names and media path read back as given.
+// well-formed, its names and media path read back as given, and its
+// durations and starts whole multiples of its frame duration.
 #include "fcpxml/FCPXMLGenerator.h"
 #include "model/FileName.h"
 #include "model/TranscodeJob.h"
@@ -20,7 +21,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     m.frameCount = numbers[1];
     m.width = numbers[2];
     m.height = numbers[3];
-    m.hasAudio = data[16] & 1;
+    const uint8_t flags = data[16];
+    m.hasAudio = flags & 1;
+    if (flags & 2) { // a measured exact rate, start timecode, reel and tracks
+        m.rateNumerator = numbers[0];
+        m.rateDenominator = (flags & 4) ? 1001 : (flags & 8) ? numbers[3] : 1;
+        m.hasTimecode = flags & 16;
+        m.dropFrame = flags & 32;
+        m.startFrame = numbers[1] / 3;
+        for (int i = 0; i < ((flags >> 6) & 3); ++i)
+            m.audioTracks.append({numbers[2] >> (8 * i) & 0xff, numbers[3]});
+        m.colorTags = QString::number(numbers[2] & 0xff) + u"-1-" + QString::number(flags);
+    }
     const QByteArray rest(reinterpret_cast<const char *>(data) + 17, qsizetype(size) - 17);
     const qsizetype cut = rest.indexOf('\xff');
     QString name = QString::fromUtf8(cut < 0 ? rest : rest.left(cut));
@@ -32,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     path.remove(QChar(0));
     path = u'/' + path;
 
+    if (flags & 2)
+        m.reelName = name; // any text as the reel
     TranscodeJob job(QUrl::fromLocalFile(u"/card/" + name));
     const QUrl output = QUrl::fromLocalFile(path);
     // A fixed date: the document, and so each run, must not depend on the clock.
@@ -39,10 +53,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString xml = FCPXMLGenerator::generateXML(job, output, m, now);
 
     QXmlStreamReader reader(xml);
-    QString assetName, clipName, src;
+    QString assetName, clipName, src, frameDuration;
+    QStringList times;
     while (!reader.atEnd()) {
         if (reader.readNext() != QXmlStreamReader::StartElement)
             continue;
+        const QXmlStreamAttributes a = reader.attributes();
+        if (reader.name() == u"format")
+            frameDuration = a.value(QStringLiteral("frameDuration")).toString();
+        for (const char *key : {"start", "duration"}) {
+            if (a.hasAttribute(QLatin1String(key)))
+                times << a.value(QLatin1String(key)).toString();
+        }
         if (reader.name() == u"asset")
             assetName = reader.attributes().value(QStringLiteral("name")).toString();
         else if (reader.name() == u"asset-clip")
@@ -52,6 +74,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     if (reader.hasError())
         std::abort(); // not well-formed
+    // Every time is "0s" or a whole number of frames: the same timescale as
+    // the frame duration, a multiple of its step.
+    static const QRegularExpression fraction(QStringLiteral("^(\\d+)/(\\d+)s$"));
+    const auto fd = fraction.match(frameDuration);
+    if (!fd.hasMatch() || fd.captured(1).toLongLong() <= 0)
+        std::abort();
+    for (const QString &t : std::as_const(times)) {
+        const auto m = fraction.match(t);
+        if (t != u"0s" && (!m.hasMatch() || m.captured(2) != fd.captured(2) ||
+                           m.captured(1).toLongLong() % fd.captured(1).toLongLong() != 0))
+            std::abort();
+    }
     const QString expected = FileName::baseName(job.sourceURL());
     if (assetName != clipName)
         std::abort();

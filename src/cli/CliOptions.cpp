@@ -50,6 +50,11 @@ CliParseResult CliOptions::parse(const QStringList &arguments) {
                                   QStringLiteral("Hand each converted clip to Final Cut Pro."));
     const QCommandLineOption noSend(QStringLiteral("no-send-to-fcp"),
                                     QStringLiteral("Do not hand clips to Final Cut Pro."));
+    const QCommandLineOption fcpxml(
+        QStringLiteral("fcpxml"),
+        QStringLiteral("After the run, write one Final Cut Pro document (FCPXML) with every "
+                       "converted clip to this file."),
+        QStringLiteral("file"));
     const QCommandLineOption dryRun(
         QStringLiteral("dry-run"),
         QStringLiteral("Print each REDline command line, quoted for a POSIX shell; convert "
@@ -59,7 +64,7 @@ CliParseResult CliOptions::parse(const QStringList &arguments) {
     const QCommandLineOption quiet(
         QStringLiteral("quiet"),
         QStringLiteral("Print only errors (with --json: leave out the progress events)."));
-    parser.addOptions({preset, output, redline, send, noSend, dryRun, json, quiet});
+    parser.addOptions({preset, output, redline, send, noSend, fcpxml, dryRun, json, quiet});
     parser.addPositionalArgument(
         QStringLiteral("PATH"),
         QStringLiteral("R3D files, or folders: searched one level deep, RED card (.RDM) "
@@ -102,7 +107,8 @@ CliParseResult CliOptions::parse(const QStringList &arguments) {
     if (parser.isSet(send) || parser.isSet(noSend))
         o.sendToFCP = parser.isSet(send);
     for (const auto &[option, target] :
-         {std::pair{&output, &o.outputDirectory}, std::pair{&redline, &o.redlinePath}}) {
+         {std::pair{&output, &o.outputDirectory}, std::pair{&redline, &o.redlinePath},
+          std::pair{&fcpxml, &o.fcpxmlPath}}) {
         if (!parser.isSet(*option))
             continue;
         if (parser.value(*option).isEmpty())

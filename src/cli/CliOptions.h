@@ -16,6 +16,7 @@ public:
     std::optional<ProResPreset> preset;
     QString outputDirectory; // absolute; empty when not given
     QString redlinePath;     // absolute; empty when not given
+    QString fcpxmlPath;      // absolute; empty when not given
     std::optional<bool> sendToFCP;
     bool dryRun = false;
     bool json = false;

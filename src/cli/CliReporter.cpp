@@ -193,7 +193,9 @@ void CliReporter::finished(const TranscodeJob &job) {
     if (!m_quiet)
         out(position(job) + u' ' + shownName(job) + (terminal ? u"  " : u": ") + verdict + sep +
             duration(ms) + u'\n');
-    if (failed && !stopped)
+    // A failure, or a converted clip whose hand-off to Final Cut Pro did
+    // not happen.
+    if ((failed && !stopped) || (!failed && job.handOffFailed()))
         err(u"tarnel-cli: " + shownName(job) + QStringLiteral(": ") +
             job.errorMessage().value_or(QString()) + u'\n');
 }
@@ -306,6 +308,14 @@ void CliReporter::summary() {
     if (failed > 0)
         text += u"\nDetails in the debug log: " + m_queue->logPath();
     out(text + u'\n');
+}
+
+void CliReporter::exported(const QString &path, int clips) {
+    jsonEvent(QStringLiteral("fcpxml"),
+              {{QStringLiteral("file"), path}, {QStringLiteral("clips"), clips}});
+    if (m_style != Style::json && !m_quiet)
+        out(u"Final Cut document: " + printable(path) + u" (" + QString::number(clips) +
+            (clips == 1 ? QStringLiteral(" clip)\n") : QStringLiteral(" clips)\n")));
 }
 
 void CliReporter::error(const QString &message) {

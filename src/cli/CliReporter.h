@@ -39,6 +39,8 @@ public:
     // A termination signal arrived: REDline is being stopped, or killed
     // when `immediately` (a second signal).
     void interrupted(int signal, bool immediately);
+    // The whole-run Final Cut document was written.
+    void exported(const QString &path, int clips);
     // The run is over: reports what is left and the totals.
     void summary();
     // An error that stops tarnel-cli before anything runs.

@@ -3,6 +3,7 @@
 #include "CliReporter.h"
 #include "ExitStatus.h"
 #include "ShellQuote.h"
+#include "fcpxml/FCPXMLGenerator.h"
 #include "model/FileName.h"
 #include "model/TranscodeJob.h"
 #include "platform/SignalWatcher.h"
@@ -141,6 +142,18 @@ int CliRun::convert() {
         status = signalled   ? exitSignalBase + signalled
                  : anyFailed ? exitSomeFailed
                              : exitConverted;
+    }
+    if (const QString path = m_options.fcpxmlPath; !path.isEmpty() && !signalled) {
+        if (const auto error = FCPXMLGenerator::exportDocument(queue()->jobs(), path)) {
+            m_reporter->error(error->description);
+            if (status == exitConverted)
+                status = exitSomeFailed;
+        } else {
+            const auto clips = FCPXMLGenerator::convertedClips(queue()->jobs()).size();
+            queue()->log(who + u"Final Cut document with " + QString::number(clips) +
+                         u" clip(s) written to " + path);
+            m_reporter->exported(path, int(clips));
+        }
     }
     m_reporter->summary();
     // After a second signal REDline may still be dying: the session goes

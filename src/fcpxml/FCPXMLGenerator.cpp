@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -15,23 +18,99 @@ namespace {
 struct Timing {
     qint64 timescale;
     qint64 step;
+    QString token; // the rate in the format's name; empty when it has none
 };
 
-// Whole rates 24, 30 and 60 are written as their 1000/1001 rates, 25 and 50
-// exactly; any other rate gets the 23.976 timing.
-Timing timingFor(qint64 rate) {
-    switch (rate) {
-    case 25:
-        return {25000, 1000};
-    case 30:
-        return {30000, 1001};
-    case 50:
-        return {50000, 1000};
-    case 60:
-        return {60000, 1001};
-    default:
-        return {24000, 1001};
+// The frame duration step/timescale of a record, as Final Cut Pro writes it.
+// A measured exact rate gives its own timing (100/2400s at 24, 1001/24000s
+// at 23.976, 1000/25000s at 25); a record without one keeps the whole-rate
+// table: 24, 30 and 60 as their 1000/1001 rates, 25 and 50 exactly, any
+// other rate with the 23.976 timing.
+Timing timingFor(const R3DMetadata &m) {
+    if (!m.hasExactRate()) {
+        const qint64 rate = m.frameRate > 0 ? m.frameRate : 24;
+        const QString token = QString::number(rate);
+        switch (rate) {
+        case 25:
+            return {25000, 1000, token};
+        case 30:
+            return {30000, 1001, token};
+        case 50:
+            return {50000, 1000, token};
+        case 60:
+            return {60000, 1001, token};
+        default:
+            return {24000, 1001, token};
+        }
     }
+    const qint64 num = m.rateNumerator, den = m.rateDenominator;
+    // The rates Final Cut Pro has format names for.
+    static const QHash<QString, QString> tokens{
+        {QStringLiteral("24000/1001"), QStringLiteral("2398")},
+        {QStringLiteral("24/1"), QStringLiteral("24")},
+        {QStringLiteral("25/1"), QStringLiteral("25")},
+        {QStringLiteral("30000/1001"), QStringLiteral("2997")},
+        {QStringLiteral("30/1"), QStringLiteral("30")},
+        {QStringLiteral("50/1"), QStringLiteral("50")},
+        {QStringLiteral("60000/1001"), QStringLiteral("5994")},
+        {QStringLiteral("60/1"), QStringLiteral("60")},
+        {QStringLiteral("120000/1001"), QStringLiteral("11988")},
+        {QStringLiteral("120/1"), QStringLiteral("120")}};
+    const QString token = tokens.value(QString::number(num) + u'/' + QString::number(den));
+    if (den == 1001)
+        return {num, 1001, token};
+    if (den == 1 && (num == 25 || num == 50))
+        return {num * 1000, 1000, token};
+    return {num * 100, den * 100, token};
+}
+
+// `frames` frames of the timing, as a time; lengths beyond any real movie
+// are held at the largest that can be written.
+QString time(qint64 frames, const Timing &t) {
+    if (frames == 0)
+        return QStringLiteral("0s");
+    qint64 ticks = 0;
+    if (__builtin_mul_overflow(frames, t.step, &ticks))
+        ticks = std::numeric_limits<qint64>::max() / t.step * t.step;
+    return QString::number(ticks) + u'/' + QString::number(t.timescale) + u's';
+}
+
+// Final Cut Pro's form "<primaries>-<transfer>-<matrix> (<name>)", the name
+// only for the colour spaces it names; Rec. 709 when the movie's tags are
+// incomplete.
+QString colorSpace(const QString &tags) {
+    static const QHash<QString, QString> names{
+        {QStringLiteral("1-1-1"), QStringLiteral("Rec. 709")},
+        {QStringLiteral("9-1-9"), QStringLiteral("Rec. 2020")},
+        {QStringLiteral("9-16-9"), QStringLiteral("Rec. 2020 PQ")},
+        {QStringLiteral("9-18-9"), QStringLiteral("Rec. 2020 HLG")},
+        {QStringLiteral("6-1-6"), QStringLiteral("Rec. 601 (NTSC)")},
+        {QStringLiteral("5-1-6"), QStringLiteral("Rec. 601 (PAL)")}};
+    if (tags.isEmpty())
+        return QStringLiteral("1-1-1 (Rec. 709)");
+    const QString name = names.value(tags);
+    return name.isEmpty() ? tags : tags + u" (" + name + u')';
+}
+
+// The asset's audio attributes: one source per audio track, the most
+// channels of one track, the first track's sample rate. A record that says
+// "audio" without tracks (made by hand) keeps one stereo source at 48 kHz.
+QString audioAttributes(const R3DMetadata &m) {
+    if (!m.hasAudio)
+        return {};
+    qint64 sources = 1, channels = 2, rate = 48000;
+    if (!m.audioTracks.isEmpty()) {
+        sources = m.audioTracks.size();
+        int most = 0;
+        for (const AudioTrack &track : m.audioTracks)
+            most = std::max(most, track.channels);
+        if (most > 0)
+            channels = most;
+        if (m.audioTracks.constFirst().sampleRate > 0)
+            rate = m.audioTracks.constFirst().sampleRate;
+    }
+    return u" hasAudio=\"1\" audioSources=\"" + QString::number(sources) + u"\" audioChannels=\"" +
+           QString::number(channels) + u"\" audioRate=\"" + QString::number(rate) + u'"';
 }
 
 } // namespace
@@ -94,45 +173,80 @@ QString FCPXMLGenerator::xmlEscaped(const QString &text) {
 
 QString FCPXMLGenerator::generateXML(const TranscodeJob &job, const QUrl &outputURL,
                                      const R3DMetadata &metadata, const QDateTime &now) {
-    const qint64 rate = metadata.frameRate > 0 ? metadata.frameRate : 24;
-    const Timing t = timingFor(rate);
-    const qint64 frames = metadata.frameCount >= 1 ? metadata.frameCount : t.timescale / t.step;
-    const QString w = QString::number(metadata.width);
-    const QString h = QString::number(metadata.height);
-    const QString frameDuration =
-        QString::number(t.step) + u'/' + QString::number(t.timescale) + u's';
-    const QString duration =
-        QString::number(frames * t.step) + u'/' + QString::number(t.timescale) + u's';
-    const QString name = xmlEscaped(FileName::baseName(job.sourceURL()));
-    const QString event = xmlEscaped(u"Tarnel Import \u2014 " + MediumDateFormatter::format(now));
-    const QString src = fileURL(outputURL.toLocalFile());
-    const QString audio =
-        metadata.hasAudio
-            ? QStringLiteral(
-                  " hasAudio=\"1\" audioSources=\"1\" audioChannels=\"2\" audioRate=\"48000\"")
-            : QString();
+    return generateXML(QList<Clip>{{FileName::baseName(job.sourceURL()), outputURL, metadata}},
+                       now);
+}
 
-    const QStringList lines{
+QString FCPXMLGenerator::generateXML(const QList<Clip> &clips, const QDateTime &now) {
+    // One format element per distinct format, in the order of first use,
+    // then one asset per clip; ids count up from r1 across both.
+    QStringList formats; // each format's attributes after its id
+    QList<qsizetype> formatOf;
+    for (const Clip &clip : clips) {
+        const R3DMetadata &m = clip.metadata;
+        const Timing t = timingFor(m);
+        const QString w = QString::number(m.width), h = QString::number(m.height);
+        const QString name = t.token.isEmpty()
+                                 ? QString()
+                                 : u" name=\"FFVideoFormat" + w + u'x' + h + u'p' + t.token + u'"';
+        const QString format = name + u" frameDuration=\"" + QString::number(t.step) + u'/' +
+                               QString::number(t.timescale) + u"s\" width=\"" + w +
+                               u"\" height=\"" + h + u"\" colorSpace=\"" + colorSpace(m.colorTags) +
+                               u'"';
+        qsizetype index = formats.indexOf(format);
+        if (index < 0) {
+            index = formats.size();
+            formats << format;
+        }
+        formatOf << index;
+    }
+    const auto formatId = [](qsizetype index) -> QString {
+        return u'r' + QString::number(index + 1);
+    };
+
+    QStringList lines{
         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"),
         QStringLiteral("<!DOCTYPE fcpxml>"),
         QStringLiteral("<fcpxml version=\"1.14\">"),
         QStringLiteral("    <resources>"),
-        u"        <format id=\"r1\" name=\"FFVideoFormat" + w + u'x' + h + u'p' +
-            QString::number(rate) + u"\" frameDuration=\"" + frameDuration + u"\" width=\"" + w +
-            u"\" height=\"" + h + u"\" colorSpace=\"1-1-1 (Rec. 709)\"/>",
-        u"        <asset id=\"r2\" name=\"" + name + u"\" start=\"0s\" duration=\"" + duration +
-            u"\" hasVideo=\"1\" format=\"r1\" videoSources=\"1\"" + audio + u'>',
-        u"            <media-rep kind=\"original-media\" src=\"" + src + u"\"/>",
-        QStringLiteral("        </asset>"),
-        QStringLiteral("    </resources>"),
-        QStringLiteral("    <library>"),
-        u"        <event name=\"" + event + u"\">",
-        u"            <asset-clip ref=\"r2\" name=\"" + name + u"\" start=\"0s\" duration=\"" +
-            duration + u"\" format=\"r1\" tcFormat=\"NDF\"/>",
-        QStringLiteral("        </event>"),
-        QStringLiteral("    </library>"),
-        QStringLiteral("</fcpxml>"),
     };
+    for (qsizetype i = 0; i < formats.size(); ++i)
+        lines << u"        <format id=\"" + formatId(i) + u'"' + formats[i] + u"/>";
+    QStringList clipLines;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        const R3DMetadata &m = clips[i].metadata;
+        const Timing t = timingFor(m);
+        const qint64 frames =
+            m.frameCount >= 1 ? m.frameCount : std::max<qint64>(1, t.timescale / t.step);
+        const QString duration = time(frames, t);
+        // A timecoded movie starts at its timecode: the editor places the
+        // media there and finds the clip inside it.
+        const QString start =
+            time(m.hasExactRate() && m.hasTimecode ? std::max<qint64>(0, m.startFrame) : 0, t);
+        const QString name = xmlEscaped(clips[i].name);
+        const QString asset = formatId(formats.size() + i), format = formatId(formatOf[i]);
+        lines << u"        <asset id=\"" + asset + u"\" name=\"" + name + u"\" start=\"" + start +
+                     u"\" duration=\"" + duration + u"\" hasVideo=\"1\" format=\"" + format +
+                     u"\" videoSources=\"1\"" + audioAttributes(m) + u'>';
+        lines << u"            <media-rep kind=\"original-media\" src=\"" +
+                     fileURL(clips[i].movie.toLocalFile()) + u"\"/>";
+        if (!m.reelName.isEmpty()) {
+            lines << QStringLiteral("            <metadata>")
+                  << u"                <md key=\"com.apple.proapps.studio.reel\" value=\"" +
+                         xmlEscaped(m.reelName) + u"\"/>"
+                  << QStringLiteral("            </metadata>");
+        }
+        lines << QStringLiteral("        </asset>");
+        clipLines << u"            <asset-clip ref=\"" + asset + u"\" name=\"" + name +
+                         u"\" start=\"" + start + u"\" duration=\"" + duration + u"\" format=\"" +
+                         format + u"\" tcFormat=\"" +
+                         (m.hasTimecode && m.dropFrame ? u"DF" : u"NDF") + u"\"/>";
+    }
+    const QString event = xmlEscaped(u"Tarnel Import \u2014 " + MediumDateFormatter::format(now));
+    lines << QStringLiteral("    </resources>") << QStringLiteral("    <library>")
+          << u"        <event name=\"" + event + u"\">" << clipLines
+          << QStringLiteral("        </event>") << QStringLiteral("    </library>")
+          << QStringLiteral("</fcpxml>");
     return lines.join(u'\n');
 }
 
@@ -210,10 +324,72 @@ FCPXMLGenerator::sendToFCP(const TranscodeJob &job, const std::optional<R3DMetad
     Workspace &workspace = Workspace::shared();
     const auto application = workspace.applicationForIdentifier(QLatin1String(kFinalCutIdentifier));
     if (!application) {
-        return PlatformError{QStringLiteral("Tarnel.FinalCut"), 1,
+        // The private folder is emptied at logout: a copy beside the movie
+        // travels with it to the machine that has Final Cut Pro.
+        const auto beside = saveBesideMovie(job, document.toUtf8());
+        return PlatformError{QLatin1String(kFinalCutMissingDomain), 1,
                              u"Final Cut Pro was not found. The document for \u201C" +
                                  FileName::baseName(job.sourceURL()) + u"\u201D was saved to:\n" +
-                                 path};
+                                 beside.value_or(path)};
     }
     return workspace.open({path}, *application);
+}
+
+bool FCPXMLGenerator::isFinalCutMissing(const PlatformError &error) {
+    return error.domain == QLatin1String(kFinalCutMissingDomain) && error.code == 1;
+}
+
+std::optional<QString> FCPXMLGenerator::saveBesideMovie(const TranscodeJob &job,
+                                                        const QByteArray &document) {
+    const QString movie = job.outputURL().toLocalFile();
+    const QString stem = QFileInfo(movie).path() + u'/' + FileName::baseName(movie);
+    for (int number = 1; number <= 99; ++number) {
+        const QString path =
+            stem + (number == 1 ? QString() : u'_' + QString::number(number)) + u".fcpxml";
+        QFile file(path);
+        // NewOnly creates the file exclusively: an existing file, or a link
+        // at the name, is never written through.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+                return std::nullopt; // the folder does not take new files
+            QFile existing(path);
+            const QFileInfo info(path);
+            if (info.isFile() && !info.isSymLink() && info.size() == document.size() &&
+                existing.open(QIODevice::ReadOnly) && existing.readAll() == document)
+                return path;
+            continue;
+        }
+        const bool written = file.write(document) == document.size() && file.flush();
+        file.close();
+        if (written && file.error() == QFileDevice::NoError)
+            return path;
+        file.remove();
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+QList<FCPXMLGenerator::Clip> FCPXMLGenerator::convertedClips(const QList<TranscodeJob *> &jobs) {
+    QList<Clip> clips;
+    for (const TranscodeJob *job : jobs) {
+        if (job->hasOutputURL())
+            clips.append({FileName::baseName(job->sourceURL()), job->outputURL(),
+                          job->metadata().value_or(R3DMetadata::fallback())});
+    }
+    return clips;
+}
+
+std::optional<PlatformError> FCPXMLGenerator::exportDocument(const QList<TranscodeJob *> &jobs,
+                                                             const QString &path) {
+    const QList<Clip> clips = convertedClips(jobs);
+    if (clips.isEmpty())
+        return PlatformError{QStringLiteral("Tarnel.Export"), 1,
+                             QStringLiteral("No clip of the list has been converted yet.")};
+    QSaveFile file(path);
+    const QByteArray document = generateXML(clips).toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() ||
+        !file.commit())
+        return PlatformError{QStringLiteral("Tarnel.Export"), 2,
+                             u"Could not write \u201C" + path + u"\u201D: " + file.errorString()};
+    return std::nullopt;
 }

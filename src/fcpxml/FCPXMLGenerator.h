@@ -19,11 +19,45 @@ class TranscodeJob;
 class FCPXMLGenerator {
 public:
     static constexpr auto kFinalCutIdentifier = "com.apple.FinalCut";
+    // The error domain of "Final Cut Pro is not installed".
+    static constexpr auto kFinalCutMissingDomain = "Tarnel.FinalCut";
 
-    // The document, byte for byte, dated `now` (the current time by default).
+    // One clip of a document: its name, its movie and what was measured.
+    struct Clip {
+        QString name;
+        QUrl movie;
+        R3DMetadata metadata;
+    };
+
+    // The document of one clip, byte for byte, dated `now` (the current
+    // time by default).
     static QString generateXML(const TranscodeJob &job, const QUrl &outputURL,
                                const R3DMetadata &metadata,
                                const QDateTime &now = QDateTime::currentDateTime());
+    // The document of several clips: one format per distinct format, one
+    // asset per clip, one event holding every clip, in the given order.
+    static QString generateXML(const QList<Clip> &clips,
+                               const QDateTime &now = QDateTime::currentDateTime());
+
+    // The converted jobs among `jobs` (those with a movie) as clips, each
+    // with its record or the fallback record.
+    static QList<Clip> convertedClips(const QList<TranscodeJob *> &jobs);
+    // Writes one document for every converted job of `jobs` to `path`,
+    // replacing the file there in one step. Fails when no job has a movie or
+    // the file cannot be written.
+    static std::optional<PlatformError> exportDocument(const QList<TranscodeJob *> &jobs,
+                                                       const QString &path);
+
+    // True for the error of a hand-off that could not happen because Final
+    // Cut Pro is not on this machine (the document was written).
+    static bool isFinalCutMissing(const PlatformError &error);
+
+    // Saves a document beside the job's movie as "<movie name>.fcpxml",
+    // or "<movie name>_2.fcpxml" and so on: never over an existing file
+    // (one that already holds this very document is reused). The path
+    // written, or none when the folder cannot take it.
+    static std::optional<QString> saveBesideMovie(const TranscodeJob &job,
+                                                  const QByteArray &document);
 
     // Replaces & < > and the double quote with entities, & first; characters
     // an XML document cannot carry as they are are made safe too.
@@ -52,8 +86,9 @@ public:
     // Writes the job's document atomically to the document folder and asks
     // Final Cut Pro to open it, without waiting. Does nothing for a job
     // without a movie. Fails when the document cannot be written (nothing is
-    // opened), when Final Cut Pro is not installed (the document stays and
-    // the error says where) or when it cannot be started.
+    // opened), when Final Cut Pro is not installed (the document stays, a
+    // copy is saved beside the movie, and the error says where; see
+    // isFinalCutMissing()) or when it cannot be started.
     std::optional<PlatformError> sendToFCP(const TranscodeJob &job,
                                            const std::optional<R3DMetadata> &metadata);
 };

@@ -2,6 +2,8 @@
 
 #include "model/TranscodeJob.h"
 
+#include <QJsonArray>
+
 QString JobReport::statusName(JobStatus status) {
     switch (status) {
     case JobStatus::queued:
@@ -34,8 +36,24 @@ QJsonObject JobReport::toJson(const TranscodeJob &job) {
         o.insert(QStringLiteral("height"), m->height);
         o.insert(QStringLiteral("frames"), m->frameCount);
         o.insert(QStringLiteral("audio"), m->hasAudio);
+        if (m->hasExactRate())
+            o.insert(QStringLiteral("rate"), QString(QString::number(m->rateNumerator) + u'/' +
+                                                     QString::number(m->rateDenominator)));
+        if (m->hasTimecode) {
+            o.insert(QStringLiteral("timecode"), m->startTimecode);
+            o.insert(QStringLiteral("dropFrame"), m->dropFrame);
+        }
+        if (!m->reelName.isEmpty())
+            o.insert(QStringLiteral("reel"), m->reelName);
+        QJsonArray tracks;
+        for (const AudioTrack &track : m->audioTracks)
+            tracks.append(QJsonObject{{QStringLiteral("channels"), track.channels},
+                                      {QStringLiteral("sampleRate"), track.sampleRate}});
+        o.insert(QStringLiteral("audioTracks"), tracks);
     }
     if (const auto error = job.errorMessage())
         o.insert(QStringLiteral("error"), *error);
+    if (job.handOffFailed())
+        o.insert(QStringLiteral("handOffFailed"), true);
     return o;
 }

@@ -18,6 +18,10 @@ public:
 
     // "file", "status" and "sourceBytes" always; "movie" and "movieBytes"
     // once converted; "seconds" once finished; "frameRate", "width",
-    // "height", "frames" and "audio" once measured; "error" after a failure.
+    // "height", "frames", "audio" and "audioTracks" (channels and
+    // sampleRate of each) once measured, with "rate" (exact, "24000/1001"),
+    // "timecode" and "dropFrame", and "reel" when the movie has them;
+    // "error" after a failure, with "handOffFailed" when the clip was
+    // converted but not handed to Final Cut Pro.
     static QJsonObject toJson(const TranscodeJob &job);
 };

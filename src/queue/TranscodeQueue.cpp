@@ -384,6 +384,12 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
         const auto error = m_generator.sendToFCP(*job, job->metadata());
         if (!error) {
             log(u"step 3 done: sent " + markSent(job) + u" to FCP");
+        } else if (FCPXMLGenerator::isFinalCutMissing(*error)) {
+            // The movie is fine and the document was kept: the job stays
+            // done and its row says why nothing was handed over.
+            job->setErrorMessage(error->description);
+            job->setHandOffFailed(true);
+            log(u"step 3: the hand-off did not happen: " + error->description);
         } else {
             job->setStatus(JobStatus::failed);
             job->setErrorMessage(error->description);

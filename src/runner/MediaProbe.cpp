@@ -1,8 +1,11 @@
 #include "MediaProbe.h"
 
+#include "model/Timecode.h"
+
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <fcntl.h>
 #include <mutex>
@@ -100,6 +103,88 @@ const AVStream *firstStream(const AVFormatContext *ctx, AVMediaType type) {
     return nullptr;
 }
 
+// The rate a track states, as a fraction in lowest terms. A rate within
+// 0.01 % of a whole rate n or of n·1000/1001 is taken to be exactly that
+// rate: a movie's header gives its rate as frames over its length, which
+// rounding in the time scale can shift by a hair.
+AVRational exactRate(AVRational rate) {
+    if (rate.num <= 0 || rate.den <= 0)
+        return {0, 0};
+    const double measured = av_q2d(rate);
+    const auto near = [measured](double candidate) {
+        return candidate > 0 && std::abs(measured - candidate) <= candidate * 1e-4;
+    };
+    const double whole = std::round(measured);
+    if (whole <= INT_MAX / 1000 && near(whole))
+        return {int(whole), 1};
+    const double ntsc = std::round(measured * 1.001);
+    if (ntsc <= INT_MAX / 1000 && near(ntsc * 1000 / 1001))
+        return {int(ntsc) * 1000, 1001};
+    AVRational reduced{};
+    av_reduce(&reduced.num, &reduced.den, rate.num, rate.den, INT_MAX);
+    return reduced;
+}
+
+const char *tag(const AVDictionary *metadata, const char *key) {
+    const AVDictionaryEntry *entry = av_dict_get(metadata, key, nullptr, 0);
+    return entry && entry->value[0] ? entry->value : nullptr;
+}
+
+// The timecode track's start and source name, into `record`. `video` is the
+// movie's video rate (0/0 when unknown).
+void readTimecode(const AVFormatContext *ctx, const AVStream *videoStream, AVRational video,
+                  R3DMetadata &record) {
+    const AVStream *track = nullptr;
+    for (unsigned i = 0; i < ctx->nb_streams && !track; ++i) {
+        const AVStream *s = ctx->streams[i];
+        if (s->codecpar->codec_tag == MKTAG('t', 'm', 'c', 'd') && tag(s->metadata, "timecode"))
+            track = s;
+    }
+    const char *text = track ? tag(track->metadata, "timecode") : nullptr;
+    if (!text && videoStream)
+        text = tag(videoStream->metadata, "timecode");
+    if (!text)
+        text = tag(ctx->metadata, "timecode");
+    if (!text)
+        return;
+    if (track) {
+        if (const char *reel = tag(track->metadata, "reel_name"))
+            record.reelName = QString::fromUtf8(reel);
+    }
+    // The timecode counts at its own track's rate, else at the movie's.
+    AVRational counting = track ? exactRate(track->avg_frame_rate) : AVRational{0, 0};
+    if (counting.num <= 0)
+        counting = video;
+    if (counting.num <= 0 || video.num <= 0)
+        return;
+    const QString timecode = QString::fromUtf8(text);
+    // The demuxer writes drop-frame timecode with ";" before the frames.
+    const bool dropFrame = timecode.contains(u';');
+    const auto frame = Timecode::frameNumber(timecode, std::llround(av_q2d(counting)), dropFrame);
+    if (!frame)
+        return;
+    record.startTimecode = timecode;
+    record.hasTimecode = true;
+    record.dropFrame = dropFrame;
+    // The same instant counted in frames of the movie's own rate.
+    const long double at = static_cast<long double>(*frame) * counting.den * video.num /
+                           (static_cast<long double>(counting.num) * video.den);
+    record.startFrame = qint64(std::llround(at));
+}
+
+// "<primaries>-<transfer>-<matrix>" when the track gives all three.
+QString colorTags(const AVCodecParameters *p) {
+    const bool complete =
+        p->color_primaries != AVCOL_PRI_RESERVED0 && p->color_primaries != AVCOL_PRI_UNSPECIFIED &&
+        p->color_primaries != AVCOL_PRI_RESERVED && p->color_trc != AVCOL_TRC_RESERVED0 &&
+        p->color_trc != AVCOL_TRC_UNSPECIFIED && p->color_trc != AVCOL_TRC_RESERVED &&
+        p->color_space != AVCOL_SPC_UNSPECIFIED && p->color_space != AVCOL_SPC_RESERVED;
+    if (!complete)
+        return {};
+    return QString::number(int(p->color_primaries)) + u'-' + QString::number(int(p->color_trc)) +
+           u'-' + QString::number(int(p->color_space));
+}
+
 } // namespace
 
 R3DMetadata MediaProbe::readMetadata(const QString &path) {
@@ -123,12 +208,18 @@ R3DMetadata MediaProbe::readMetadata(const QString &path) {
         }
     }
 
-    if (const AVStream *video = firstStream(ctx, AVMEDIA_TYPE_VIDEO)) {
-        AVRational rate = video->avg_frame_rate;
+    const AVStream *video = firstStream(ctx, AVMEDIA_TYPE_VIDEO);
+    AVRational rate{0, 0};
+    if (video) {
+        rate = video->avg_frame_rate;
         if (rate.num <= 0 || rate.den <= 0)
             rate = video->r_frame_rate;
-        const float nominal = rate.num > 0 && rate.den > 0 ? float(av_q2d(rate)) : 0.0f;
-        record.frameRate = nominal > 0 ? qint64(std::lround(nominal)) : 24;
+        rate = exactRate(rate);
+        if (rate.num > 0) {
+            record.rateNumerator = rate.num;
+            record.rateDenominator = rate.den;
+            record.frameRate = std::max<qint64>(1, std::llround(av_q2d(rate)));
+        }
 
         if (video->codecpar->width <= 0 || video->codecpar->height <= 0) {
             // ProRes movies carry their picture size in the header; codecs
@@ -142,12 +233,27 @@ R3DMetadata MediaProbe::readMetadata(const QString &path) {
         const double height = video->codecpar->height;
         record.width = width > 0 ? qint64(std::trunc(width)) : 4096;
         record.height = height > 0 ? qint64(std::trunc(height)) : 2160;
+        record.colorTags = colorTags(video->codecpar);
     }
 
-    if (seconds > 0) {
-        record.frameCount = qint64(std::llround(seconds * double(record.frameRate)));
+    // The video track's own count of frames; else its length at the exact
+    // rate (the whole rate when no rate could be read).
+    if (video && video->nb_frames > 0) {
+        record.frameCount = video->nb_frames;
+    } else if (seconds > 0) {
+        const double perSecond = rate.num > 0 ? av_q2d(rate) : double(record.frameRate);
+        record.frameCount = qint64(std::llround(seconds * perSecond));
     }
 
-    record.hasAudio = firstStream(ctx, AVMEDIA_TYPE_AUDIO) != nullptr;
+    readTimecode(ctx, video, rate, record);
+
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+        const AVStream *s = ctx->streams[i];
+        if (s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO &&
+            !(s->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            record.audioTracks.append(
+                AudioTrack{s->codecpar->ch_layout.nb_channels, s->codecpar->sample_rate});
+    }
+    record.hasAudio = !record.audioTracks.isEmpty();
     return record;
 }

@@ -5,8 +5,9 @@
 #include <QString>
 
 // Measures a QuickTime movie from its header alone (no pass over the media
-// data): first video track's picture size and frame rate, the length in
-// frames at that whole rate, and whether there is audio. Anything that cannot
+// data): the first video track's picture size, exact frame rate, frame count
+// and colour tags; the timecode track's start and reel name; each audio
+// track's channels and sample rate. Anything that cannot
 // be read takes its fallback value; this never fails. Only a regular file is
 // read: a link, a pipe or a device at the path gives the fallback record at
 // once, without blocking.

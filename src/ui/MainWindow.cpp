@@ -3,12 +3,15 @@
 #include "AppMainView.h"
 #include "StatusLine.h"
 #include "TarnelApp.h"
+#include "fcpxml/FCPXMLGenerator.h"
+#include "model/FileName.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
@@ -52,15 +55,15 @@ QSize MainWindow::openingSize() {
 
 void MainWindow::showStatus() {
     // Settings that cannot be saved come first; then a drop still being
-    // searched; then what intake found wrong with the list as it is now: a
-    // few messages, each whole.
+    // searched; then what intake found wrong with the list as it is now (a
+    // few messages, each whole); then the last export's outcome.
     const QString saveError = m_settings->saveError();
     if (!saveError.isEmpty()) {
         m_statusLine->setText(saveError);
         return;
     }
     if (m_view->queue()->isLookingForClips()) {
-        m_statusLine->setText(QStringLiteral("Looking for clips\u2026"), StatusLine::Look::busy);
+        m_statusLine->setText(QStringLiteral("Looking for clips\u2026"), StatusLine::Look::plain);
         return;
     }
     const QStringList &messages = m_view->queue()->currentIntakeWarnings();
@@ -71,7 +74,11 @@ void MainWindow::showStatus() {
     if (messages.size() > shown)
         lines << u"\u2026 and " + QString::number(messages.size() - shown) +
                      u" more in the debug log";
-    m_statusLine->setText(lines.join(u'\n'));
+    if (lines.isEmpty())
+        m_statusLine->setText(m_exportNote,
+                              m_exportFailed ? StatusLine::Look::warning : StatusLine::Look::plain);
+    else
+        m_statusLine->setText(lines.join(u'\n'));
 }
 
 void MainWindow::buildMenus(TarnelApp *app) {
@@ -83,6 +90,19 @@ void MainWindow::buildMenus(TarnelApp *app) {
     add->setShortcut(QKeySequence::Open);
     connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, add,
             [this, add] { add->setEnabled(!m_view->queue()->isConverting()); });
+    // One document for every converted clip, to import a whole card at once.
+    QAction *exportAll =
+        file->addAction(tr("Export for Final Cut\u2026"), this, &MainWindow::chooseExportFile);
+    exportAll->setObjectName(QStringLiteral("exportAction"));
+    const auto syncExport = [this, exportAll] {
+        const QList<TranscodeJob *> &jobs = m_view->queue()->jobs();
+        exportAll->setEnabled(std::any_of(jobs.cbegin(), jobs.cend(),
+                                          [](const TranscodeJob *j) { return j->hasOutputURL(); }));
+    };
+    syncExport();
+    connect(file, &QMenu::aboutToShow, this, syncExport);
+    connect(m_view->queue(), &TranscodeQueue::jobsChanged, this, syncExport);
+    connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, this, syncExport);
     file->addSeparator();
     QAction *close = file->addAction(QStringLiteral("Close Window"), this, &QWidget::close);
     close->setShortcut(QKeySequence::Close);
@@ -118,6 +138,34 @@ void MainWindow::buildMenus(TarnelApp *app) {
             [this] { m_settings->setAutoSendToFCP(!m_settings->autoSendToFCP()); });
     connect(sound, &QAction::triggered, this,
             [this] { m_settings->setPlayCompletionSound(!m_settings->playCompletionSound()); });
+}
+
+void MainWindow::chooseExportFile() {
+    const QString folder = FileName::folderPath(m_settings->outputDirectoryURL());
+    QString path = QFileDialog::getSaveFileName(this, tr("Export for Final Cut"),
+                                                folder + QStringLiteral("/Tarnel Export.fcpxml"),
+                                                tr("Final Cut Pro XML (*.fcpxml)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QStringLiteral(".fcpxml"), Qt::CaseInsensitive))
+        path += QStringLiteral(".fcpxml");
+    exportForFinalCut(path);
+}
+
+void MainWindow::exportForFinalCut(const QString &path) {
+    TranscodeQueue *queue = m_view->queue();
+    const auto error = FCPXMLGenerator::exportDocument(queue->jobs(), path);
+    m_exportFailed = error.has_value();
+    if (error) {
+        m_exportNote = error->description;
+        queue->log(u"export for Final Cut FAILED: " + error->description);
+    } else {
+        const auto clips = FCPXMLGenerator::convertedClips(queue->jobs()).size();
+        m_exportNote =
+            tr("Final Cut document with %n clip(s) saved to %1", nullptr, int(clips)).arg(path);
+        queue->log(u"export for Final Cut: " + QString::number(clips) + u" clip(s) to " + path);
+    }
+    showStatus();
 }
 
 void MainWindow::closeWithoutAsking(const QString &reason) {

@@ -19,6 +19,10 @@ public:
     MainWindow(UserSettings *settings, TarnelApp *app);
 
     AppMainView *view() const { return m_view; }
+    // Writes one Final Cut Pro document with every converted clip of the
+    // list to `path` (File > Export for Final Cut...); the status line says
+    // where it went, or why it could not be written.
+    void exportForFinalCut(const QString &path);
     // Closes the window without asking, also during a run: the run is
     // abandoned, after logging `reason` when there is one.
     void closeWithoutAsking(const QString &reason);
@@ -37,9 +41,11 @@ private:
     void buildMenus(TarnelApp *app);
     void answer(bool stop);
     void runEnded();
+    // Asks where to write the whole list's Final Cut Pro document.
+    void chooseExportFile();
     // The status line: settings that cannot be saved, else that a drop is
     // still being searched, else what intake found wrong with the list as it
-    // is now; hidden when there is none of these.
+    // is now, else the last export's outcome; hidden when there is none.
     void showStatus();
     // The size the window opens at.
     QSize openingSize();
@@ -50,4 +56,6 @@ private:
     QList<std::function<void(bool)>> m_waiting; // hear the open question's answer
     bool m_closeConfirmed = false;
     StatusLine *m_statusLine;
+    QString m_exportNote; // where the last export went, or why it failed
+    bool m_exportFailed = false;
 };

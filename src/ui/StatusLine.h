@@ -16,7 +16,7 @@ class StatusLine : public QWidget {
 public:
     explicit StatusLine(QWidget *parent = nullptr);
 
-    enum class Look { warning, busy };
+    enum class Look { warning, plain };
 
     QString text() const { return m_text; }
     Look look() const { return m_look; }

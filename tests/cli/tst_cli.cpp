@@ -8,6 +8,7 @@
 
 #include <QDBusConnection>
 #include <QDBusUnixFileDescriptor>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -174,11 +175,15 @@ private Q_SLOTS:
         QCOMPARE(got.first().size(), 17);
     }
 
+    // The events of a run with one clip converted and one failed, and the
+    // whole run's Final Cut document, which holds the converted clip only.
     void jsonEvents() {
         clip("Good.R3D");
         clip("Bad.R3D");
-        const Outcome o = run(cli(), {"--json", "--preset", "hq", m_card},
-                              {"REDLINE_SIM_FAIL_MATCH=Bad", "REDLINE_SIM_PROGRESS_LINES=400"});
+        const QString document = m_dir->filePath("shoot.fcpxml");
+        const Outcome o = run(cli(), {"--json", "--preset", "hq", "--fcpxml", document, m_card},
+                              {"REDLINE_SIM_FAIL_MATCH=Bad", "REDLINE_SIM_PROGRESS_LINES=400",
+                               "REDLINE_SIM_TIMECODE=10:00:00:00"});
         QCOMPARE(o.status, 1);
         QMap<QString, QList<QJsonObject>> events;
         QStringList order;
@@ -205,6 +210,20 @@ private Q_SLOTS:
         QCOMPARE(done["flavour"].toString(), "ProRes 422 HQ");
         QCOMPARE(done["width"].toInt(), 640);
         QCOMPARE(done["frames"].toInt(), 24);
+        QCOMPARE(done["rate"].toString(), "24/1");
+        QCOMPARE(done["timecode"].toString(), "10:00:00:00");
+        QCOMPARE(done["reel"].toString(), "Good");
+        QCOMPARE(done["audioTracks"].toArray(),
+                 QJsonArray({QJsonObject{{"channels", 1}, {"sampleRate", 48000}}}));
+        QCOMPARE(events["fcpxml"].size(), 1);
+        QCOMPARE(events["fcpxml"].first()["file"].toString(), document);
+        QCOMPARE(events["fcpxml"].first()["clips"].toInt(), 1);
+        QFile written(document);
+        const QString xml = written.open(QIODevice::ReadOnly) ? written.readAll() : "";
+        QVERIFY(xml.count("<asset-clip ") == 1 &&
+                xml.contains("name=\"Good\" start=\"86400000/2400s\""));
+        const QString problems = TestTools::fcpxmlProblems(xml);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
         QCOMPARE(events["failed"].size(), 1);
         QVERIFY(events["failed"].first()["error"].toString().startsWith(
             "REDline exited with code 3:\nR3D SDK: decode error"));
@@ -391,10 +410,13 @@ private Q_SLOTS:
                               {"--preset", "proxy", "--output", other, "--send-to-fcp", "--redline",
                                TestTools::redlineSim(), clip("A.R3D")},
                               {"REDLINE_SIM_ARGS_FILE=" + args});
-        // Sent to Final Cut Pro, which is not installed here.
-        QCOMPARE(o.status, 1);
-        QVERIFY2(o.err.contains("Final Cut Pro was not found."), qPrintable(o.err));
+        // Sent to Final Cut Pro, which is not installed here: the clip is
+        // converted all the same, and its document waits beside the movie.
+        QCOMPARE(o.status, 0);
+        QVERIFY2(o.err.contains("A.R3D: Final Cut Pro was not found."), qPrintable(o.err));
         QVERIFY(QFile::exists(other + "/A_tarnel.mov"));
+        QVERIFY(o.err.contains(other + "/A_tarnel.fcpxml"));
+        QVERIFY(QFile::exists(other + "/A_tarnel.fcpxml"));
         QCOMPARE(TestTools::recordedArguments(args).at(9), "3"); // Proxy's codec
         QCOMPARE(settings.exists(), stored);
         if (stored) {

@@ -5,6 +5,7 @@
 // left a picture of itself and the state of its jobs at that moment. This
 // checks what they left behind.
 #include "runner/MediaProbe.h"
+#include "support/TestTools.h"
 
 #include <QImage>
 #include <QJsonDocument>
@@ -43,6 +44,23 @@ private Q_SLOTS:
                                                          " +ProRes LT +[0-9.]+MB +saved \\d+% of")),
                      qPrintable(summary));
         }
+    }
+
+    // tarnel-cli's one document for the whole card: every clip at its own
+    // timecode (14:07:40:17 at 25 fps for one), with its reel.
+    void shootDocument() {
+        const QString xml = read(m_clips + ".fcpxml");
+        const QString problems = TestTools::fcpxmlProblems(xml);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems + "\n" + xml));
+        QSet<QString> starts;
+        for (const auto &m :
+             QRegularExpression("<asset-clip .* start=\"([^\"]+)\"").globalMatch(xml))
+            starts << m.captured(1);
+        QCOMPARE(starts.size(), 3);
+        QVERIFY(
+            starts.contains(QString::number(((14 * 60 + 7) * 60 + 40) * 25 + 17) + "000/25000s"));
+        QCOMPARE(xml.count("key=\"com.apple.proapps.studio.reel\" value=\"A001\""), 2);
+        QCOMPARE(xml.count("key=\"com.apple.proapps.studio.reel\" value=\"A002\""), 1);
     }
 
     void logOfBothRuns() {

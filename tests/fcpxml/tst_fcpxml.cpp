@@ -1,8 +1,10 @@
 #include "fcpxml/FCPXMLGenerator.h"
 #include "model/TranscodeJob.h"
+#include "runner/MediaProbe.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
+#include <QJsonArray>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -18,6 +20,22 @@ const QDateTime kNoon(QDate(2026, 12, 5), QTime(12, 0), Qt::UTC);
 QString readAll(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// Every attribute of a document as "element.attribute" (the last element of
+// a name wins), and "error" when it is not well-formed.
+QHash<QString, QString> attributesOf(const QString &xml) {
+    QHash<QString, QString> found;
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement) {
+            for (const QXmlStreamAttribute &a : reader.attributes())
+                found.insert(reader.name() + u'.' + a.name(), a.value().toString());
+        }
+    }
+    if (reader.hasError())
+        found.insert("error", reader.errorString());
+    return found;
 }
 
 } // namespace
@@ -42,9 +60,9 @@ private Q_SLOTS:
         qputenv("XDG_DATA_DIRS", QFile::encodeName(m_apps));
     }
 
-    // The whole document for each rate: the format's name keeps the rate,
-    // the timing is the NTSC one for 24 and 30, exact for 25, 23.976 for any
-    // other; a rate of 0 reads as 24, no frames as one second.
+    // The whole document of a record without an exact rate (nothing could
+    // be measured, or a record from before): the whole-rate timing, 24 as
+    // 23.976, 25 exactly; a rate of 0 reads as 24, no frames as one second.
     void rateTable_data() {
         QTest::addColumn<qint64>("rate");
         QTest::addColumn<qint64>("frames");
@@ -54,8 +72,6 @@ private Q_SLOTS:
         };
         row("24", 24, 240, "24 1001/24000s 240240/24000s");
         row("25", 25, 100, "25 1000/25000s 100000/25000s");
-        row("30", 30, 300, "30 1001/30000s 300300/30000s");
-        row("48 keeps its name, 23.976 timing", 48, 48, "48 1001/24000s 48048/24000s");
         row("0 and no frames: 24, one second", 0, 0, "24 1001/24000s 23023/24000s");
     }
     void rateTable() {
@@ -64,7 +80,9 @@ private Q_SLOTS:
         QFETCH(QString, timing);
         const QStringList t = timing.split(u' ');
         TranscodeJob job(QUrl::fromLocalFile("/card/A001_C001.R3D"));
-        const R3DMetadata m{rate, 4096, 2160, frames, "00:00:00:00", {}, false};
+        R3DMetadata m;
+        m.frameRate = rate;
+        m.frameCount = frames;
         const QString xml = FCPXMLGenerator::generateXML(
             job, QUrl::fromLocalFile("/Users/user/Movies/Tarnel/A001_C001.mov"), m, kNoon);
         const QString expected =
@@ -91,6 +109,130 @@ private Q_SLOTS:
             "    </library>\n"
             "</fcpxml>";
         QCOMPARE(xml, expected);
+        const QString problems = TestTools::fcpxmlProblems(xml);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    }
+
+    // Movies as cameras shoot them, made by ffmpeg, measured and described:
+    // the document agrees with what ffprobe reads in the movie. A movie is
+    // "rate frames" and options (tc=start, reel=name, audio=layout@rate,...,
+    // color=709|hlg); the row gives how Final Cut Pro writes its rate (frame
+    // duration and the format name's rate, "-" for none), its timecode as a
+    // frame number, and its colour space.
+    void describesTheMovie_data() {
+        QTest::addColumn<QString>("movie");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("colorSpace");
+        const auto row = [](const char *tag, const char *movie, const char *expected,
+                            const char *colorSpace = "1-1-1 (Rec. 709)") {
+            QTest::newRow(tag) << movie << expected << colorSpace;
+        };
+        row("23.976, reel, stereo, Rec. 709",
+            "24000/1001 12 tc=01:00:00:00 reel=A001 "
+            "audio=stereo@48000 color=709",
+            "1001/24000s 2398 86400");
+        row("24, no timecode, no audio", "24 10", "100/2400s 24 0");
+        row("25, mono", "25 10 tc=10:00:00:00 reel=B002 audio=mono@48000", "1000/25000s 25 900000");
+        row("29.97 drop-frame, 6 channels", "30000/1001 15 tc=01:00:00;00 audio=5.1@48000",
+            "1001/30000s 2997 107892");
+        row("29.97 non-drop, two tracks",
+            "30000/1001 15 tc=01:00:00:00 audio=stereo@48000,mono@48000",
+            "1001/30000s 2997 108000");
+        row("30, 44.1 kHz", "30 15 tc=00:00:10:00 audio=stereo@44100", "100/3000s 30 300");
+        row("47.952", "48000/1001 12 tc=00:00:01:00", "1001/48000s - 48");
+        row("48", "48 12", "100/4800s - 0");
+        row("50", "50 10 tc=00:01:00:00", "1000/50000s 50 3000");
+        row("59.94 drop-frame", "60000/1001 20 tc=00:10:00;00", "1001/60000s 5994 35964");
+        row("60", "60 20", "100/6000s 60 0");
+        row("72", "72 12", "100/7200s - 0");
+        row("96", "96 12 tc=00:00:01:00", "100/9600s - 96");
+        row("119.88", "120000/1001 24", "1001/120000s 11988 0");
+        row("120", "120 24 tc=00:00:10:000", "100/12000s 120 1200");
+        row("HLG tags", "25 5 color=hlg", "1000/25000s 25 0", "9-18-9 (Rec. 2020 HLG)");
+    }
+    void describesTheMovie() {
+        QFETCH(QString, movie);
+        QFETCH(QString, expected);
+        QFETCH(QString, colorSpace);
+        QStringList spec = movie.split(u' ');
+        const QString rate = spec.takeFirst(), frames = spec.takeFirst();
+        QHash<QString, QString> option;
+        for (const QString &o : std::as_const(spec))
+            option.insert(o.section(u'=', 0, 0), o.section(u'=', 1));
+        const QStringList tracks = option.value("audio").split(u',', Qt::SkipEmptyParts);
+        QStringList args{"-f", "lavfi", "-i", "testsrc2=s=32x18:r=" + rate};
+        for (const QString &track : tracks)
+            args +=
+                {"-t", "0.2",
+                 "-f", "lavfi",
+                 "-i", "anullsrc=cl=" + track.section(u'@', 0, 0) + ":r=" + track.section(u'@', 1)};
+        for (int i = 0; i <= tracks.size(); ++i)
+            args += {"-map", QString::number(i)};
+        args += {"-r", rate, "-frames:v", frames, "-c:v", "prores_ks", "-c:a", "pcm_s16le"};
+        if (option.contains("tc"))
+            args += {"-timecode", option["tc"]};
+        if (option.contains("reel"))
+            args += {"-metadata:s:v:0", "reel_name=" + option["reel"]};
+        const bool hlg = option.value("color") == "hlg";
+        if (option.contains("color"))
+            args += {"-color_primaries", hlg ? "bt2020" : "bt709",
+                     "-color_trc",       hlg ? "arib-std-b67" : "bt709",
+                     "-colorspace",      hlg ? "bt2020nc" : "bt709"};
+        const QString path = m_dir.filePath(QString(QTest::currentDataTag()) + ".mov");
+        QVERIFY(TestTools::ffmpeg(args << path));
+
+        // What ffprobe reads in the movie.
+        QJsonObject video, tmcd;
+        QList<QJsonObject> audio;
+        for (const QJsonValue &v : TestTools::ffprobe(path)["streams"].toArray()) {
+            const QJsonObject stream = v.toObject();
+            if (stream["codec_type"] == "audio")
+                audio << stream;
+            else
+                (stream["codec_type"] == "video" ? video : tmcd) = stream;
+        }
+        QCOMPARE(video["avg_frame_rate"].toString(), rate.contains(u'/') ? rate : rate + "/1");
+        const qint64 count = video["nb_frames"].toString().toLongLong();
+        const QString timecode = tmcd["tags"].toObject()["timecode"].toString();
+        QCOMPARE(timecode, option.value("tc"));
+
+        TranscodeJob job(QUrl::fromLocalFile("/card/A001_C002_0101AB.R3D"));
+        const QString xml = FCPXMLGenerator::generateXML(job, QUrl::fromLocalFile(path),
+                                                         MediaProbe::readMetadata(path), kNoon);
+        const QString problems = TestTools::fcpxmlProblems(xml);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems + "\n" + xml));
+
+        // Durations and starts in frames of the frame duration; the audio
+        // as one source per track, the most channels of one, the first rate.
+        const QStringList e = expected.split(u' ');
+        const qint64 step = e[0].section(u'/', 0, 0).toLongLong(), start = e[2].toLongLong();
+        const QString per = u'/' + e[0].section(u'/', 1);
+        int channels = 0;
+        for (const QJsonObject &track : std::as_const(audio))
+            channels = std::max(channels, track["channels"].toInt());
+        const QString dur = QString::number(count * step) + per,
+                      at = start ? QString::number(start * step) + per : QString("0s");
+        const QString sound = audio.isEmpty() ? "- - - -"
+                                              : QString("1 %1 %2 %3")
+                                                    .arg(audio.size())
+                                                    .arg(channels)
+                                                    .arg(audio[0]["sample_rate"].toString());
+        const QString name = e[1] == "-" ? QString("-") : "FFVideoFormat32x18p" + e[1];
+        const QString want = QStringList{e[0],       name,
+                                         colorSpace, dur,
+                                         at,         dur,
+                                         at,         timecode.contains(u';') ? "DF" : "NDF",
+                                         sound,      option.value("reel", "-")}
+                                 .join(u' ');
+        const auto a = attributesOf(xml);
+        QStringList got;
+        for (const char *key :
+             {"format.frameDuration", "format.name", "format.colorSpace", "asset.duration",
+              "asset.start", "asset-clip.duration", "asset-clip.start", "asset-clip.tcFormat",
+              "asset.hasAudio", "asset.audioSources", "asset.audioChannels", "asset.audioRate",
+              "md.value"})
+            got << a.value(key, "-");
+        QCOMPARE(got.join(u' '), want);
     }
 
     // Odd clip names and output paths always give a well-formed document
@@ -121,18 +263,13 @@ private Q_SLOTS:
         TranscodeJob job(QUrl::fromLocalFile("/card/" + sourceName));
         const QString xml = FCPXMLGenerator::generateXML(job, QUrl::fromLocalFile(outputPath),
                                                          R3DMetadata{}, kNoon);
-        QHash<QString, QXmlStreamAttributes> elements;
-        QXmlStreamReader reader(xml);
-        while (!reader.atEnd()) {
-            if (reader.readNext() == QXmlStreamReader::StartElement)
-                elements.insert(reader.name().toString(), reader.attributes());
-        }
-        QVERIFY2(!reader.hasError(), qPrintable(reader.errorString() + "\n" + xml));
-        QCOMPARE(elements.value("asset").value("name").toString(), clipName);
-        QCOMPARE(elements.value("asset-clip").value("name").toString(), clipName);
+        const auto a = attributesOf(xml);
+        QVERIFY2(!a.contains("error"), qPrintable(a.value("error") + "\n" + xml));
+        QCOMPARE(a.value("asset.name"), clipName);
+        QCOMPARE(a.value("asset-clip.name"), clipName);
         static const QRegularExpression uri(
             "^file://(/|%[0-9A-Fa-f]{2}|[A-Za-z0-9._~!$&'()*+,;=:@-])*$");
-        const QString src = elements.value("media-rep").value("src").toString();
+        const QString src = a.value("media-rep.src");
         QVERIFY2(uri.match(src).hasMatch(), qPrintable(src));
         QCOMPARE(QByteArray::fromPercentEncoding(src.mid(7).toLatin1()),
                  QFile::encodeName(outputPath));
@@ -166,7 +303,12 @@ private Q_SLOTS:
             "duration=\"23023/24000s\" hasVideo=\"1\" format=\"r1\" videoSources=\"1\">"));
 
         // A second send for the same name replaces the document.
-        const R3DMetadata m{25, 1920, 1080, 100, "00:00:00:00", {}, true}; // with sound
+        R3DMetadata m; // 1080p25 with sound, rate not measured
+        m.frameRate = 25;
+        m.width = 1920;
+        m.height = 1080;
+        m.frameCount = 100;
+        m.hasAudio = true;
         QVERIFY(!generator.sendToFCP(*job, m));
         const QString second = readAll(path);
         QVERIFY(second.contains("FFVideoFormat1920x1080p25\" frameDuration=\"1000/25000s\""));

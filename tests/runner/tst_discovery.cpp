@@ -72,9 +72,9 @@ private Q_SLOTS:
             << "-f lavfi -i testsrc2=s=1920x1080:r=25:d=4 -f lavfi -i sine=d=4:r=48000 -c:v mpeg4 "
                "-q:v 31 -c:a pcm_s16le"
             << "25 fps 1920x1080, 100 frames, audio";
-        QTest::newRow("29.97 for 100.1 s")
+        QTest::newRow("29.97 for 100.1 s: 3000 frames at the exact rate")
             << "-f lavfi -i color=c=gray:s=64x36:r=30000/1001:d=100.1 -c:v mpeg4 -q:v 31"
-            << "30 fps 64x36, 3003 frames";
+            << "30 fps 64x36, 3000 frames";
         QTest::newRow("no video: 24 fps fallback, length still counted")
             << "-f lavfi -i sine=d=3:r=48000 -c:a pcm_s16le"
             << "24 fps 4096x2160, 72 frames, audio";

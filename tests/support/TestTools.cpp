@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <cstdio>
+#include <utility>
 
 QString TestTools::redlineSim() {
     return qEnvironmentVariable("TARNEL_REDLINE_SIM");
@@ -24,6 +27,36 @@ bool TestTools::ffmpeg(const QStringList &arguments) {
             QStringList{"-nostdin", "-hide_banner", "-loglevel", "error", "-y"} + arguments);
     return p.waitForFinished(120'000) && p.exitStatus() == QProcess::NormalExit &&
            p.exitCode() == 0;
+}
+
+QJsonObject TestTools::ffprobe(const QString &path) {
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"),
+            {"-v", "quiet", "-show_streams", "-show_format", "-of", "json", path});
+    if (!p.waitForFinished(60'000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return {};
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+QString TestTools::fcpxmlProblems(const QString &document) {
+    const QString dtd = qEnvironmentVariable("TARNEL_FCPXML_DTD");
+    if (!QFileInfo::exists(dtd)) {
+        static bool said = false;
+        if (!std::exchange(said, true))
+            qWarning("FCPXML DTD not found at \"%s\": documents are not validated",
+                     qPrintable(dtd));
+        return {};
+    }
+    QProcess p;
+    p.start(QStringLiteral("xmllint"), {"--noout", "--dtdvalid", dtd, "-"});
+    p.write(document.toUtf8());
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60'000) || p.exitStatus() != QProcess::NormalExit)
+        return QStringLiteral("xmllint did not finish");
+    if (p.exitCode() == 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardError()) + u"exit status " +
+           QString::number(p.exitCode());
 }
 
 QString TestTools::script(const QString &path, const QByteArray &body) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,13 @@ public:
     static QString gatedRedline(const QString &dir);
     // Runs ffmpeg with the given arguments (quiet, overwriting); true on success.
     static bool ffmpeg(const QStringList &arguments);
+    // ffprobe's account of a movie's streams and format (its JSON output),
+    // empty when ffprobe cannot read it.
+    static QJsonObject ffprobe(const QString &path);
+    // xmllint's complaints about an FCPXML document checked against the
+    // FCPXML 1.14 DTD; empty when it is valid. Without the DTD beside the
+    // checkout (../shared/fcpxml) the check is skipped, with a note saying so.
+    static QString fcpxmlProblems(const QString &document);
     // Writes an executable shell script and returns its path.
     static QString script(const QString &path, const QByteArray &body);
     // Arguments that the stand-in recorded (NUL-terminated entries).

@@ -355,7 +355,7 @@ private Q_SLOTS:
         auto *status = child<StatusLine>(second, "statusLine");
         QTRY_VERIFY(status->isVisible());
         QCOMPARE(status->text(), QString("Looking for clips…"));
-        QCOMPARE(status->look(), StatusLine::Look::busy);
+        QCOMPARE(status->look(), StatusLine::Look::plain);
         QCOMPARE(second->view()->jobList()->model()->rowCount(), 0);
         held.release();
         QTRY_COMPARE(second->view()->jobList()->model()->rowCount(), 1);
@@ -379,6 +379,21 @@ private Q_SLOTS:
         QCOMPARE(status->text(), warning);
         second->view()->queue()->clearList();
         QVERIFY(!status->isVisible());
+
+        // Export for Final Cut takes the converted clips only: none yet, then one.
+        auto *exportAll = child<QAction>(first, "exportAction");
+        QVERIFY(!exportAll->isEnabled());
+        first->view()->queue()->jobs()[0]->setOutputURL(QUrl::fromLocalFile("/o/A_tarnel.mov"));
+        Q_EMIT first->view()->queue()->jobsChanged();
+        QVERIFY(exportAll->isEnabled());
+        first->exportForFinalCut(m_dir->filePath("card.fcpxml"));
+        auto *firstStatus = child<StatusLine>(first, "statusLine");
+        QCOMPARE(firstStatus->text(),
+                 "Final Cut document with 1 clip(s) saved to " + m_dir->filePath("card.fcpxml"));
+        QCOMPARE(firstStatus->look(), StatusLine::Look::plain);
+        first->exportForFinalCut(m_dir->filePath("no such folder/x.fcpxml"));
+        QVERIFY(firstStatus->text().startsWith("Could not write"));
+        QCOMPARE(firstStatus->look(), StatusLine::Look::warning);
         first->close();
         second->close();
     }

@@ -7,7 +7,10 @@
 // writes one real ProRes QuickTime movie DIR/NAME.mov (through the ffmpeg
 // program; the picture comes from SRC when ffmpeg can read it, else from a
 // generated test pattern), prints progress as "frame complete. N F" lines and
-// percentages while it works, and exits 0 exactly on success.
+// percentages while it works, and exits 0 exactly on success. Like a camera
+// clip's conversion, the movie has a timecode track (the source's start, or
+// 00:00:00:00) whose reel name is the clip name's first part (A001 for
+// A001_C002_0101AB).
 //
 // Environment variables select failure modes:
 //   REDLINE_SIM_ARGS_FILE=path   record the arguments there, each ending in NUL
@@ -23,6 +26,7 @@
 //   REDLINE_SIM_FFMPEG=path      the ffmpeg program (default: ffmpeg on PATH)
 //   REDLINE_SIM_FAIL_MATCH=text  fail like a damaged clip when the source path contains text
 //   REDLINE_SIM_LINE_DELAY_MS=n  pause n ms between progress lines
+//   REDLINE_SIM_TIMECODE=tc      start the timecode track at tc (HH:MM:SS:FF, ";" for drop-frame)
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -164,10 +168,26 @@ int main(int argc, char *argv[]) {
             program = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
         if (program.isEmpty())
             return usage(QStringLiteral("the ffmpeg program is not installed"));
-        const bool readable =
-            QFileInfo(source).isFile() &&
-            QProcess::execute(QStringLiteral("ffprobe"),
-                              {QStringLiteral("-v"), QStringLiteral("quiet"), source}) == 0;
+        // A source ffprobe can read gives the picture and its own timecode.
+        bool readable = false;
+        QString timecode = QStringLiteral("00:00:00:00");
+        if (QFileInfo(source).isFile()) {
+            QProcess probe;
+            probe.start(QStringLiteral("ffprobe"),
+                        {QStringLiteral("-v"), QStringLiteral("quiet"),
+                         QStringLiteral("-show_entries"),
+                         QStringLiteral("stream_tags=timecode:format_tags=timecode"),
+                         QStringLiteral("-of"), QStringLiteral("default=nw=1:nk=1"), source});
+            readable = probe.waitForFinished(-1) && probe.exitStatus() == QProcess::NormalExit &&
+                       probe.exitCode() == 0;
+            const QString found =
+                QString::fromUtf8(probe.readAllStandardOutput()).section(u'\n', 0, 0).trimmed();
+            if (readable && !found.isEmpty())
+                timecode = found;
+        }
+        if (const QString given = qEnvironmentVariable("REDLINE_SIM_TIMECODE"); !given.isEmpty())
+            timecode = given;
+        const QString reel = QFileInfo(source).completeBaseName().section(u'_', 0, 0);
         const QString seconds = QString::number(envInt("REDLINE_SIM_SECONDS", 1));
         QStringList ff{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"),
                        QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y")};
@@ -183,7 +203,11 @@ int main(int argc, char *argv[]) {
         ff << QStringLiteral("-c:v") << QStringLiteral("prores_ks") << QStringLiteral("-profile:v")
            << QString::number(profile) << QStringLiteral("-pix_fmt")
            << (profile >= 4 ? QStringLiteral("yuva444p10le") : QStringLiteral("yuv422p10le"))
-           << QStringLiteral("-c:a") << QStringLiteral("pcm_s16le") << movie;
+           << QStringLiteral("-c:a") << QStringLiteral("pcm_s16le") << QStringLiteral("-timecode")
+           << timecode;
+        if (!reel.isEmpty())
+            ff << QStringLiteral("-metadata:s:v:0") << u"reel_name=" + reel;
+        ff << movie;
         ffmpeg.start(program, ff);
         if (!ffmpeg.waitForStarted())
             return usage(QStringLiteral("could not start ffmpeg"));
