@@ -7,7 +7,10 @@
 // progress N: with N files listed, the painting per progress update of the
 //   converting row;
 // fail N: a run over N files that all fail (REDline path missing);
-// run: after converting 5 stand-in jobs.
+// run: after converting 5 stand-in jobs;
+// steps N: a run of N quick conversions (the REDline given copies a small
+//   movie): the median time from one job's start to the next's, over the
+//   first and the last 100 steps (bench/run-step-bench).
 // Run each mode in its own process (bench/run-app-bench does), so each peak
 // is its own.
 #include "AppMainView.h"
@@ -299,6 +302,42 @@ int main(int argc, char *argv[]) {
                    .arg(double(ms) / count, 0, 'f', 2)
                    .arg(cpu, 0, 'f', 0)
                    .arg(peakResident());
+        return 0;
+    }
+    if (mode == u"steps") {
+        tarnel.settings()->setOutputDirectory(
+            QUrl::fromLocalFile(scratch + QStringLiteral("/out-steps/")));
+        addAndPaint(queue, list, folder);
+        QList<qint64> starts;
+        QElapsedTimer t;
+        t.start();
+        for (TranscodeJob *job : queue->jobs())
+            QObject::connect(job, &TranscodeJob::statusChanged, &app, [&starts, &t, job] {
+                if (job->status() == JobStatus::converting)
+                    starts << t.nsecsElapsed();
+            });
+        QEventLoop loop;
+        QObject::connect(queue, &TranscodeQueue::runFinished, &loop, &QEventLoop::quit);
+        queue->start();
+        loop.exec();
+        const auto median = [](QList<double> v) {
+            std::sort(v.begin(), v.end());
+            return v.isEmpty() ? 0.0 : v.at(v.size() / 2);
+        };
+        QList<double> steps;
+        for (qsizetype i = 1; i < starts.size(); ++i)
+            steps << (starts.at(i) - starts.at(i - 1)) / 1e6;
+        const double first = median(steps.mid(0, 100));
+        const double last = median(steps.mid(std::max<qsizetype>(steps.size() - 100, 0)));
+        out << QStringLiteral("steps (window): %1 conversions, %2 failed; median step, first 100: "
+                              "%3 ms, last 100: %4 ms; last/first %5\n")
+                   .arg(queue->jobs().size())
+                   .arg(std::count_if(
+                       queue->jobs().cbegin(), queue->jobs().cend(),
+                       [](const TranscodeJob *j) { return j->status() == JobStatus::failed; }))
+                   .arg(first, 0, 'f', 2)
+                   .arg(last, 0, 'f', 2)
+                   .arg(first > 0 ? last / first : 0.0, 0, 'f', 2);
         return 0;
     }
     if (mode == u"run") {

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -95,13 +96,18 @@ void CliReporter::follow(TranscodeQueue *queue) {
 }
 
 void CliReporter::jobsChanged() {
-    for (TranscodeJob *job : m_queue->jobs()) {
+    const QList<TranscodeJob *> &jobs = m_queue->jobs();
+    for (int i = 0; i < jobs.size(); ++i) {
+        TranscodeJob *job = jobs.at(i);
+        m_places.insert(job, i);
         if (m_followed.contains(job->id()))
             continue;
         m_followed.insert(job->id());
         connect(job, &TranscodeJob::statusChanged, this, [this, job] {
             if (job->status() == JobStatus::converting)
                 started(job);
+            else if (finishedStatus(job->status()))
+                m_toReport.append(job);
         });
         connect(job, &TranscodeJob::progressChanged, this, [this, job] { progressed(job); });
         jsonEvent(QStringLiteral("added"),
@@ -115,9 +121,15 @@ ProResPreset CliReporter::preset() const {
                                : ProResPresets::defaultPreset();
 }
 
+int CliReporter::place(const TranscodeJob &job) const {
+    const int i = m_places.value(&job, -1);
+    // A place that no longer holds the job (a list changed otherwise) is looked up.
+    return m_queue->jobs().value(i) == &job ? i : int(m_queue->jobs().indexOf(&job));
+}
+
 QString CliReporter::position(const TranscodeJob &job) const {
-    return u'[' + QString::number(m_queue->jobs().indexOf(&job) + 1) + u'/' +
-           QString::number(m_queue->jobs().size()) + u']';
+    return u'[' + QString::number(place(job) + 1) + u'/' + QString::number(m_queue->jobs().size()) +
+           u']';
 }
 
 void CliReporter::started(TranscodeJob *job) {
@@ -126,7 +138,7 @@ void CliReporter::started(TranscodeJob *job) {
     m_jobClock.start();
     jsonEvent(QStringLiteral("started"),
               {{QStringLiteral("file"), job->sourcePath()},
-               {QStringLiteral("index"), m_queue->jobs().indexOf(job) + 1},
+               {QStringLiteral("index"), place(*job) + 1},
                {QStringLiteral("count"), m_queue->jobs().size()},
                {QStringLiteral("flavour"), ProResPresets::rawValue(preset())}});
     if (m_quiet)
@@ -153,8 +165,9 @@ void CliReporter::progressed(TranscodeJob *job) {
 }
 
 void CliReporter::reportFinished() {
-    for (const TranscodeJob *job : m_queue->jobs()) {
-        if (finishedStatus(job->status()) && !m_reported.contains(job->id())) {
+    const QList<QPointer<TranscodeJob>> due = std::exchange(m_toReport, {});
+    for (const TranscodeJob *job : due) {
+        if (job && finishedStatus(job->status()) && !m_reported.contains(job->id())) {
             m_reported.insert(job->id());
             finished(*job);
         }

@@ -53,10 +53,13 @@ private:
     void jobsChanged();
     void started(TranscodeJob *job);
     void progressed(TranscodeJob *job);
-    // Reports every job that has finished since the last call.
+    // Reports every job that has finished since the last call, in the order
+    // they finished.
     void reportFinished();
     void finished(const TranscodeJob &job);
 
+    // The job's index in the list.
+    int place(const TranscodeJob &job) const;
     QString position(const TranscodeJob &job) const;
     // The flavour the run converts to, from the queue's settings.
     ProResPreset preset() const;
@@ -72,6 +75,10 @@ private:
     const bool m_quiet;
     QSet<QUuid> m_followed;
     QSet<QUuid> m_reported;
+    // Jobs that reached a finished state since they were last reported.
+    QList<QPointer<TranscodeJob>> m_toReport;
+    // Each job's place in the list; tarnel-cli only ever adds to the end.
+    QHash<const TranscodeJob *, int> m_places;
     QSet<QUuid> m_stopped; // converting when the run was interrupted
     QPointer<TranscodeJob> m_current;
     int m_percent = -1;

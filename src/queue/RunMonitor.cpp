@@ -123,14 +123,8 @@ void RunMonitor::jobStatusChanged(TranscodeJob *job) {
 void RunMonitor::update() {
     if (!m_running || !m_queue)
         return;
-    int waiting = 0;
-    qint64 waitingBytes = 0;
-    for (const TranscodeJob *job : m_queue->jobs()) {
-        if (job->status() == JobStatus::queued) {
-            ++waiting;
-            waitingBytes += job->sourceSizeBytes();
-        }
-    }
+    const int waiting = m_queue->queuedCount();
+    const qint64 waitingBytes = m_queue->queuedSourceBytes();
     const int converting = m_current ? 1 : 0;
     const double progress = m_current ? m_current->progress() : 0.0;
     const qsizetype files = m_finished.size() + converting + waiting;

@@ -208,6 +208,7 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
     jobs.reserve(jobs.size() + fresh.size());
     for (const FoundClip &clip : std::as_const(fresh)) {
         jobs.append(new TranscodeJob(clip.url, clip.bytes, this));
+        track(jobs.last());
     }
     setJobs(std::move(jobs));
     notifyChange();
@@ -222,6 +223,8 @@ void TranscodeQueue::remove(TranscodeJob *job) {
     for (TranscodeJob *j : std::as_const(m_jobs))
         (j->id() == id ? removed : kept).append(j);
     ++m_intakeRound;
+    for (TranscodeJob *j : std::as_const(removed))
+        untrack(j);
     setJobs(std::move(kept));
     // Deleted once the current event is done, so observers that still hold
     // the job during this announcement stay safe.
@@ -242,6 +245,8 @@ void TranscodeQueue::clearList() {
     ++m_intakeRound;
     m_notices.removeIf(
         [](const IntakeNotice &n) { return n.kind == IntakeNotice::Kind::unreadable; });
+    for (TranscodeJob *j : std::as_const(removed))
+        untrack(j);
     setJobs(std::move(kept));
     for (TranscodeJob *j : std::as_const(removed))
         j->deleteLater();
@@ -274,16 +279,13 @@ void TranscodeQueue::processNext() {
         return;
     }
 
-    const auto next = std::find_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
-        return j->status() == JobStatus::queued;
-    });
-    if (next == m_jobs.cend()) {
+    TranscodeJob *job = nextQueued();
+    if (!job) {
         log(QStringLiteral("processNext: no queued jobs"));
         if (m_isConverting)
             endRun(true);
         return;
     }
-    TranscodeJob *job = *next;
 
     const QUrl outputDirectory = m_settings->outputDirectoryURL();
     if (outputDirectory.isEmpty()) {
@@ -416,9 +418,7 @@ void TranscodeQueue::endRun(bool summary) {
 }
 
 void TranscodeQueue::queueFinished() {
-    const auto failed = std::count_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
-        return j->status() == JobStatus::failed;
-    });
+    const int failed = count(JobStatus::failed);
     log(u"queue finished \u2014 " + QString::number(m_jobs.size()) + u" file(s), " +
         QString::number(failed) + u" failed");
     if (m_settings && !m_settings->playCompletionSound())
@@ -446,27 +446,29 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
 
 QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outputFolder) const {
     // Jobs still waiting above this one convert first and take their names
-    // first: in a run there are none, a dry run lists them all.
+    // first: in a run there are none (no job before the one a run picks is
+    // queued), a dry run lists them all.
     QList<const TranscodeJob *> earlier;
-    for (const TranscodeJob *other : m_jobs) {
-        if (other == job)
-            break;
-        if (other->status() == JobStatus::queued && !other->hasOutputURL())
-            earlier.append(other);
+    if (m_jobs.value(m_nextFrom) != job) {
+        for (const TranscodeJob *other : m_jobs) {
+            if (other == job)
+                break;
+            if (other->status() == JobStatus::queued && !other->hasOutputURL())
+                earlier.append(other);
+        }
     }
     // Without those, only names that begin with the job's base name can
     // stand in its way.
     const QString prefix = earlier.isEmpty() ? FileName::baseName(job->sourcePath()) : QString();
     QSet<QString> taken;
-    for (const TranscodeJob *other : m_jobs) {
-        if (other == job || !other->hasOutputURL())
-            continue;
-        const QString movie = other->outputURL().toLocalFile();
-        const qsizetype slash = movie.lastIndexOf(u'/');
-        if (movie.left(std::max<qsizetype>(slash, 1)) != outputFolder)
-            continue;
-        if (const QString name = FileName::baseName(movie); name.startsWith(prefix))
-            taken.insert(name);
+    if (const auto names = m_movieNames.constFind(outputFolder); names != m_movieNames.cend()) {
+        const Tally own = m_tallies.value(job);
+        for (auto it = names->lowerBound(prefix);
+             it != names->cend() && it.key().startsWith(prefix); ++it) {
+            // The job's own movie is no other job's.
+            if (it.value() > 1 || own.movieFolder != outputFolder || own.movieName != it.key())
+                taken.insert(it.key());
+        }
     }
     const auto firstFree = [&taken](const QString &sourcePath) {
         int number = 1;
@@ -490,24 +492,70 @@ bool TranscodeQueue::canStart() const {
     return !m_isConverting && queuedCount() > 0;
 }
 
-int TranscodeQueue::queuedCount() const {
-    return int(std::count_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
-        return j->status() == JobStatus::queued;
-    }));
-}
-
 int TranscodeQueue::finishedCount() const {
-    return int(std::count_if(m_jobs.cbegin(), m_jobs.cend(), [](const TranscodeJob *j) {
-        const JobStatus s = j->status();
-        return s == JobStatus::done || s == JobStatus::sentToFCP || s == JobStatus::failed;
-    }));
+    return count(JobStatus::done) + count(JobStatus::sentToFCP) + count(JobStatus::failed);
 }
 
-qint64 TranscodeQueue::totalSourceBytes() const {
-    qint64 total = 0;
-    for (const TranscodeJob *j : m_jobs)
-        total += j->sourceSizeBytes();
-    return total;
+TranscodeJob *TranscodeQueue::nextQueued() {
+    while (m_nextFrom < m_jobs.size() && m_jobs.at(m_nextFrom)->status() != JobStatus::queued)
+        ++m_nextFrom;
+    return m_nextFrom < m_jobs.size() ? m_jobs.at(m_nextFrom) : nullptr;
+}
+
+void TranscodeQueue::track(TranscodeJob *job) {
+    const Tally t = tallyOf(job);
+    tally(t, 1);
+    m_tallies.insert(job, t);
+    for (auto signal : {&TranscodeJob::statusChanged, &TranscodeJob::sourceSizeBytesChanged,
+                        &TranscodeJob::outputURLChanged})
+        connect(job, signal, this, [this, job] { retally(job); });
+}
+
+void TranscodeQueue::untrack(TranscodeJob *job) {
+    for (auto signal : {&TranscodeJob::statusChanged, &TranscodeJob::sourceSizeBytesChanged,
+                        &TranscodeJob::outputURLChanged})
+        disconnect(job, signal, this, nullptr);
+    if (const auto it = m_tallies.constFind(job); it != m_tallies.cend()) {
+        tally(*it, -1);
+        m_tallies.erase(it);
+    }
+    // The jobs after it move up, maybe past the place the search starts.
+    m_nextFrom = 0;
+}
+
+void TranscodeQueue::retally(const TranscodeJob *job) {
+    const auto it = m_tallies.find(job);
+    if (it == m_tallies.end())
+        return;
+    tally(*it, -1);
+    if (job->status() == JobStatus::queued && it->status != JobStatus::queued)
+        m_nextFrom = 0;
+    *it = tallyOf(job);
+    tally(*it, 1);
+}
+
+TranscodeQueue::Tally TranscodeQueue::tallyOf(const TranscodeJob *job) {
+    Tally t{job->status(), job->sourceSizeBytes(), {}, {}};
+    if (job->hasOutputURL()) {
+        const QString movie = job->outputURL().toLocalFile();
+        t.movieFolder = movie.left(std::max<qsizetype>(movie.lastIndexOf(u'/'), 1));
+        t.movieName = FileName::baseName(movie);
+    }
+    return t;
+}
+
+void TranscodeQueue::tally(const Tally &t, int sign) {
+    m_statusCounts[std::size_t(t.status)] += sign;
+    m_totalBytes += sign * t.bytes;
+    if (t.status == JobStatus::queued)
+        m_queuedBytes += sign * t.bytes;
+    if (t.movieFolder.isEmpty())
+        return;
+    QMap<QString, int> &names = m_movieNames[t.movieFolder];
+    if ((names[t.movieName] += sign) <= 0)
+        names.remove(t.movieName);
+    if (names.isEmpty())
+        m_movieNames.remove(t.movieFolder);
 }
 
 void TranscodeQueue::setJobs(QList<TranscodeJob *> jobs) {

@@ -6,10 +6,13 @@
 #include "runner/REDlineRunner.h"
 #include "settings/UserSettings.h"
 
+#include <QHash>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -101,10 +104,14 @@ public:
     // copied in); the window does when it becomes active.
     void reviewIntakeWarnings();
 
+    // The counts and sums below are kept up to date as jobs come, go and
+    // change, so asking costs the same for any length of list.
     bool canStart() const;
-    int queuedCount() const;
+    int queuedCount() const { return count(JobStatus::queued); }
     int finishedCount() const;
-    qint64 totalSourceBytes() const;
+    qint64 totalSourceBytes() const { return m_totalBytes; }
+    // The source bytes of the jobs still queued.
+    qint64 queuedSourceBytes() const { return m_queuedBytes; }
 
     void log(const QString &message) const { m_log.append(message); }
 
@@ -173,6 +180,16 @@ private:
     QList<IntakeNotice> m_notices;
     QStringList m_currentWarnings;
     int m_intakeRound = 0;
+    // The first queued job in list order, or null.
+    TranscodeJob *nextQueued();
+    int count(JobStatus status) const { return m_statusCounts[std::size_t(status)]; }
+    // Counts a job in (its state and bytes, followed from now on) or out.
+    void track(TranscodeJob *job);
+    void untrack(TranscodeJob *job);
+    void retally(const TranscodeJob *job);
+    struct Tally;
+    static Tally tallyOf(const TranscodeJob *job);
+    void tally(const Tally &t, int sign);
 
     QList<TranscodeJob *> m_jobs;
     std::optional<QString> m_lastSentToFCPName;
@@ -184,4 +201,22 @@ private:
     FCPXMLGenerator m_generator;
     SoundPlayer *m_soundPlayer = nullptr;
     DebugLog m_log;
+    // What the counts last took from each job: its state, its source bytes,
+    // and the folder and base name of its movie (empty without one).
+    struct Tally {
+        JobStatus status;
+        qint64 bytes;
+        QString movieFolder;
+        QString movieName;
+    };
+    QHash<const TranscodeJob *, Tally> m_tallies;
+    // The base names of the jobs' movies by folder, each with the number of
+    // jobs that have it, in order so that the names with a prefix are found
+    // at once.
+    QHash<QString, QMap<QString, int>> m_movieNames;
+    std::array<int, 5> m_statusCounts{};
+    qint64 m_totalBytes = 0;
+    qint64 m_queuedBytes = 0;
+    // No job before this index is queued.
+    qsizetype m_nextFrom = 0;
 };

@@ -70,6 +70,22 @@ class IntakeTest : public QObject {
         return q;
     }
     QStringList logLines() const { return TestTools::logLines(m_log); }
+    // The queue keeps its counts as the list changes: they must equal a count of the list.
+    static void verifyCounts(const TranscodeQueue &q) {
+        int queued = 0, finished = 0;
+        qint64 bytes = 0, queuedBytes = 0;
+        for (const TranscodeJob *j : q.jobs()) {
+            const JobStatus s = j->status();
+            queued += s == JobStatus::queued;
+            finished += s == JobStatus::done || s == JobStatus::sentToFCP || s == JobStatus::failed;
+            bytes += j->sourceSizeBytes();
+            queuedBytes += s == JobStatus::queued ? j->sourceSizeBytes() : 0;
+        }
+        QCOMPARE(q.queuedCount(), queued);
+        QCOMPARE(q.finishedCount(), finished);
+        QCOMPARE(q.totalSourceBytes(), bytes);
+        QCOMPARE(q.queuedSourceBytes(), queuedBytes);
+    }
 
 private Q_SLOTS:
     void init() {
@@ -134,14 +150,20 @@ private Q_SLOTS:
         converting->setStatus(JobStatus::converting);
         QCOMPARE(q->finishedCount(), 2);
         QVERIFY(!q->canStart()); // nothing queued
+        verifyCounts(*q);
         q->addFiles({url("A.R3D"), url("B.R3D")});
         QCOMPARE(q->jobs().size(), 3);
         q->remove(converting);
         q->remove(q->jobs().at(0));
+        verifyCounts(*q);
         q->addFiles({url("A.R3D")});
         QCOMPARE(names(*q), (QStringList{"B.R3D", "C.R3D", "A.R3D"}));
+        q->jobs().last()->setSourceSizeBytes(7);
+        q->jobs().at(0)->setStatus(JobStatus::queued);
+        verifyCounts(*q);
         q->clearList();
         QCOMPARE(q->jobs(), QList<TranscodeJob *>{converting});
+        verifyCounts(*q);
 
         auto q2 = queue();
         q2->addFiles({url("A.R3D"), folderUrl(dir.path())});
@@ -152,6 +174,31 @@ private Q_SLOTS:
                                  "addFiles: found 1 R3D file(s), 1 new",
                                  "addFiles: found 4 R3D file(s), 4 new",
                              }));
+    }
+
+    // The movie names the list holds follow its jobs: a movie set, moved or
+    // removed with its job frees or takes its name; a job's own movie is not
+    // in its own way.
+    void movieNamesFollowTheJobs() {
+        QTemporaryDir dir;
+        for (const char *path : {"x/A.R3D", "y/A.R3D"}) {
+            QDir(dir.path()).mkpath(QFileInfo(dir.filePath(path)).path());
+            TestTools::touch(dir.filePath(path));
+        }
+        auto q = queue();
+        q->addFiles({QUrl::fromLocalFile(dir.filePath("x/A.R3D")),
+                     QUrl::fromLocalFile(dir.filePath("y/A.R3D"))});
+        TranscodeJob *first = q->jobs().at(0);
+        TranscodeJob *second = q->jobs().at(1);
+        first->setOutputURL(QUrl::fromLocalFile("/out/A_tarnel.mov"));
+        QCOMPARE(q->outputName(first, "/out"), QString("A_tarnel"));
+        QCOMPARE(q->outputName(second, "/out"), QString("A_2_tarnel"));
+        QCOMPARE(q->outputName(second, "/elsewhere"), QString("A_tarnel"));
+        first->setOutputURL(QUrl::fromLocalFile("/elsewhere/A_tarnel.mov"));
+        QCOMPARE(q->outputName(second, "/out"), QString("A_tarnel"));
+        QCOMPARE(q->outputName(second, "/elsewhere"), QString("A_2_tarnel"));
+        q->remove(first);
+        QCOMPARE(q->outputName(second, "/elsewhere"), QString("A_tarnel"));
     }
 
     // A drop without clips logs what was dropped, escaped, on one line.
