@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DebugLog.h"
 #include "RunEstimate.h"
+#include "platform/DebugLog.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DebugLog.h"
 #include "fcpxml/FCPXMLGenerator.h"
 #include "model/TranscodeJob.h"
+#include "platform/DebugLog.h"
 #include "runner/REDlineRunner.h"
 #include "settings/UserSettings.h"
 

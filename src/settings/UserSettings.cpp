@@ -1,7 +1,7 @@
 #include "UserSettings.h"
 
 #include "model/FileName.h"
-#include "queue/DebugLog.h"
+#include "platform/DebugLog.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "model/TranscodeJob.h"
+#include "platform/DebugLog.h"
 #include "queue/ClipCollector.h"
 #include "queue/ClipSearch.h"
-#include "queue/DebugLog.h"
 #include "queue/TranscodeQueue.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
@@ -10,8 +10,6 @@
 
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/mount.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -212,25 +210,6 @@ private Q_SLOTS:
         QCOMPARE(logLines(),
                  QStringList{"addFiles: no R3D files found in dropped URLs: [\"" + dir.path() +
                              "/new\\nline.mov\", \"" + dir.path() + "/missing/\"]"});
-    }
-
-    // Entries of several writers follow each other; continuation lines carry
-    // no stamp, and a log deleted meanwhile is recreated.
-    void logEntries() {
-        DebugLog(m_log).append("one");
-        const DebugLog log(m_log);
-        log.append("two\nlines");
-        QFile f(m_log);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll().split('\n').at(2), QByteArray("lines"));
-        QCOMPARE(logLines(), (QStringList{"one", "two", "lines"}));
-        QVERIFY(QFile::remove(m_log));
-        log.append("three");
-        QCOMPARE(logLines(), QStringList{"three"});
-
-        const QDateTime local =
-            QDateTime(QDate(2026, 12, 5), QTime(8, 17, 17, 450), Qt::UTC).toOffsetFromUtc(5 * 3600);
-        QCOMPARE(DebugLog::entry(local, "x"), QString("[2026-12-05 08:17:17 +0000] x\n"));
     }
 
     // Drops are lists of names in the folder; "" is the folder itself. Pieces
@@ -540,48 +519,6 @@ private Q_SLOTS:
         qputenv("HOME", savedHome);
         QCOMPARE(location, home.path() + folder + "/Tarnel_debug.txt");
         QCOMPARE(used, location);
-    }
-
-    // Only a regular file is written, and opening never waits: a pipe at
-    // the log's name gets nothing, a link is not followed.
-    void logWritesOnlyARegularFile_data() {
-        QTest::addColumn<bool>("pipe");
-        QTest::newRow("pipe with a reader") << true;
-        QTest::newRow("link to another file") << false;
-    }
-    void logWritesOnlyARegularFile() {
-        QFETCH(bool, pipe);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("Tarnel_debug.txt"), other = dir.filePath("other");
-        TestTools::touch(other, 0);
-        QVERIFY(pipe ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
-                     : QFile::link(other, path));
-        const int reader =
-            pipe ? ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK) : -1;
-        DebugLog(path).append("entry");
-        char byte;
-        QVERIFY(!pipe || ::read(reader, &byte, 1) <= 0);
-        QCOMPARE(QFileInfo(other).size(), 0);
-    }
-
-    // On a full disk an entry is cut; the next one still starts a line.
-    void cutEntryIsEndedBeforeTheNext() {
-        QTemporaryDir dir;
-        const QByteArray mountPoint = QFile::encodeName(dir.path());
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
-            QSKIP("mounting a small tmpfs needs root");
-        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
-        QFile filler(dir.filePath("filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(4096, 'f')) == 4096);
-        filler.close();
-        DebugLog log(dir.filePath("log"));
-        log.append(QString(6000, u'x')); // one page left: the entry is cut
-        QVERIFY(filler.remove());
-        log.append("next");
-        const QStringList lines = TestTools::logLines(dir.filePath("log"));
-        QCOMPARE(lines.size(), 2);
-        QVERIFY(lines[0].startsWith("xxx") && lines[0].size() < 6000);
-        QCOMPARE(lines[1], QString("next"));
     }
 };
 
