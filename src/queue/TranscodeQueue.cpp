@@ -204,13 +204,20 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
     if (!warnings.isEmpty())
         Q_EMIT intakeWarnings(warnings);
 
-    QList<TranscodeJob *> jobs = m_jobs;
-    jobs.reserve(jobs.size() + fresh.size());
+    const int first = int(m_jobs.size());
+    const int last = first + int(fresh.size()) - 1;
+    Q_EMIT willChange();
+    if (!fresh.isEmpty())
+        Q_EMIT jobsAboutToBeAdded(first, last);
+    m_jobs.reserve(m_jobs.size() + fresh.size());
     for (const FoundClip &clip : std::as_const(fresh)) {
-        jobs.append(new TranscodeJob(clip.url, clip.bytes, this));
-        track(jobs.last());
+        m_jobs.append(new TranscodeJob(clip.url, clip.bytes, this));
+        track(m_jobs.last());
     }
-    setJobs(std::move(jobs));
+    if (!fresh.isEmpty())
+        Q_EMIT jobsAdded(first, last);
+    Q_EMIT jobsChanged();
+    reviewIntakeWarnings();
     notifyChange();
 }
 
@@ -218,38 +225,20 @@ void TranscodeQueue::remove(TranscodeJob *job) {
     if (!job || job->status() == JobStatus::converting)
         return;
     const QUuid id = job->id();
-    QList<TranscodeJob *> kept;
-    QList<TranscodeJob *> removed;
-    for (TranscodeJob *j : std::as_const(m_jobs))
-        (j->id() == id ? removed : kept).append(j);
     ++m_intakeRound;
-    for (TranscodeJob *j : std::as_const(removed))
-        untrack(j);
-    setJobs(std::move(kept));
-    // Deleted once the current event is done, so observers that still hold
-    // the job during this announcement stay safe.
-    for (TranscodeJob *j : std::as_const(removed))
-        j->deleteLater();
+    removeJobs([&id](const TranscodeJob *j) { return j->id() == id; });
     notifyChange();
 }
 
 void TranscodeQueue::clearList() {
     // A drop still being searched belonged to the list being cleared.
     m_search->cancel();
-    QList<TranscodeJob *> kept;
-    QList<TranscodeJob *> removed;
-    for (TranscodeJob *j : std::as_const(m_jobs))
-        (j->status() == JobStatus::converting ? kept : removed).append(j);
     // An emptied list starts afresh: what earlier drops could not add is
     // no longer news.
     ++m_intakeRound;
     m_notices.removeIf(
         [](const IntakeNotice &n) { return n.kind == IntakeNotice::Kind::unreadable; });
-    for (TranscodeJob *j : std::as_const(removed))
-        untrack(j);
-    setJobs(std::move(kept));
-    for (TranscodeJob *j : std::as_const(removed))
-        j->deleteLater();
+    removeJobs([](const TranscodeJob *j) { return j->status() != JobStatus::converting; });
     notifyChange();
 }
 
@@ -558,10 +547,34 @@ void TranscodeQueue::tally(const Tally &t, int sign) {
         m_movieNames.remove(t.movieFolder);
 }
 
-void TranscodeQueue::setJobs(QList<TranscodeJob *> jobs) {
+void TranscodeQueue::removeJobs(const std::function<bool(const TranscodeJob *)> &gone) {
+    QList<int> rows;
+    for (int row = 0; row < m_jobs.size(); ++row) {
+        if (gone(m_jobs.at(row)))
+            rows.append(row);
+    }
     Q_EMIT willChange();
-    m_jobs = std::move(jobs);
+    // Runs of adjacent rows, the last run first, so that earlier rows keep
+    // their numbers.
+    QList<TranscodeJob *> removed;
+    for (qsizetype end = rows.size(); end > 0;) {
+        qsizetype start = end - 1;
+        while (start > 0 && rows.at(start - 1) == rows.at(start) - 1)
+            --start;
+        const int first = rows.at(start);
+        const int last = rows.at(end - 1);
+        Q_EMIT jobsAboutToBeRemoved(first, last);
+        for (int row = first; row <= last; ++row) {
+            untrack(m_jobs.at(row));
+            removed.append(m_jobs.at(row));
+        }
+        m_jobs.remove(first, last - first + 1);
+        Q_EMIT jobsRemoved(first, last);
+        end = start;
+    }
     Q_EMIT jobsChanged();
+    for (TranscodeJob *j : std::as_const(removed))
+        j->deleteLater();
     reviewIntakeWarnings();
 }
 

@@ -120,6 +120,14 @@ public:
 
 Q_SIGNALS:
     void willChange();
+    // The list's rows: jobs about to be added at rows first to last (at the
+    // end) and added; rows about to be removed and removed, a run of
+    // adjacent rows at a time, the last run first. jobsChanged() follows
+    // every change of the list, also one that added nothing.
+    void jobsAboutToBeAdded(int first, int last);
+    void jobsAdded(int first, int last);
+    void jobsAboutToBeRemoved(int first, int last);
+    void jobsRemoved(int first, int last);
     void jobsChanged();
     void lastSentToFCPNameChanged();
     void isConvertingChanged();
@@ -154,7 +162,10 @@ private:
     void logAbandoned() const;
     // Marks a job handed to Final Cut Pro; returns its base name.
     QString markSent(TranscodeJob *job);
-    void setJobs(QList<TranscodeJob *> jobs);
+    // Removes the jobs `gone` picks; they are deleted once the current
+    // event is done, so observers that still hold them during the
+    // announcements stay safe.
+    void removeJobs(const std::function<bool(const TranscodeJob *)> &gone);
     void setIsConverting(bool value);
     void setLastSentToFCPName(const QString &name);
     void notifyChange() const;

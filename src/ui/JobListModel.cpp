@@ -6,7 +6,10 @@
 
 JobListModel::JobListModel(TranscodeQueue *queue, QObject *parent)
     : QAbstractListModel(parent), m_queue(queue) {
-    connect(queue, &TranscodeQueue::jobsChanged, this, &JobListModel::followQueue);
+    connect(queue, &TranscodeQueue::jobsAboutToBeAdded, this, &JobListModel::aboutToAdd);
+    connect(queue, &TranscodeQueue::jobsAdded, this, &JobListModel::added);
+    connect(queue, &TranscodeQueue::jobsAboutToBeRemoved, this, &JobListModel::aboutToRemove);
+    connect(queue, &TranscodeQueue::jobsRemoved, this, &JobListModel::removed);
     // The queue deletes its jobs after announcing its end; forget them first.
     connect(queue, &QObject::destroyed, this, [this] {
         beginResetModel();
@@ -15,7 +18,12 @@ JobListModel::JobListModel(TranscodeQueue *queue, QObject *parent)
         m_statuses.clear();
         endResetModel();
     });
-    followQueue();
+    m_jobs = queue->jobs();
+    for (TranscodeJob *job : std::as_const(m_jobs)) {
+        m_statuses.append(job->status());
+        watch(job);
+    }
+    indexRows();
 }
 
 int JobListModel::rowCount(const QModelIndex &parent) const {
@@ -59,41 +67,16 @@ QVariant JobListModel::data(const QModelIndex &index, int role) const {
     }
 }
 
-void JobListModel::followQueue() {
-    if (!m_queue)
-        return;
-    const QList<TranscodeJob *> &now = m_queue->jobs();
-    // Files added: the list grew at its end (the only way it grows).
-    if (now.size() >= m_jobs.size() && std::equal(m_jobs.cbegin(), m_jobs.cend(), now.cbegin())) {
-        if (now.size() > m_jobs.size())
-            insertAtEnd(now);
-        return;
-    }
-    // Jobs removed, the others kept in their order.
-    if (removeMissing(now))
-        return;
-    // Anything else: start over.
-    beginResetModel();
-    for (TranscodeJob *job : std::as_const(m_jobs))
-        disconnect(job, nullptr, this, nullptr);
-    m_jobs = now;
-    m_statuses.clear();
-    for (TranscodeJob *job : now) {
-        m_statuses.append(job->status());
-        watch(job);
-    }
-    indexRows();
-    endResetModel();
+void JobListModel::aboutToAdd(int first, int last) {
+    beginInsertRows(QModelIndex(), first, last);
 }
 
-void JobListModel::insertAtEnd(const QList<TranscodeJob *> &now) {
-    const int first = int(m_jobs.size());
-    beginInsertRows(QModelIndex(), first, int(now.size()) - 1);
-    m_jobs = now; // shares the queue's list
-    m_rows.reserve(now.size());
-    m_statuses.reserve(now.size());
-    for (int row = first; row < now.size(); ++row) {
-        TranscodeJob *job = now.at(row);
+void JobListModel::added(int first, int last) {
+    m_jobs = m_queue->jobs(); // shares the queue's list
+    m_rows.reserve(m_jobs.size());
+    m_statuses.reserve(m_jobs.size());
+    for (int row = first; row <= last; ++row) {
+        TranscodeJob *job = m_jobs.at(row);
         m_rows.insert(job, row);
         m_statuses.append(job->status());
         watch(job);
@@ -101,35 +84,17 @@ void JobListModel::insertAtEnd(const QList<TranscodeJob *> &now) {
     endInsertRows();
 }
 
-bool JobListModel::removeMissing(const QList<TranscodeJob *> &now) {
-    // Which rows are gone, if `now` is the list with some rows taken out.
-    QList<int> gone;
-    qsizetype kept = 0;
-    for (int row = 0; row < m_jobs.size(); ++row) {
-        if (kept < now.size() && now.at(kept) == m_jobs.at(row))
-            ++kept;
-        else
-            gone.append(row);
-    }
-    if (kept != now.size())
-        return false;
-    // Runs of adjacent rows, last run first, so earlier rows keep their numbers.
-    for (qsizetype end = gone.size(); end > 0;) {
-        qsizetype start = end - 1;
-        while (start > 0 && gone.at(start - 1) == gone.at(start) - 1)
-            --start;
-        const int first = gone.at(start);
-        const int last = gone.at(end - 1);
-        beginRemoveRows(QModelIndex(), first, last);
-        for (int row = first; row <= last; ++row)
-            disconnect(m_jobs.at(row), nullptr, this, nullptr);
-        m_jobs.remove(first, last - first + 1);
-        m_statuses.remove(first, last - first + 1);
-        endRemoveRows();
-        end = start;
-    }
+void JobListModel::aboutToRemove(int first, int last) {
+    beginRemoveRows(QModelIndex(), first, last);
+    for (int row = first; row <= last; ++row)
+        disconnect(m_jobs.at(row), nullptr, this, nullptr);
+}
+
+void JobListModel::removed(int first, int last) {
+    m_jobs.remove(first, last - first + 1);
+    m_statuses.remove(first, last - first + 1);
     indexRows();
-    return true;
+    endRemoveRows();
 }
 
 void JobListModel::watch(TranscodeJob *job) {

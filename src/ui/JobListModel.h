@@ -10,10 +10,10 @@
 class TranscodeJob;
 class TranscodeQueue;
 
-// The queue's jobs as a list, one row per job in list order. It follows the
-// queue: files added become rows inserted at the end, removed jobs become
-// removed rows, and a change inside a job announces that job's row alone.
-// It reads the jobs and never changes them.
+// The queue's jobs as a list, one row per job in list order. It observes the
+// queue's row announcements: jobs added become rows inserted at the end,
+// removed jobs removed rows, and a change inside a job announces that job's
+// row alone. It reads the jobs and never changes them.
 class JobListModel : public QAbstractListModel {
     Q_OBJECT
 
@@ -42,9 +42,10 @@ Q_SIGNALS:
     void statusChanged();
 
 private:
-    void followQueue();
-    void insertAtEnd(const QList<TranscodeJob *> &now);
-    bool removeMissing(const QList<TranscodeJob *> &now);
+    void aboutToAdd(int first, int last);
+    void added(int first, int last);
+    void aboutToRemove(int first, int last);
+    void removed(int first, int last);
     void watch(TranscodeJob *job);
     void jobChanged(TranscodeJob *job);
     void indexRows();

@@ -23,6 +23,7 @@
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
+#include <QAbstractItemModelTester>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -184,6 +185,8 @@ private Q_SLOTS:
         TranscodeQueue queue;
         queue.setLogPath(m_dir->filePath("log.txt"));
         JobListModel model(&queue);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         // What the model announces: rows inserted (+) and removed (-), rows
         // changed (~), a reset, a change of state.
         QStringList told;
