@@ -87,10 +87,12 @@ CliReporter::CliReporter(Style style, bool quiet, QObject *parent)
 void CliReporter::follow(TranscodeQueue *queue) {
     m_queue = queue;
     connect(m_queue, &TranscodeQueue::jobsChanged, this, &CliReporter::jobsChanged);
-    connect(m_queue, &TranscodeQueue::intakeWarnings, this, [this](const QStringList &messages) {
+    const auto warnings = [this](const QStringList &messages) {
         for (const QString &message : messages)
             warning(message);
-    });
+    };
+    connect(m_queue, &TranscodeQueue::intakeWarnings, this, warnings);
+    connect(m_queue, &TranscodeQueue::runWarnings, this, warnings);
     m_queue->onChange = [this] { reportFinished(); };
     jobsChanged();
 }
@@ -334,13 +336,13 @@ void CliReporter::exported(const QString &path, int clips) {
 void CliReporter::error(const QString &message) {
     if (m_style == Style::json)
         jsonEvent(QStringLiteral("error"), {{QStringLiteral("message"), message}});
-    err(u"tarnel-cli: " + message + u'\n');
+    err(u"tarnel-cli: " + printable(message) + u'\n');
 }
 
 void CliReporter::warning(const QString &message) {
     if (m_style == Style::json)
         jsonEvent(QStringLiteral("warning"), {{QStringLiteral("message"), message}});
-    err(u"tarnel-cli: warning: " + message + u'\n');
+    err(u"tarnel-cli: warning: " + printable(message) + u'\n');
 }
 
 void CliReporter::out(const QString &text) {

@@ -41,6 +41,11 @@ QString CliRun::cannotStart() const {
         return u"REDline not found at: " + redline +
                QStringLiteral(" (set it in the Tarnel window's settings, or use --redline)");
     const QString output = FileName::folderPath(m_settings->outputDirectoryURL());
+    // A stored folder that cannot be used stops the run; the settings keep
+    // it as it is.
+    if (const QString problem = m_settings->outputDirectoryProblem();
+        output.isEmpty() && !problem.isEmpty())
+        return problem + QStringLiteral(" (use --output, or pick a folder in the Tarnel window)");
     if (obstacle == Obstacle::noOutputFolder || !QFileInfo(output).isDir())
         return u"no output folder: " + output;
     for (const QString &path : m_options.paths) {

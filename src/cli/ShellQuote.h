@@ -8,7 +8,10 @@
 // arguments, whatever characters they hold (spaces, quotes, $(…), line
 // feeds). Words made only of harmless characters stay bare, for legibility;
 // everything else goes in single quotes, where nothing is special except the
-// single quote itself, written as '\''.
+// single quote itself, written as '\''. A word holding control or invisible
+// characters (ESC, BEL, a line feed, U+FEFF) is written $'…' with each such
+// character as an escape (bash, zsh, ksh), so that printing the line never
+// sends them to the terminal.
 class ShellQuote {
 public:
     static QString word(const QString &text);

@@ -261,9 +261,12 @@ QStringList FCPXMLGenerator::documentFolderCandidates() {
     if (QDir::isAbsolutePath(runtime))
         folders << QDir::cleanPath(runtime) + QStringLiteral("/tarnel");
     // The temporary folder is shared with every user: only a folder of our
-    // own in it will do. A TMPDIR naming no folder falls back to /tmp.
+    // own in it will do. A TMPDIR naming no folder, or one where others
+    // could replace our folder (writable by them and not sticky), falls back
+    // to /tmp.
     QString temporary = qEnvironmentVariable("TMPDIR");
-    if (!QDir::isAbsolutePath(temporary) || !QFileInfo(temporary).isDir())
+    if (!QDir::isAbsolutePath(temporary) || !QFileInfo(temporary).isDir() ||
+        !PrivateFolder::parentProblem(temporary).isEmpty())
         temporary = QStringLiteral("/tmp");
     folders << QDir::cleanPath(temporary) + QStringLiteral("/tarnel-") +
                    QString::number(::geteuid());

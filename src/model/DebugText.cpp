@@ -19,20 +19,19 @@ bool isUnprintable(char32_t ucs4) {
 
 } // namespace
 
-QString DebugText::quoted(const QString &text) {
-    QString out;
-    out.reserve(text.size() + 2);
-    out += u'"';
+namespace {
+
+// Appends the text to `out` with the unprintable characters escaped, and
+// with backslash and the quotes escaped too when `quoting`.
+void appendEscaped(QString &out, const QString &text, bool quoting) {
     for (const char32_t c : text.toUcs4()) {
         switch (c) {
         case U'\\':
-            out += u"\\\\";
-            break;
         case U'"':
-            out += u"\\\"";
-            break;
         case U'\'':
-            out += u"\\'";
+            if (quoting)
+                out += u'\\';
+            out += QChar(c);
             break;
         case U'\t':
             out += u"\\t";
@@ -53,7 +52,23 @@ QString DebugText::quoted(const QString &text) {
                 out += QString::fromUcs4(&c, 1);
         }
     }
+}
+
+} // namespace
+
+QString DebugText::quoted(const QString &text) {
+    QString out;
+    out.reserve(text.size() + 2);
     out += u'"';
+    appendEscaped(out, text, true);
+    out += u'"';
+    return out;
+}
+
+QString DebugText::printable(const QString &text) {
+    QString out;
+    out.reserve(text.size());
+    appendEscaped(out, text, false);
     return out;
 }
 

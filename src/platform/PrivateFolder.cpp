@@ -44,7 +44,34 @@ PrivateFolder::~PrivateFolder() {
         ::close(m_fd);
 }
 
+QString PrivateFolder::parentProblem(const QString &parent) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(parent).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return QStringLiteral("its parent folder cannot be examined");
+    if (st.st_uid != ::geteuid() && st.st_uid != 0)
+        return QStringLiteral("its parent folder belongs to another user");
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (st.st_mode & S_ISVTX) == 0)
+        return QStringLiteral("other users may replace it in its parent folder");
+    return {};
+}
+
+namespace {
+
+QString parentOf(const QString &path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash > 0 ? path.left(slash) : QStringLiteral("/");
+}
+
+PlatformError unusable(const QString &path, const QString &why) {
+    return PlatformError{QStringLiteral("Tarnel.PrivateFolder"), 1,
+                         u"The folder \u201C" + path + u"\u201D cannot be used: " + why};
+}
+
+} // namespace
+
 std::variant<PrivateFolder, PlatformError> PrivateFolder::open(const QString &path) {
+    if (const QString why = parentProblem(parentOf(path)); !why.isEmpty())
+        return unusable(path, why);
     // An existing entry is left as it is and judged below.
     if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST)
         return PlatformError::fromErrno(errno,
@@ -53,6 +80,8 @@ std::variant<PrivateFolder, PlatformError> PrivateFolder::open(const QString &pa
 }
 
 std::variant<PrivateFolder, PlatformError> PrivateFolder::createUnique(const QString &prefix) {
+    if (const QString why = parentProblem(parentOf(prefix)); !why.isEmpty())
+        return unusable(prefix + u"XXXXXX", why);
     QByteArray pattern = QFile::encodeName(prefix) + "XXXXXX";
     if (!::mkdtemp(pattern.data()))
         return PlatformError::fromErrno(errno, u"Could not create a folder in \u201C" + prefix +
@@ -79,9 +108,7 @@ std::variant<PrivateFolder, PlatformError> PrivateFolder::verify(const QString &
         why = "other users may write to it";
     if (why) {
         ::close(fd);
-        return PlatformError{QStringLiteral("Tarnel.PrivateFolder"), 1,
-                             u"The folder \u201C" + path + u"\u201D cannot be used: " +
-                                 QLatin1String(why)};
+        return unusable(path, QLatin1String(why));
     }
     return PrivateFolder(fd, path);
 }
@@ -102,8 +129,13 @@ std::optional<PlatformError> PrivateFolder::writeFile(const QString &name,
     if (fd < 0)
         return PlatformError::fromErrno(errno,
                                         u"Could not create a file for \u201C" + target + u"\u201D");
-    const bool written = writeAll(fd, bytes);
-    const int writeError = errno;
+    bool written = writeAll(fd, bytes);
+    int writeError = errno;
+    struct stat mine {};
+    if (written && ::fstat(fd, &mine) != 0) {
+        written = false;
+        writeError = errno;
+    }
     const bool closed = ::close(fd) == 0;
     const int closeError = errno;
     if (!written || !closed) {
@@ -117,5 +149,12 @@ std::optional<PlatformError> PrivateFolder::writeFile(const QString &name,
         return PlatformError::fromErrno(renameError,
                                         u"Could not replace \u201C" + target + u"\u201D");
     }
+    // Whoever opens the document goes by its path: that path must lead to
+    // the file written here, not to one put in the folder's place.
+    struct stat there {};
+    if (::stat(QFile::encodeName(target).constData(), &there) != 0 || there.st_dev != mine.st_dev ||
+        there.st_ino != mine.st_ino)
+        return PlatformError{QStringLiteral("Tarnel.PrivateFolder"), 2,
+                             u"\u201C" + target + u"\u201D no longer leads to the file written"};
     return std::nullopt;
 }

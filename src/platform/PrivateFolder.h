@@ -9,9 +9,12 @@
 
 // A folder that only the current user can write to, held open. A folder is
 // accepted only when it is a real folder (not a link to one), owned by this
-// user and not writable by group or others; a missing one is created with
-// mode 0700. Files are written through the open folder, never through a path
-// that someone else could redirect.
+// user and not writable by group or others, and when its parent keeps others
+// from replacing it: the parent belongs to this user or to root, and if
+// others may write to it, it is sticky (as /tmp is). A missing folder is
+// created with mode 0700. Files are written through the open folder, never
+// through a path that someone else could redirect, and the path handed on
+// is checked to lead to the file written.
 class PrivateFolder {
 public:
     // Opens the folder at `path`, creating it (not its parents) when missing.
@@ -19,6 +22,10 @@ public:
     // Creates a new folder with a unique name: `prefix` followed by six
     // random characters.
     static std::variant<PrivateFolder, PlatformError> createUnique(const QString &prefix);
+    // Why a folder in `parent` could be replaced by another user (the parent
+    // belongs to someone else, or others may write to it and it is not
+    // sticky), or empty when it cannot.
+    static QString parentProblem(const QString &parent);
 
     PrivateFolder(PrivateFolder &&other) noexcept;
     PrivateFolder &operator=(PrivateFolder &&) = delete;

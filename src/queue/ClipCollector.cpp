@@ -239,7 +239,9 @@ ClipCollector::Listing ClipCollector::read(const QString &folder, Open how) {
         const QByteArrayView bytes(item->d_name);
         if (bytes == "." || bytes == "..")
             continue;
-        QStringDecoder utf8(QStringDecoder::Utf8);
+        // A leading U+FEFF is part of the name, not a byte-order mark.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
         QString name = utf8(bytes);
         if (!hasR3DExtension(name)) {
             // Hidden folders and names that cannot be paths are not searched.

@@ -17,7 +17,9 @@ TranscodeQueue::TranscodeQueue(QObject *parent)
     : QObject(parent), m_runner(new REDlineRunner(this)), m_search(new ClipSearch(this)) {
     connect(m_search, &ClipSearch::found, this, &TranscodeQueue::addFound);
     connect(m_search, &ClipSearch::searchingChanged, this, &TranscodeQueue::lookingForClipsChanged);
-    connect(this, &TranscodeQueue::intakeWarnings, this, &TranscodeQueue::keepDropWarnings);
+    // What drops and runs announce is shown with the list's warnings.
+    connect(this, &TranscodeQueue::intakeWarnings, this, &TranscodeQueue::keepAnnouncedWarnings);
+    connect(this, &TranscodeQueue::runWarnings, this, &TranscodeQueue::keepAnnouncedWarnings);
 }
 
 TranscodeQueue::~TranscodeQueue() {
@@ -51,7 +53,8 @@ void TranscodeQueue::logAbandoned() const {
         log(QStringLiteral("abandon: stopping the run"));
         return;
     }
-    log(u"abandon: stopping REDline, " + FileName::lastComponent((*current)->sourcePath()) +
+    log(u"abandon: stopping REDline, " +
+        DebugText::printable(FileName::lastComponent((*current)->sourcePath())) +
         u" left unfinished");
 }
 
@@ -187,7 +190,8 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
         QString::number(fresh.size()) + u" new");
     if (folded > 0)
         log(u"addFiles: folded " + QString::number(folded) + u" later piece(s) into " +
-            QString::number(spans.size()) + u" spanned clip(s): " + spans.join(u", "));
+            QString::number(spans.size()) + u" spanned clip(s): " +
+            DebugText::printable(spans.join(u", ")));
     for (const FoundClip &clip : std::as_const(found)) {
         // This drop's view of the clip replaces an earlier one.
         const QString path = ClipCollector::pathText(clip.url);
@@ -198,7 +202,7 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
             continue;
         // A long gap is named by its first few pieces and counted.
         warnings << missingWarning(clip.url.fileName(), clip.missing);
-        log(u"addFiles: " + warnings.last());
+        log(u"addFiles: " + DebugText::printable(warnings.last()));
         m_notices.append({IntakeNotice::Kind::missingPieces, path, clip.missing});
     }
     if (!warnings.isEmpty())
@@ -291,9 +295,10 @@ void TranscodeQueue::processNext() {
     const QString redlinePath = m_settings->redlinePath();
     const ProResPreset preset = m_settings->selectedPreset();
     const auto yesNo = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
-    log(u"processNext: starting " + FileName::lastComponent(job->sourcePath()));
-    log(u"  output dir  = " + outputPath);
-    log(u"  redline     = " + redlinePath);
+    log(u"processNext: starting " +
+        DebugText::printable(FileName::lastComponent(job->sourcePath())));
+    log(u"  output dir  = " + DebugText::printable(outputPath));
+    log(u"  redline     = " + DebugText::printable(redlinePath));
     log(u"  redline exists = " + yesNo(REDlineLocator::isFound(redlinePath)));
     log(u"  output exists  = " + yesNo(QFileInfo::exists(outputPath)));
     log(u"  preset      = " + ProResPresets::rawValue(preset));
@@ -304,21 +309,72 @@ void TranscodeQueue::processNext() {
     job->setProgress(0);
     notifyChange();
 
-    const QString outputName = this->outputName(job, outputPath);
-    if (outputName != REDlineRunner::outputName(job->sourcePath()))
-        log(u"  output name = " + outputName + u" (" +
-            REDlineRunner::outputName(job->sourcePath()) +
-            u" is the movie of another clip of that name in the list)");
+    // The folder's movies just before REDline starts: only what this
+    // conversion writes can be its movie.
+    OutputDiscovery::Snapshot before = OutputDiscovery::snapshot(outputPath);
+    const QString outputName = claimOutputName(job, outputPath, before.claims);
     log(QStringLiteral("step 1: launching REDline transcode..."));
     // The result arrives on the main thread, and not at all once the queue
     // is gone. The job may be gone by then; the run goes on all the same.
-    m_runner->transcode(job, outputName, preset, outputDirectory, redlinePath, this,
-                        [this, job = QPointer<TranscodeJob>(job)](const TranscodeResult &result) {
-                            finishConversion(job, result);
-                        });
+    m_runner->transcode(
+        job, outputName, preset, outputDirectory, redlinePath, this,
+        [this, job = QPointer<TranscodeJob>(job)](const TranscodeResult &result) {
+            finishConversion(job, result);
+        },
+        std::move(before));
+}
+
+QString TranscodeQueue::claimOutputName(TranscodeJob *job, const QString &outputPath,
+                                        const QStringList &claimFiles) {
+    QStringList warnings;
+    for (const OutputClaim::Abandoned &gone :
+         OutputClaim::collectAbandoned(outputPath, claimFiles)) {
+        const QString movie = outputPath + u'/' + gone.movieName + u".mov";
+        const QString who = u" (" + gone.owner.describe() + u')';
+        if (QFileInfo::exists(movie))
+            warnings << u"a conversion that never finished left " + DebugText::printable(movie) +
+                            who + u"; it may be incomplete";
+        else
+            warnings << u"a conversion that never finished left no movie at " +
+                            DebugText::printable(movie) + who;
+        log(u"warning: " + warnings.constLast());
+    }
+    if (!warnings.isEmpty())
+        Q_EMIT runWarnings(warnings);
+
+    QStringList held;
+    QString unclaimed;
+    const QString name = outputName(job, outputPath, [&](const QString &candidate) {
+        auto taken = OutputClaim::take(outputPath, candidate);
+        if (auto *claim = std::get_if<OutputClaim>(&taken)) {
+            m_claim.emplace(std::move(*claim));
+            return true;
+        }
+        if (const auto *other = std::get_if<OutputClaim::Held>(&taken)) {
+            held << candidate + u" (" + other->owner.describe() + u')';
+            return false;
+        }
+        // No claim can be made there (a read-only folder, a file in its
+        // place): REDline will say what is wrong with the folder.
+        unclaimed = std::get<PlatformError>(taken).description;
+        return true;
+    });
+    const QString first = REDlineRunner::outputName(job->sourcePath());
+    if (!held.isEmpty())
+        log(u"  output name = " + DebugText::printable(name) +
+            u" (being written by another conversion: " + DebugText::printable(held.join(u", ")) +
+            u')');
+    else if (name != first)
+        log(u"  output name = " + DebugText::printable(name) + u" (" + DebugText::printable(first) +
+            u" is the movie of another clip of that name in the list)");
+    if (!unclaimed.isEmpty())
+        log(u"  output name not claimed: " + DebugText::printable(unclaimed));
+    return name;
 }
 
 void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &result) {
+    // REDline is done with the name: the movie is there to keep, or not.
+    m_claim.reset();
     if (!result.succeeded()) {
         const QString description = result.error->description();
         if (job) {
@@ -333,7 +389,7 @@ void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &
     }
 
     const QString moviePath = result.outputURL.toLocalFile();
-    log(u"step 1 done: output = " + moviePath);
+    log(u"step 1 done: output = " + DebugText::printable(moviePath));
     if (!job) {
         log(QStringLiteral("step 2 skipped: the job was removed from the list"));
         processNext();
@@ -374,7 +430,7 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
         log(QStringLiteral("step 3: sending to FCP (auto-send on)..."));
         const auto error = m_generator.sendToFCP(*job, job->metadata());
         if (!error) {
-            log(u"step 3 done: sent " + markSent(job) + u" to FCP");
+            log(u"step 3 done: sent " + DebugText::printable(markSent(job)) + u" to FCP");
         } else if (FCPXMLGenerator::isFinalCutMissing(*error)) {
             // The movie is fine and the document was kept: the job stays
             // done and its row says why nothing was handed over.
@@ -421,7 +477,7 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
         return;
     const auto error = m_generator.sendToFCP(*job, job->metadata());
     if (!error) {
-        log(u"manual send: " + markSent(job) + u" -> FCP");
+        log(u"manual send: " + DebugText::printable(markSent(job)) + u" -> FCP");
         if (job->handOffFailed())
             job->setHandOffFailed(false);
     } else {
@@ -433,7 +489,8 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
     notifyChange();
 }
 
-QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outputFolder) const {
+QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outputFolder,
+                                   const std::function<bool(const QString &name)> &isFree) const {
     // Jobs still waiting above this one convert first and take their names
     // first: in a run there are none (no job before the one a run picks is
     // queued), a dry run lists them all.
@@ -467,7 +524,14 @@ QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outpu
     };
     for (const TranscodeJob *other : std::as_const(earlier))
         taken.insert(firstFree(other->sourcePath()));
-    return firstFree(job->sourcePath());
+    if (!isFree)
+        return firstFree(job->sourcePath());
+    QString name;
+    do {
+        name = firstFree(job->sourcePath());
+        taken.insert(name);
+    } while (!isFree(name));
+    return name;
 }
 
 qint64 TranscodeQueue::estimatedOutputBytes() const {
@@ -601,9 +665,10 @@ QString TranscodeQueue::noticeText(const IntakeNotice &notice) {
     return notice.names.value(0);
 }
 
-void TranscodeQueue::keepDropWarnings(const QStringList &messages) {
+void TranscodeQueue::keepAnnouncedWarnings(const QStringList &messages) {
     // Warnings this queue follows up are kept as notices already; any other
-    // holds for its drop.
+    // (about a drop alone, or found by a run) holds until the next drop or
+    // removal.
     QSet<QString> followed;
     for (const IntakeNotice &notice : std::as_const(m_notices))
         followed.insert(noticeText(notice));

@@ -3,6 +3,7 @@
 #include "fcpxml/FCPXMLGenerator.h"
 #include "model/TranscodeJob.h"
 #include "platform/DebugLog.h"
+#include "runner/OutputClaim.h"
 #include "runner/REDlineRunner.h"
 #include "settings/UserSettings.h"
 
@@ -86,9 +87,12 @@ public:
     // The name REDline is told to give the job's movie in `outputFolder`
     // (a path without the trailing "/"): "<base>_tarnel", unless another job
     // of the list already has a movie of that name there, or will have one
-    // when a run reaches it first; then "<base>_2_tarnel", "<base>_3_tarnel"
-    // and so on, so that two clips of one name never write one movie.
-    QString outputName(const TranscodeJob *job, const QString &outputFolder) const;
+    // when a run reaches it first, or `isFree` (when given) turns the name
+    // down; then "<base>_2_tarnel", "<base>_3_tarnel" and so on, so that two
+    // clips of one name never write one movie. The one place where a
+    // movie's name is chosen.
+    QString outputName(const TranscodeJob *job, const QString &outputFolder,
+                       const std::function<bool(const QString &name)> &isFree = {}) const;
     // The expected size of all outputs at the selected preset; 0 without settings.
     qint64 estimatedOutputBytes() const;
 
@@ -96,8 +100,8 @@ public:
     // (worded as intakeWarnings() words them): spanned clips of the list that
     // still lack pieces, files of a drop that could not be added and still
     // cannot (until the list is cleared), and, until the next drop or
-    // removal, a drop that held no R3D file and any other warning a drop
-    // announced. Recomputed at every drop and every change of the list;
+    // removal, a drop that held no R3D file and any other warning a drop or
+    // a run announced. Recomputed at every drop and every change of the list;
     // intakeWarningsChanged() announces a change.
     const QStringList &currentIntakeWarnings() const { return m_currentWarnings; }
     // Checks the warnings against the disk again (a file renamed, a piece
@@ -142,6 +146,9 @@ Q_SIGNALS:
     // with pieces missing.
     void intakeWarnings(const QStringList &messages);
     void intakeWarningsChanged();
+    // What a run found that the user should know about: conversions that
+    // never finished (a claim whose owner is gone), one text each.
+    void runWarnings(const QStringList &messages);
     // A search of addFilesInBackground began, or the last one ended.
     void lookingForClipsChanged(bool looking);
 
@@ -160,6 +167,10 @@ private:
     // when `summary`, then runFinished().
     void endRun(bool summary);
     void logAbandoned() const;
+    // Claims the job's movie name in the output folder (the first name no
+    // live conversion holds) and reports the claims whose owner is gone.
+    QString claimOutputName(TranscodeJob *job, const QString &outputPath,
+                            const QStringList &claimFiles);
     // Marks a job handed to Final Cut Pro; returns its base name.
     QString markSent(TranscodeJob *job);
     // Removes the jobs `gone` picks; they are deleted once the current
@@ -176,7 +187,7 @@ private:
     // pieces' names (beside `subject`, the clip's first piece) or the paths
     // of the files that could not be added, each checked again at every
     // review; a warning about one drop alone (`once`: no R3D file in it, or
-    // any other the drop announced) is its one text and holds for its
+    // any other a drop or run announced) is its one text and holds for its
     // `round`, until the next drop or removal.
     struct IntakeNotice {
         enum class Kind { missingPieces, unreadable, once };
@@ -186,8 +197,8 @@ private:
         int round = 0;
     };
     static QString noticeText(const IntakeNotice &notice);
-    // Keeps the drop's announced warnings that no notice follows up.
-    void keepDropWarnings(const QStringList &messages);
+    // Keeps announced warnings that no notice follows up, as `once` notices.
+    void keepAnnouncedWarnings(const QStringList &messages);
     QList<IntakeNotice> m_notices;
     QStringList m_currentWarnings;
     int m_intakeRound = 0;
@@ -207,6 +218,8 @@ private:
     bool m_isConverting = false;
     bool m_abandoning = false;
     QPointer<UserSettings> m_settings;
+    // The claim on the movie being written; released when REDline is done.
+    std::optional<OutputClaim> m_claim;
     REDlineRunner *m_runner = nullptr; // owned as a child
     ClipSearch *m_search = nullptr;    // owned as a child
     FCPXMLGenerator m_generator;

@@ -1,13 +1,10 @@
 #include "LockedData.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 
 void LockedData::append(const char *bytes, qsizetype size) {
     std::lock_guard lock(m_lock);
-    if (!m_checker.hasError()) {
-        m_scratch.resize(size_t(m_checker.requiredSpace(size)));
-        m_checker.appendToBuffer(m_scratch.data(), QByteArrayView(bytes, size));
-    }
     m_data.append(bytes, size);
     // Trimmed now and then rather than at every chunk, back to the last
     // `limit` bytes; text() cuts at a character boundary.
@@ -19,8 +16,6 @@ void LockedData::append(const char *bytes, qsizetype size) {
 
 QString LockedData::text() const {
     std::lock_guard lock(m_lock);
-    if (m_checker.hasError())
-        return {};
     // The last `limit` bytes, from a character boundary.
     qsizetype from = std::max<qsizetype>(0, m_data.size() - m_limit);
     const bool cut = m_cut || from > 0;
@@ -31,6 +26,5 @@ QString LockedData::text() const {
     QStringDecoder decoder(QStringDecoder::Utf8, cut ? QStringDecoder::Flag::Stateless |
                                                            QStringDecoder::Flag::ConvertInitialBom
                                                      : QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(QByteArrayView(m_data).sliced(from));
-    return decoder.hasError() ? QString() : text;
+    return decoder.decode(QByteArrayView(m_data).sliced(from));
 }

@@ -257,3 +257,41 @@ R3DMetadata MediaProbe::readMetadata(const QString &path) {
     record.hasAudio = !record.audioTracks.isEmpty();
     return record;
 }
+
+QString MediaProbe::unreadableReason(const QString &path) {
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+    MovieInput input;
+    if (!input.open(path))
+        return QStringLiteral("not a complete QuickTime movie");
+    AVFormatContext *ctx = input.ctx;
+    const AVStream *video = firstStream(ctx, AVMEDIA_TYPE_VIDEO);
+    if (!video)
+        return QStringLiteral("no video track");
+    struct stat st {};
+    const int64_t fileSize = ::fstat(input.fd, &st) == 0 ? int64_t(st.st_size) : 0;
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+        AVStream *s = ctx->streams[i];
+        const int count = avformat_index_get_entries_count(s);
+        if (s == video && count <= 0)
+            return QStringLiteral("no frames");
+        // A movie written with its header first and then cut short (a full
+        // disk, a crash) still describes every frame: the last ones point
+        // past the end of the file.
+        for (int e = count - 1; e >= 0 && e >= count - 16; --e) {
+            const AVIndexEntry *entry = avformat_index_get_entry(s, e);
+            if (entry && entry->pos + entry->size > fileSize)
+                return QStringLiteral("cut short");
+        }
+    }
+    AVPacket *packet = av_packet_alloc();
+    if (!packet)
+        return QStringLiteral("cannot be read");
+    bool readVideo = false;
+    for (int n = 0; n < 64 && !readVideo && av_read_frame(ctx, packet) >= 0; ++n) {
+        readVideo = packet->stream_index == video->index && packet->size > 0;
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    return readVideo ? QString() : QStringLiteral("its first frame cannot be read");
+}

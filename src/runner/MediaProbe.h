@@ -14,4 +14,10 @@
 class MediaProbe {
 public:
     static R3DMetadata readMetadata(const QString &path);
+    // Why the movie at `path` cannot be played, in a few words ("no video
+    // track", "cut short", ...), or the empty text when it can: it opens as
+    // a QuickTime movie, has a video track with frames, every track's frames
+    // lie within the file, and the first video frame can be read. Reads the
+    // header and one frame only.
+    static QString unreadableReason(const QString &path);
 };

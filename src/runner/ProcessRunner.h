@@ -15,8 +15,8 @@
 struct ProcessResult {
     qint32 terminationStatus = 0; // exit code, or the signal number when killed
     // The end of each stream (its last ProcessRunner::tailBytes bytes or a
-    // little more, from a character boundary), decoded as UTF-8; empty when
-    // the stream was not valid UTF-8.
+    // little more, from a character boundary), decoded as UTF-8 with U+FFFD
+    // for each byte that is not.
     QString standardOutputText;
     QString standardErrorText;
 };

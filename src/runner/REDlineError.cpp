@@ -13,6 +13,10 @@ QString REDlineError::description() const {
     case Case::outputFileMissing:
         return QStringLiteral(
             "Conversion finished but no output .mov was found in the destination folder.");
+    case Case::outputUnreadable:
+        return u"Conversion finished but the movie it wrote cannot be played (" +
+               m_text.section(u'\n', 0, 0) + u"): " + m_text.section(u'\n', 1) +
+               u"\nThe movie was kept.";
     }
     return {};
 }
@@ -28,6 +32,9 @@ QString REDlineError::debugDescription() const {
         return QStringLiteral("outputDirectoryMissing");
     case Case::outputFileMissing:
         return QStringLiteral("outputFileMissing");
+    case Case::outputUnreadable:
+        return u"outputUnreadable(" + DebugText::quoted(m_text.section(u'\n', 1)) + u", " +
+               DebugText::quoted(m_text.section(u'\n', 0, 0)) + u')';
     }
     return {};
 }

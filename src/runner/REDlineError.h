@@ -9,7 +9,8 @@ public:
         executableNotFound,
         processFailure,
         outputDirectoryMissing,
-        outputFileMissing
+        outputFileMissing,
+        outputUnreadable
     };
 
     static REDlineError executableNotFound(const QString &path) {
@@ -22,9 +23,15 @@ public:
         return REDlineError(Case::outputDirectoryMissing, {}, 0);
     }
     static REDlineError outputFileMissing() { return REDlineError(Case::outputFileMissing, {}, 0); }
+    // REDline exited 0, but the movie it left cannot be played: `path` and
+    // why ("no video track", "cut short", ...).
+    static REDlineError outputUnreadable(const QString &path, const QString &why) {
+        return REDlineError(Case::outputUnreadable, why + u'\n' + path, 0);
+    }
 
     Case kind() const { return m_case; }
-    // The REDline path of executableNotFound, the text of processFailure.
+    // The REDline path of executableNotFound, the text of processFailure,
+    // the reason, a line feed and the movie's path of outputUnreadable.
     QString text() const { return m_text; }
     qint32 status() const { return m_status; }
 

@@ -130,7 +130,8 @@ QString REDlineRunner::outputName(const QString &sourcePath, int number) {
 
 void REDlineRunner::transcode(TranscodeJob *job, const QString &outputName, ProResPreset preset,
                               const QUrl &outputDirectory, const QString &redlinePath,
-                              QObject *receiver, TranscodeDone done) {
+                              QObject *receiver, TranscodeDone done,
+                              std::optional<OutputDiscovery::Snapshot> before) {
     // The worker gets its own copies of every text: nothing it holds is
     // shared with the main thread.
     const QString sourcePath = detached(job->sourcePath());
@@ -144,13 +145,15 @@ void REDlineRunner::transcode(TranscodeJob *job, const QString &outputName, ProR
     processRunner.expectRun();
     // Exactly these values go to the worker.
     const auto work = [this, sourcePath, outDir, redline, expectedName, jobId, preset,
-                       runner = processRunner]() -> TranscodeResult {
+                       runner = processRunner, before = std::move(before)]() -> TranscodeResult {
         if (!REDlineLocator::isFound(redline))
             return {{}, TranscodeError{REDlineError::executableNotFound(redline)}};
         if (!QFileInfo::exists(outDir))
             return {{}, TranscodeError{REDlineError::outputDirectoryMissing()}};
 
         const QString baseName = FileName::baseName(sourcePath);
+        const OutputDiscovery::Snapshot snapshot =
+            before ? *before : OutputDiscovery::snapshot(outDir);
         const QDateTime startedAt = QDateTime::currentDateTimeUtc();
         ProgressBox box;
         const auto outcome = runner.run(
@@ -173,9 +176,11 @@ void REDlineRunner::transcode(TranscodeJob *job, const QString &outputName, ProR
                     ProcessRunner::lastCharacters(result.standardErrorText, failureTailLength))}};
         }
         const auto movie =
-            OutputDiscovery::findOutputFile(outDir, baseName, expectedName, startedAt);
+            OutputDiscovery::findOutputFile(outDir, baseName, expectedName, startedAt, snapshot);
         if (!movie)
             return {{}, TranscodeError{REDlineError::outputFileMissing()}};
+        if (const QString why = MediaProbe::unreadableReason(*movie); !why.isEmpty())
+            return {{}, TranscodeError{REDlineError::outputUnreadable(*movie, why)}};
         return {QUrl::fromLocalFile(*movie), std::nullopt};
     };
     submit<TranscodeResult>(work, receiver, std::move(done));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutputDiscovery.h"
 #include "REDlineError.h"
 #include "SerialExecutor.h"
 #include "model/ProResPreset.h"
@@ -63,10 +64,15 @@ public:
     using MetadataDone = std::function<void(const R3DMetadata &)>;
 
     // Converts the job's source into `outputDirectory`, asking REDline for a
-    // movie named `outputName` (see outputName()).
+    // movie named `outputName` (see outputName()). Only a movie that is new
+    // or changed since `before` (the output folder noted just before the
+    // call; noted by the runner right before REDline starts when absent) can
+    // be the result, and only one that can be played: a movie cut short or
+    // without video fails the conversion (outputUnreadable) and is kept.
     void transcode(TranscodeJob *job, const QString &outputName, ProResPreset preset,
                    const QUrl &outputDirectory, const QString &redlinePath, QObject *receiver,
-                   TranscodeDone done);
+                   TranscodeDone done,
+                   std::optional<OutputDiscovery::Snapshot> before = std::nullopt);
     void readMetadata(const QUrl &url, QObject *receiver, MetadataDone done);
 
     // Stops the conversion in progress, if any: asks REDline to terminate

@@ -4,10 +4,14 @@
 #include "platform/DebugLog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <cerrno>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,6 +28,26 @@ std::optional<bool> storedBoolean(const QVariant &value) {
             return false;
     }
     return std::nullopt;
+}
+
+// Removes a lock that no live process holds. A regular file is asked
+// whether its owner still runs; anything else at its name (a folder, a pipe,
+// a link, dangling or not) is never a lock that anyone holds and is removed
+// (an empty folder) or moved aside. False when something is still in the
+// way.
+bool clearStaleLock(const QString &lock) {
+    const QByteArray path = QFile::encodeName(lock);
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0)
+        return errno == ENOENT;
+    if (S_ISREG(st.st_mode)) {
+        QLockFile(lock).removeStaleLockFile();
+        return true;
+    }
+    if (S_ISDIR(st.st_mode) ? ::rmdir(path.constData()) == 0 : ::unlink(path.constData()) == 0)
+        return true;
+    const QByteArray aside = path + ".in-the-way." + QByteArray::number(::getpid());
+    return ::rename(path.constData(), aside.constData()) == 0;
 }
 
 QUrl folderURL(const QString &path) {
@@ -47,7 +71,7 @@ UserSettings::UserSettings(QObject *parent)
 
 UserSettings::UserSettings(const QVariantHash &sessionValues, QObject *parent)
     : QObject(parent), m_store(QStringLiteral("Tarnel"), QStringLiteral("Tarnel")),
-      m_session(sessionValues) {
+      m_session(sessionValues), m_readOnly(true) {
     restoreOutputDirectory();
 }
 
@@ -63,8 +87,14 @@ void UserSettings::store(const char *key, const QVariant &value) {
     // freeze the window that long. A lock that no live process holds (no
     // native lock on it) is stale whatever its age: remove it first.
     const QString lock = m_store.fileName() + QStringLiteral(".lock");
-    if (QFileInfo::exists(lock))
-        QLockFile(lock).removeStaleLockFile();
+    if (!clearStaleLock(lock)) {
+        // Something that cannot be a lock stays in the way: trying to save
+        // would wait for it forever.
+        setSaveError(u"Settings could not be saved to \u201C" + m_store.fileName() +
+                     u"\u201D (\u201C" + lock +
+                     u"\u201D is in the way). Changes hold only until Tarnel quits.");
+        return;
+    }
     // A new QSettings object for each write, because one keeps the first
     // error it met for good; it shares its cache with m_store. Every change
     // that was not saved yet goes along.
@@ -159,19 +189,40 @@ QUrl UserSettings::defaultOutputDirectory() {
     return folderURL(base + QStringLiteral("/Tarnel"));
 }
 
+QString UserSettings::outputDirectoryProblem() const {
+    const QVariant value = stored(kOutputDirectoryPathKey);
+    const QString path = value.typeId() == QMetaType::QString ? value.toString() : QString();
+    if (path.isEmpty())
+        return {};
+    const QString named = u"the output folder \u201C" + path + u"\u201D";
+    // A relative path would depend on the folder Tarnel was started in.
+    if (!QDir::isAbsolutePath(path))
+        return named + u" is not an absolute path";
+    const QFileInfo info(path);
+    if (!info.exists())
+        return named + u" does not exist (is its volume mounted?)";
+    if (!info.isDir())
+        return named + u" is not a folder";
+    return {};
+}
+
 void UserSettings::restoreOutputDirectory() {
     const QVariant value = stored(kOutputDirectoryPathKey);
     const QString path = value.typeId() == QMetaType::QString ? value.toString() : QString();
-    if (!path.isEmpty()) {
-        const QFileInfo info(path);
-        if (info.exists() && info.isDir()) {
-            publishOutputDirectory(folderURL(path));
-            return;
-        }
+    if (!path.isEmpty() && outputDirectoryProblem().isEmpty()) {
+        publishOutputDirectory(folderURL(path));
+        return;
+    }
+    // A session never replaces a stored folder that it cannot use: it runs
+    // without one, and says why.
+    if (m_readOnly && !path.isEmpty()) {
+        publishOutputDirectory(QUrl());
+        return;
     }
     const QUrl fallback = defaultOutputDirectory();
     ensureDirectoryExists(fallback);
-    store(kOutputDirectoryPathKey, FileName::folderPath(fallback));
+    if (!m_readOnly)
+        store(kOutputDirectoryPathKey, FileName::folderPath(fallback));
     publishOutputDirectory(fallback);
 }
 

@@ -39,8 +39,11 @@ public:
     // Settings with values that hold for this object only (a command-line
     // run), keyed like the store: they are read before the store, and a
     // setter of an overridden key changes the session value and writes
-    // nothing. An "outputDirectoryPath" given here that names a folder is
-    // used as it is, so nothing is stored for it at construction either.
+    // nothing. Construction writes nothing either: an "outputDirectoryPath"
+    // given here is used as it is; else the stored folder when it is an
+    // absolute path to a folder; else, when a folder is stored that is not
+    // one, none (outputDirectoryProblem() says why); else the default folder,
+    // created but not stored.
     explicit UserSettings(const QVariantHash &sessionValues, QObject *parent = nullptr);
 
     ProResPreset selectedPreset() const;
@@ -59,6 +62,9 @@ public:
     void setPlayCompletionSound(bool on);
 
     bool isUsingDefaultOutputDirectory() const;
+    // Why the stored output folder cannot be used, naming it; empty when it
+    // can (or when none is stored).
+    QString outputDirectoryProblem() const;
 
     // Empty while every change is saved; otherwise a sentence for the user
     // saying that changes could not be saved and hold only until Tarnel quits.
@@ -67,8 +73,9 @@ public:
     // The platform's Movies folder (the XDG videos folder on Linux), or
     // "Movies" in the home folder, followed by "Tarnel". Not created.
     static QUrl defaultOutputDirectory();
-    // Keeps the stored folder when it is an existing folder; otherwise falls
-    // back to the default folder, creating and storing it.
+    // Keeps the stored folder when it is an absolute path to an existing
+    // folder; otherwise falls back to the default folder, creating and
+    // storing it.
     void restoreOutputDirectory();
     void setOutputDirectory(const QUrl &folder);
     // Creates the folder and its missing parents; failures are ignored.
@@ -96,4 +103,5 @@ private:
     QString m_saveError;
     QUrl m_outputDirectoryURL;
     QVariantHash m_session;
+    bool m_readOnly = false; // a session: construction stores nothing
 };

@@ -142,8 +142,9 @@ private Q_SLOTS:
     }
 
     void dryRunPastesIntoAShell() {
-        const QStringList names{"two  spaces.R3D", "it's \"quoted\".R3D", "$(touch PWNED).R3D",
-                                "new\nline.R3D",   "`back`\\slash*.R3D",  "-v.R3D"};
+        const QStringList names{"two  spaces.R3D",     "it's \"quoted\".R3D", "$(touch PWNED).R3D",
+                                "new\nline.R3D",       "`back`\\slash*.R3D",  "-v.R3D",
+                                "esc\x1b[2Jbell\a.R3D"};
         for (const QString &name : names)
             clip(name);
         const QString calls = m_dir->filePath("calls");
@@ -155,9 +156,14 @@ private Q_SLOTS:
         const Outcome dry = run(cli(), {"--dry-run", "--preset", "4444xq", "--redline", redline,
                                         "--output", out, m_card});
         QCOMPARE(dry.status, 0);
-        QVERIFY(QDir(calls).isEmpty());  // nothing ran
+        QVERIFY(QDir(calls).isEmpty()); // nothing ran
+        // Control characters reach the terminal escaped, never as they are.
+        QVERIFY2(!dry.out.contains(QChar(0x1b)) && !dry.out.contains(u'\a') &&
+                     dry.out.count(u'\n') == names.size(),
+                 qPrintable(dry.out));
         QDir::setCurrent(m_dir->path()); // where $(touch PWNED) would leave its file
-        const Outcome pasted = run("/bin/sh", {}, {}, dry.out.toUtf8());
+        // $'…' words (a name holding a line feed) need bash, zsh or ksh.
+        const Outcome pasted = run("/bin/bash", {}, {}, dry.out.toUtf8());
         QCOMPARE(pasted.status, 0);
         QVERIFY(!QFile::exists(m_dir->filePath("PWNED")));
 
@@ -423,6 +429,42 @@ private Q_SLOTS:
             QVERIFY(settings.open(QIODevice::ReadOnly));
             QCOMPARE(settings.readAll(), before);
         }
+    }
+
+    // A stored output folder that cannot be used (an unmounted volume, a
+    // file, a relative path) stops tarnel-cli with exit status 3, naming it,
+    // and leaves the settings byte for byte; --output overrides it.
+    void unusableStoredFolder_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("missing") << "/media/unmounted/Out";
+        QTest::newRow("a file") << "FILE";
+        QTest::newRow("relative") << "Videos/Out";
+    }
+    void unusableStoredFolder() {
+        QFETCH(QString, stored);
+        if (stored == "FILE") {
+            stored = m_dir->filePath("a file");
+            TestTools::touch(stored);
+        }
+        QVERIFY(QDir(m_dir->path()).mkpath("Videos/Out")); // where the relative path leads
+        QDir::setCurrent(m_dir->path());
+        const QByteArray settings = "[General]\nredlinePath=" + TestTools::redlineSim().toUtf8() +
+                                    "\noutputDirectoryPath=" + stored.toUtf8() + "\n";
+        env.writeSettingsFile(settings);
+        const auto settingsNow = [&] {
+            QFile f(env.settingsFile());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const Outcome refused = run(cli(), {clip("A.R3D")});
+        QCOMPARE(refused.status, 3);
+        QVERIFY2(refused.err.contains(stored), qPrintable(refused.err));
+        QCOMPARE(settingsNow(), settings);
+        QVERIFY(!QFileInfo::exists(env.videos() + "/Tarnel"));
+
+        const Outcome overridden = run(cli(), {"--output", m_out, clip("A.R3D")});
+        QCOMPARE(overridden.status, 0);
+        QVERIFY(QFile::exists(m_out + "/A_tarnel.mov"));
+        QCOMPARE(settingsNow(), settings);
     }
 };
 

@@ -390,6 +390,37 @@ private Q_SLOTS:
             QStringList{"precious"});
     }
 
+    // Our folder is trusted only inside a parent where no one else can
+    // replace it: owned by this user or root, and sticky if others may write
+    // to it. A temporary folder that fails this is passed over for /tmp.
+    void privateFolderNeedsASafeParent_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("only ours") << 0700 << true;
+        QTest::newRow("shared, sticky") << 01777 << true;
+        QTest::newRow("shared, not sticky") << 0777 << false;
+        QTest::newRow("group may write") << 0770 << false;
+    }
+    void privateFolderNeedsASafeParent() {
+        QFETCH(int, mode);
+        QFETCH(bool, usable);
+        QTemporaryDir parent;
+        QCOMPARE(::chmod(QFile::encodeName(parent.path()).constData(), mode_t(mode)), 0);
+        QCOMPARE(std::holds_alternative<PrivateFolder>(PrivateFolder::open(parent.filePath("f"))),
+                 usable);
+        QCOMPARE(std::holds_alternative<PrivateFolder>(
+                     PrivateFolder::createUnique(parent.filePath("u-"))),
+                 usable);
+
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), temporary = qgetenv("TMPDIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(parent.path()));
+        const QStringList folders = FCPXMLGenerator::documentFolderCandidates();
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TMPDIR", temporary);
+        QCOMPARE(folders.constLast().startsWith(parent.path() + '/'), usable);
+    }
+
     void missingTemporaryFolderFallsBackToTmp() {
         const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), temporary = qgetenv("TMPDIR");
         qunsetenv("XDG_RUNTIME_DIR");

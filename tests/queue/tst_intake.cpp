@@ -100,7 +100,10 @@ private Q_SLOTS:
         QDir(dir.path()).mkpath("C.RDC");
         QDir(dir.path()).mkpath("Odd.R3D");
         QStringList clips{".hidden.R3d", "A.R3D", "b.r3d", "take #1 \"100%\".R3D", "new\nline.R3D"};
-        clips << QString::fromUtf8("Über 日本.R3D") << QString(200, u'x') + ".R3D";
+        // A name may begin with U+FEFF: it is a character of the name, not a
+        // byte-order mark to drop (A.R3D is another clip).
+        clips << QString::fromUtf8("Über 日本.R3D") << QString(200, u'x') + ".R3D"
+              << QChar(0xFEFF) + QString("A.R3D");
         for (const QString &name :
              clips + QStringList{"notes.txt", "clip.R3D.mov", "C.RDC/C_001.R3D"})
             TestTools::touch(dir.filePath(name));
@@ -109,17 +112,21 @@ private Q_SLOTS:
                            O_CREAT | O_WRONLY, 0644));
         auto q = queue();
         q->addFiles({folderUrl(dir.path())});
-        QCOMPARE(names(*q),
-                 QStringList({".hidden.R3d", "A.R3D", "b.r3d", "C_001.R3D", "new\nline.R3D",
-                              "Odd.R3D", "take #1 \"100%\".R3D", QString(200, u'x') + ".R3D",
-                              QString::fromUtf8("Über 日本.R3D")}));
+        QCOMPARE(
+            names(*q),
+            QStringList({".hidden.R3d", "A.R3D", "b.r3d", "C_001.R3D", "new\nline.R3D", "Odd.R3D",
+                         "take #1 \"100%\".R3D", QString(200, u'x') + ".R3D",
+                         QString::fromUtf8("Über 日本.R3D"), QChar(0xFEFF) + QString("A.R3D")}));
         QCOMPARE(logLines(),
                  QStringList({"addFiles: entered 0 card folder(s) (.RDM) and 1 clip folder(s) "
                               "(.RDC)",
                               "addFiles: skipped 1 R3D file(s) whose names are not valid UTF-8 "
                               "(rename them to add them): [\"" +
                                   dir.filePath(QString::fromUtf8("caf\uFFFD.R3D")) + "\"]",
-                              "addFiles: found 9 R3D file(s), 9 new"}));
+                              "addFiles: found 10 R3D file(s), 10 new"}));
+        // Every name comes back to the bytes on disk.
+        for (const TranscodeJob *job : q->jobs())
+            QVERIFY2(QFileInfo::exists(job->sourcePath()), qPrintable(job->sourcePath()));
 
         // Without the trailing slash a folder is judged by its name alone.
         auto q2 = queue();

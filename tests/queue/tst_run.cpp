@@ -1,6 +1,7 @@
 #include "model/TranscodeJob.h"
 #include "platform/ByteCountFormatter.h"
 #include "queue/TranscodeQueue.h"
+#include "runner/OutputClaim.h"
 #include "settings/UserSettings.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/TestEnvironment.h"
@@ -69,6 +70,51 @@ private Q_SLOTS:
     void cleanup() {
         m_queue.reset();
         m_settings.reset();
+    }
+
+    // A movie name that another running conversion claims is passed over
+    // for the next free one; a claim whose owner is gone is reported (log and
+    // warning, naming the movie it left) and removed. A name holding a line
+    // feed stays on its log line.
+    void claimsDecideTheName() {
+        auto held = OutputClaim::take(m_out, "A_tarnel"); // this process stands in
+        QVERIFY(std::holds_alternative<OutputClaim>(held));
+        OutputClaim::Owner gone = OutputClaim::Owner::self();
+        gone.pid = TestTools::endedProcessId();
+        QFile stale(m_out + "/.B_tarnel.tarnel-claim");
+        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write(gone.toText()) > 0);
+        stale.close();
+        TestTools::touch(m_out + "/B_tarnel.mov", 10); // the half movie it left
+
+        QSignalSpy warnings(m_queue.get(), &TranscodeQueue::runWarnings);
+        m_queue->addFiles({source("A.R3D"), source("new\nline.R3D")});
+        m_queue->start();
+        QVERIFY(waitForRunEnd());
+        QCOMPARE(m_queue->jobs().at(0)->outputURL().toLocalFile(), m_out + "/A_2_tarnel.mov");
+        QCOMPARE(m_queue->jobs().at(1)->outputURL().toLocalFile(), m_out + "/new\nline_tarnel.mov");
+        QCOMPARE(m_queue->jobs().at(1)->status(), JobStatus::done);
+
+        QCOMPARE(warnings.size(), 1);
+        const QStringList said = warnings.first().first().toStringList();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said.first().startsWith("a conversion that never finished left " + m_out +
+                                         "/B_tarnel.mov (") &&
+                     said.first().contains(QString::number(gone.pid)),
+                 qPrintable(said.first()));
+        QVERIFY(!stale.exists() && QFile::exists(m_out + "/B_tarnel.mov"));
+        // Only the claim this test holds is left.
+        QCOMPARE(QDir(m_out).entryList({".*claim*"}, QDir::Hidden | QDir::Files),
+                 QStringList{".A_tarnel.tarnel-claim"});
+
+        const QStringList log = logLines();
+        QVERIFY(log.contains("warning: " + said.first()));
+        QVERIFY(std::any_of(log.cbegin(), log.cend(), [](const QString &line) {
+            return line.startsWith("  output name = A_2_tarnel (being written by another "
+                                   "conversion: A_tarnel (");
+        }));
+        QVERIFY(log.contains("processNext: starting new\\nline.R3D"));
+        for (const QString &line : readAll(m_log).split('\n', Qt::SkipEmptyParts))
+            QVERIFY2(line.startsWith('['), qPrintable(line));
     }
 
     void twoJobsWithoutREDline() {

@@ -43,9 +43,15 @@ private Q_SLOTS:
         row("2.5 s before start does not", "x.mov@-2.5", "A", "");
         row("old name match beats fresh stranger", "A_tarnel.mov@-3600 fresh.mov@2", "A",
             "A_tarnel.mov");
-        row("newest of the names containing the base name",
-            "B001_C001_tarnel.mov@1 B001_C001_X_tarnel.mov@2", "B001_C001",
-            "B001_C001_X_tarnel.mov");
+        row("expected name first, even when older", "B001_C001_tarnel.mov@1 B001_C001_X.mov@2",
+            "B001_C001", "B001_C001_tarnel.mov");
+        row("REDline's suffix after the expected name", "B_tarnel_001.mov@1 B_old.mov@2", "B",
+            "B_tarnel_001.mov");
+        row("newest of the names containing the base name", "B_old.mov@1 x_B_y.mov@2", "B",
+            "x_B_y.mov");
+        // Another clip's movie ("A001_C001_tarnel" holds the base name "C001"):
+        // never taken, not even as the only fresh movie.
+        row("another conversion's movie", "A001_C001_tarnel.mov@1 C001_x_tarnel.mov@2", "C001", "");
     }
     void findOutputFile() {
         QFETCH(QString, files);
@@ -61,6 +67,53 @@ private Q_SLOTS:
         }
         const auto found =
             OutputDiscovery::findOutputFile(dir.path(), baseName, baseName + "_tarnel", start);
+        QCOMPARE(found.value_or(QString()),
+                 expected.isEmpty() ? QString() : dir.filePath(expected));
+    }
+
+    // Only what this conversion wrote counts: a movie that was there,
+    // unchanged, before REDline started is never the result, however well
+    // its name matches; one rewritten in place is.
+    void onlyWhatThisConversionWrote_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("nothing written") << ""
+                                         << "";
+        QTest::newRow("rewritten in place") << "A_tarnel.mov"
+                                            << "A_tarnel.mov";
+        QTest::newRow("written beside, with a suffix") << "A_tarnel_001.mov"
+                                                       << "A_tarnel_001.mov";
+        QTest::newRow("replaced by another file") << "replace"
+                                                  << "A_tarnel.mov";
+    }
+    void onlyWhatThisConversionWrote() {
+        QFETCH(QString, change);
+        QTemporaryDir dir;
+        const QDateTime start = QDateTime::currentDateTimeUtc();
+        // A 2-day-old movie of the expected name and one from just before the start.
+        TestTools::touch(dir.filePath("A_tarnel.mov"), 10);
+        QFile old(dir.filePath("A_tarnel.mov"));
+        QVERIFY(old.open(QIODevice::ReadWrite) &&
+                old.setFileTime(start.addDays(-2), QFileDevice::FileModificationTime));
+        old.close();
+        TestTools::touch(dir.filePath("A_take1.mov"), 10);
+        const OutputDiscovery::Snapshot before = OutputDiscovery::snapshot(dir.path());
+        QCOMPARE(before.movies.size(), 2);
+
+        if (change == "replace") {
+            TestTools::touch(dir.filePath("new"), 10);
+            QFile f(dir.filePath("new"));
+            QVERIFY(f.open(QIODevice::ReadWrite) &&
+                    f.setFileTime(start.addDays(-2), QFileDevice::FileModificationTime));
+            f.close();
+            QVERIFY(::rename(QFile::encodeName(dir.filePath("new")).constData(),
+                             QFile::encodeName(dir.filePath("A_tarnel.mov")).constData()) == 0);
+        } else if (!change.isEmpty()) {
+            TestTools::touch(dir.filePath(change), 20);
+        }
+        const auto found =
+            OutputDiscovery::findOutputFile(dir.path(), "A", "A_tarnel", start, before);
+        QFETCH(QString, expected);
         QCOMPARE(found.value_or(QString()),
                  expected.isEmpty() ? QString() : dir.filePath(expected));
     }
@@ -84,6 +137,33 @@ private Q_SLOTS:
         const QString path = m_movies.filePath(QString(QTest::currentDataTag()) + ".mov");
         QVERIFY(TestTools::ffmpeg(ffmpegArgs.split(u' ') << path));
         QTEST(describe(MediaProbe::readMetadata(path)), "expected");
+    }
+
+    // A movie can be played, or says why not: cut short (header at the end,
+    // or at the start with frames past the end of the file), no video.
+    void unreadableMovies_data() {
+        QTest::addColumn<QString>("ffmpegArgs");
+        QTest::addColumn<double>("keep"); // the part of the file kept
+        QTest::addColumn<QString>("why");
+        const QString video = "-f lavfi -i testsrc2=s=320x240:r=25:d=2 -c:v mpeg4";
+        QTest::newRow("whole") << video << 1.0 << "";
+        QTest::newRow("cut short, header last") << video << 0.5 << "not a complete QuickTime movie";
+        QTest::newRow("cut short, header first")
+            << video + " -movflags +faststart" << 0.6 << "cut short";
+        QTest::newRow("sound only")
+            << "-f lavfi -i sine=d=1:r=48000 -c:a pcm_s16le" << 1.0 << "no video track";
+        QTest::newRow("empty file") << "" << 0.0 << "not a complete QuickTime movie";
+    }
+    void unreadableMovies() {
+        QFETCH(QString, ffmpegArgs);
+        QFETCH(double, keep);
+        const QString path = m_movies.filePath("u-" + QString(QTest::currentDataTag()) + ".mov");
+        if (ffmpegArgs.isEmpty())
+            TestTools::touch(path, 0);
+        else
+            QVERIFY(TestTools::ffmpeg(ffmpegArgs.split(u' ') << path));
+        QVERIFY(QFile::resize(path, qint64(QFileInfo(path).size() * keep)));
+        QTEST(MediaProbe::unreadableReason(path), "why");
     }
 
     // A movie cut short (its header sits at the end) gives the fallback record.

@@ -171,10 +171,12 @@ private Q_SLOTS:
         QCOMPARE(error.description(), "REDline exited with code 5:\n" + tail);
     }
 
-    void invalidUtf8ReadsAsEmptyText() {
+    // One byte that is not UTF-8 costs one character of the reason, not all of it.
+    void invalidUtf8KeepsTheReason() {
         const auto env = scopedEnv({{"REDLINE_SIM_INVALID_UTF8", "1"}, {"REDLINE_SIM_EXIT", "4"}});
         TranscodeJob *j = job();
-        QCOMPARE(failure(convert(j, m_dir.path())), REDlineError::processFailure(4, ""));
+        QCOMPARE(failure(convert(j, m_dir.path())),
+                 REDlineError::processFailure(4, QString::fromUtf8("bad \uFFFD( bytes\n")));
         QCOMPARE(j->progress(), 0.0); // the invalid chunk was not searched
     }
 
@@ -210,16 +212,17 @@ private Q_SLOTS:
     }
 
     // Only a tail of each stream is kept; it starts at a character boundary
-    // (here three bytes of a four-byte character are left out), and a stream
-    // with an invalid byte anywhere reads as empty text.
+    // (here three bytes of a four-byte character are left out), and an
+    // invalid byte reads as U+FFFD.
     void keptTailStaysValidText_data() {
         QTest::addColumn<QByteArray>("body"); // writes one stream, run for both
         QTest::addColumn<QString>("expected");
         QTest::newRow("four-byte characters, cut inside one")
             << QByteArray("printf '\\360\\237\\230\\200%.0s' $(seq 1000)")
             << QString::fromUtf8("\U0001F600").repeated(250);
-        QTest::newRow("invalid byte long before the tail")
-            << QByteArray("printf '\\377'; printf 'a%.0s' $(seq 5000)") << QString();
+        QTest::newRow("invalid bytes before and in the tail")
+            << QByteArray("printf '\\377'; printf 'a%.0s' $(seq 5000); printf '\\377b'")
+            << QString(1001, u'a') + u"\uFFFDb";
     }
     void keptTailStaysValidText() {
         QFETCH(QByteArray, body);

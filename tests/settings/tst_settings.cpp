@@ -257,6 +257,36 @@ private Q_SLOTS:
         QVERIFY(s.saveError().isEmpty());
         QCOMPARE(UserSettings().selectedPreset(), ProResPreset::proRes4444);
     }
+
+    // Something at the lock's name that is no regular file is no lock anyone
+    // holds: it does not block the change (before, the first change waited
+    // for it forever).
+    void oddLockDoesNotBlock_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("folder with a file") << "full folder";
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("dangling link") << "link";
+    }
+    void oddLockDoesNotBlock() {
+        QFETCH(QString, kind);
+        UserSettings s;
+        const QString lock = TestEnvironment::instance().settingsFile() + ".lock";
+        const QByteArray path = QFile::encodeName(lock);
+        if (kind.endsWith("folder"))
+            QVERIFY(QDir().mkpath(lock));
+        if (kind == "full folder")
+            TestTools::touch(lock + "/inside");
+        if (kind == "pipe")
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        if (kind == "link")
+            QVERIFY(QFile::link(lock + ".nowhere", lock));
+        s.setSelectedPreset(ProResPreset::proRes422Proxy);
+        QVERIFY2(s.saveError().isEmpty(), qPrintable(s.saveError()));
+        QCOMPARE(UserSettings().selectedPreset(), ProResPreset::proRes422Proxy);
+        for (const QString &left : QDir(QFileInfo(lock).path()).entryList({"*.lock.*"}, QDir::Dirs))
+            QDir(QFileInfo(lock).path() + '/' + left).removeRecursively();
+    }
 };
 
 TARNEL_TEST_MAIN(SettingsTest)

@@ -151,3 +151,11 @@ qint64 TestTools::recordedGroup(const QString &record) {
     QFile f(record);
     return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
 }
+
+qint64 TestTools::endedProcessId() {
+    QProcess p;
+    p.start(QStringLiteral("true"), {});
+    const qint64 pid = p.processId();
+    p.waitForFinished();
+    return pid;
+}

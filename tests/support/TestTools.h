@@ -44,6 +44,8 @@ public:
     // its process group id to `record` and then runs `ending`.
     static QString redlineWithHelper(const QString &path, const QString &record,
                                      const QByteArray &ending);
+    // The id of a process that has ended and been reaped.
+    static qint64 endedProcessId();
     // The group id that redlineWithHelper() recorded, or 0.
     static qint64 recordedGroup(const QString &record);
 };
