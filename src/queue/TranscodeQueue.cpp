@@ -178,7 +178,7 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
         if (!existing.contains(path))
             fresh.append(clip);
         else if (clip.isSpanned())
-            remeasure(path, clip.bytes);
+            remeasure(path, clip);
         if (clip.isSpanned()) {
             folded += int(clip.pieces.size()) - 1;
             spans.append(clip.url.fileName() + u" (" + QString::number(clip.pieces.size()) +
@@ -646,12 +646,16 @@ void TranscodeQueue::removeJobs(const std::function<bool(const TranscodeJob *)> 
     reviewIntakeWarnings();
 }
 
-void TranscodeQueue::remeasure(const QString &path, qint64 bytes) {
+void TranscodeQueue::remeasure(const QString &path, const FoundClip &found) {
     // A piece added later counts once the clip is dropped again; a clip that
     // has begun converting keeps the size it started with.
     for (TranscodeJob *job : std::as_const(m_jobs)) {
-        if (job->status() == JobStatus::queued && ClipCollector::pathText(job->sourceURL()) == path)
-            job->setSourceSizeBytes(bytes);
+        if (job->status() != JobStatus::queued || ClipCollector::pathText(job->sourceURL()) != path)
+            continue;
+        FoundClip clip = found;
+        if (clip.bytes < 0) // not looked up by a search off the main thread
+            clip.measure();
+        job->setSourceSizeBytes(clip.bytes);
     }
 }
 

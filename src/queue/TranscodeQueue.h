@@ -18,6 +18,7 @@
 #include <optional>
 
 class ClipSearch;
+struct FoundClip;
 struct FoundClips;
 class SoundPlayer;
 
@@ -180,8 +181,8 @@ private:
     void setIsConverting(bool value);
     void setLastSentToFCPName(const QString &name);
     void notifyChange() const;
-    // Gives the queued job of that source path a new size.
-    void remeasure(const QString &path, qint64 bytes);
+    // Gives the queued job of that source path the size of the clip found.
+    void remeasure(const QString &path, const FoundClip &found);
 
     // What intake found wrong, kept while it holds. `names` are the missing
     // pieces' names (beside `subject`, the clip's first piece) or the paths
