@@ -97,7 +97,7 @@ private Q_SLOTS:
                 old.setFileTime(start.addDays(-2), QFileDevice::FileModificationTime));
         old.close();
         TestTools::touch(dir.filePath("A_take1.mov"), 10);
-        const OutputDiscovery::Snapshot before = OutputDiscovery::snapshot(dir.path());
+        const OutputDiscovery::Snapshot before = OutputDiscovery::snapshot(dir.path(), "A");
         QCOMPARE(before.movies.size(), 2);
 
         if (change == "replace") {
