@@ -8,17 +8,23 @@
 //   converting row;
 // fail N: a run over N files that all fail (REDline path missing);
 // run: after converting 5 stand-in jobs;
+// cards N [ms]: a day of N cards (100 clips of 4 pieces each) dropped on the
+//   window, every folder listing slowed by `ms` milliseconds (a slow disk or
+//   network share): the longest the window's event loop waited between two
+//   ticks of a 5 ms timer until the clips were listed and painted;
 // steps N: a run of N quick conversions (the REDline given copies a small
 //   movie): the median time from one job's start to the next's, over the
 //   first and the last 100 steps (bench/run-step-bench).
 // Run each mode in its own process (bench/run-app-bench does), so each peak
 // is its own.
 #include "AppMainView.h"
+#include "CardTree.h"
 #include "JobListView.h"
 #include "MainWindow.h"
 #include "TarnelApp.h"
 #include "model/TranscodeJob.h"
 #include "platform/Workspace.h"
+#include "queue/ClipSearch.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 
@@ -34,6 +40,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextStream>
+#include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <ctime>
 #include <unistd.h>
@@ -218,6 +226,45 @@ int main(int argc, char *argv[]) {
                    .arg(painted, 0, 'f', 0)
                    .arg(added, 0, 'f', 0)
                    .arg(peakResident());
+        return 0;
+    }
+    if (mode == u"cards") {
+        const int delay = app.arguments().value(5).toInt();
+        const QString day = CardTree::make(scratch, count, 100, 4);
+        queue->clipSearch()->setBeforeListing(
+            [delay](const QString &) { QThread::msleep(static_cast<unsigned long>(delay)); });
+        PaintLog paints;
+        list->viewport()->installEventFilter(&paints);
+        QElapsedTimer t;
+        t.start();
+        double last = 0, longest = 0, listed = -1;
+        QTimer tick;
+        tick.setInterval(5);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const double now = double(t.nsecsElapsed()) / 1e6;
+            longest = std::max(longest, now - last);
+            last = now;
+        });
+        tick.start();
+        // As a drop hands it over.
+        QObject::connect(queue, &TranscodeQueue::jobsChanged,
+                         [&] { listed = double(t.nsecsElapsed()) / 1e6; });
+        queue->addFilesInBackground({QUrl::fromLocalFile(day + u'/')});
+        while (listed < 0 || paints.events == 0)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        // The tick after the paint closes the last gap.
+        const double painted = double(t.nsecsElapsed()) / 1e6;
+        while (last < painted)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        out << QStringLiteral("cards: %1 cards, %2 files, %3 ms per listing: %4 clips listed after "
+                              "%5 ms, painted after %6 ms; longest event-loop wait %7 ms\n")
+                   .arg(count)
+                   .arg(count * 400)
+                   .arg(delay)
+                   .arg(queue->jobs().size())
+                   .arg(listed, 0, 'f', 0)
+                   .arg(painted, 0, 'f', 0)
+                   .arg(longest, 0, 'f', 1);
         return 0;
     }
     if (mode == u"scroll") {

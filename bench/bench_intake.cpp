@@ -2,9 +2,13 @@
 // then again when every file is already listed (the duplicate test alone).
 // The cost per file must stay flat from 10,000 to 20,000 files. The second
 // table does the same with every clip spanned over three pieces
-// (<clip>_001.R3D … _003.R3D), N files making N / 3 jobs. The last table
-// times naming the next movie when every other job of the list is converted
-// (a check that runs once as each conversion starts).
+// (<clip>_001.R3D … _003.R3D), N files making N / 3 jobs. The third table
+// times addFiles on a day's offload of 10 to 100 cards (CardTree: 100 clips
+// of 4 pieces each, one clip folder per clip), 4,000 to 40,000 files: the
+// whole intake, walk, listings, sizes and jobs, as tarnel-cli does it. The
+// last table times naming the next movie when every other job of the list
+// is converted (a check that runs once as each conversion starts).
+#include "CardTree.h"
 #include "model/TranscodeJob.h"
 #include "queue/TranscodeQueue.h"
 
@@ -43,8 +47,9 @@ int main(int argc, char *argv[]) {
                 const QString name =
                     pieces == 1
                         ? QStringLiteral("A%1_C001_0101AB.R3D").arg(i, 6, 10, QLatin1Char('0'))
-                        : QStringLiteral("A%1_C001_0101AB_%2.R3D")
-                              .arg(clip, 6, 10, QLatin1Char('0'))
+                        : QStringLiteral("A%1_C%2_0101AB_%3.R3D") // RED's clip names
+                              .arg(clip / 1000, 3, 10, QLatin1Char('0'))
+                              .arg(clip % 1000, 3, 10, QLatin1Char('0'))
                               .arg(piece, 3, 10, QLatin1Char('0'));
                 QFile f(folder + u'/' + name);
                 f.open(QIODevice::WriteOnly);
@@ -73,6 +78,30 @@ int main(int argc, char *argv[]) {
                        .arg(r, 15, 'f', 1)
                        .arg(r * 1000 / n, 13, 'f', 2);
         }
+    }
+
+    out << "\ncards of 100 clips of 4 pieces, one day folder\n"
+           "cards  files   clips  add (ms)  per file (us)\n";
+    for (const int cards : {10, 20, 50, 100}) {
+        const QUrl day = QUrl::fromLocalFile(CardTree::make(scratch.path(), cards, 100, 4) + u'/');
+        std::vector<double> times;
+        for (int run = 0; run < 5; ++run) {
+            TranscodeQueue q;
+            q.setLogPath(log);
+            QElapsedTimer t;
+            t.start();
+            q.addFiles({day});
+            times.push_back(double(t.nsecsElapsed()) / 1e6);
+            if (q.jobs().size() != cards * 100)
+                return 1;
+        }
+        const double ms = medianMs(times);
+        out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                   .arg(cards, 5)
+                   .arg(cards * 400, 5)
+                   .arg(cards * 100, 6)
+                   .arg(ms, 8, 'f', 1)
+                   .arg(ms * 1000 / (cards * 400), 13, 'f', 2);
     }
 
     out << "\nnaming the next movie among converted jobs\n"

@@ -4,7 +4,6 @@
 #include "model/NaturalOrder.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <dirent.h>
@@ -95,8 +94,8 @@ DIR *openFolder(const QString &folder, bool followLink) {
 }
 
 qint64 fileSize(const QString &path) {
-    const QFileInfo info(path);
-    return info.exists() ? info.size() : 0;
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_size) : 0;
 }
 
 QString withoutSlash(const QString &folder) {
@@ -113,17 +112,23 @@ QString ClipCollector::pathText(const QUrl &url) {
     return url.isLocalFile() ? url.toLocalFile() : url.path();
 }
 
-FoundClips ClipCollector::collectAll(const QList<QUrl> &urls) {
+void FoundClip::measure() {
+    if (pieces.isEmpty()) {
+        bytes = fileSize(ClipCollector::pathText(url));
+        return;
+    }
+    bytes = 0;
+    for (const QString &piece : std::as_const(pieces))
+        bytes += fileSize(piece);
+}
+
+FoundClips ClipCollector::collectAll(const QList<QUrl> &urls, Measure measure) {
     QList<FoundClip> clips;
     for (const QUrl &url : urls)
         clips.append(collect(url));
-    for (FoundClip &clip : clips) {
-        if (!clip.isSpanned()) {
-            clip.bytes = fileSize(pathText(clip.url));
-            continue;
-        }
-        for (const QString &piece : std::as_const(clip.pieces))
-            clip.bytes += fileSize(piece);
+    if (measure == Measure::yes) {
+        for (FoundClip &clip : clips)
+            clip.measure();
     }
     FoundClips all = m_findings;
     all.clips = std::move(clips);

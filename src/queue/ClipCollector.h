@@ -21,11 +21,13 @@ struct FoundClip {
     // <clip>_001 up to the highest found, but are not: a reader cannot
     // read such a clip whole.
     QStringList missing = {};
-    // The size of the file, or of all the pieces; a file that cannot be read
-    // counts 0.
-    qint64 bytes = 0;
+    // The size of the file, or of all the pieces, once measured (-1 before);
+    // a file that cannot be read counts 0.
+    qint64 bytes = -1;
 
     bool isSpanned() const { return !pieces.isEmpty(); }
+    // Looks up `bytes` now.
+    void measure();
 };
 
 // Everything one drop (or one open panel choice) held.
@@ -96,8 +98,11 @@ public:
     // The path text that intake shows in the log and compares for duplicates.
     static QString pathText(const QUrl &url);
 
-    // Everything the URLs hold, in their order, every clip measured.
-    FoundClips collectAll(const QList<QUrl> &urls);
+    // Everything the URLs hold, in their order; every clip measured when
+    // asked (a search off the main thread does; the queue measures only the
+    // clips it adds).
+    enum class Measure { no, yes };
+    FoundClips collectAll(const QList<QUrl> &urls, Measure measure = Measure::no);
     // The clips that one dropped URL contributes, in order, not measured.
     QList<FoundClip> collect(const QUrl &url);
     // What the URLs collected so far held besides their clips.

@@ -47,7 +47,8 @@ void ClipSearch::startNext() {
     m_running = std::shared_ptr<std::atomic<bool>>(search, &search->stop);
     const ClipCollector::Options options{{}, &search->stop, m_beforeListing};
     QThreadPool::globalInstance()->start([search, options] {
-        search->found = ClipCollector(options).collectAll(search->urls);
+        search->found =
+            ClipCollector(options).collectAll(search->urls, ClipCollector::Measure::yes);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [search] {

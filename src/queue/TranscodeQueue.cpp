@@ -166,6 +166,10 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
     if (!warnings.isEmpty())
         Q_EMIT intakeWarnings(warnings);
 
+    for (FoundClip &clip : fresh) {
+        if (clip.bytes < 0) // not looked up by a search off the main thread
+            clip.measure();
+    }
     const int first = int(m_jobs.size());
     const int last = first + int(fresh.size()) - 1;
     Q_EMIT willChange();
