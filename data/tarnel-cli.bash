@@ -24,7 +24,7 @@ _tarnel_cli() {
 
     if [[ "$cur" == -* ]]; then
         COMPREPLY=($(compgen -W '--preset --output --redline --send-to-fcp --no-send-to-fcp
-            --fcpxml --dry-run --json --quiet --help --version' -- "$cur"))
+            --fcpxml --name-like-clip --dry-run --json --quiet --help --version' -- "$cur"))
         return
     fi
     # Clips and the folders that hold them.

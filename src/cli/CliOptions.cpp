@@ -55,6 +55,10 @@ CliParseResult CliOptions::parse(const QStringList &arguments) {
         QStringLiteral("After the run, write one Final Cut Pro document (FCPXML) with every "
                        "converted clip to this file."),
         QStringLiteral("file"));
+    const QCommandLineOption nameLikeClip(
+        QStringLiteral("name-like-clip"),
+        QStringLiteral("Name each movie exactly like its clip (no \"_tarnel\"), so editors "
+                       "relink proxies by name."));
     const QCommandLineOption dryRun(
         QStringLiteral("dry-run"),
         QStringLiteral("Print each REDline command line, quoted for a POSIX shell; convert "
@@ -64,7 +68,8 @@ CliParseResult CliOptions::parse(const QStringList &arguments) {
     const QCommandLineOption quiet(
         QStringLiteral("quiet"),
         QStringLiteral("Print only errors (with --json: leave out the progress events)."));
-    parser.addOptions({preset, output, redline, send, noSend, fcpxml, dryRun, json, quiet});
+    parser.addOptions(
+        {preset, output, redline, send, noSend, fcpxml, nameLikeClip, dryRun, json, quiet});
     parser.addPositionalArgument(
         QStringLiteral("PATH"),
         QStringLiteral("R3D files, or folders: searched one level deep, RED card (.RDM) "
@@ -115,6 +120,7 @@ CliParseResult CliOptions::parse(const QStringList &arguments) {
             return usageError(u"--" + option->names().constFirst() + u" needs a path.");
         *target = absolute(parser.value(*option));
     }
+    o.nameLikeClip = parser.isSet(nameLikeClip);
     o.dryRun = parser.isSet(dryRun);
     o.json = parser.isSet(json);
     o.quiet = parser.isSet(quiet);
@@ -137,5 +143,7 @@ QVariantHash CliOptions::sessionValues() const {
         values.insert(QLatin1String(UserSettings::kRedlinePathKey), redlinePath);
     if (sendToFCP)
         values.insert(QLatin1String(UserSettings::kAutoSendToFCPKey), *sendToFCP);
+    if (nameLikeClip)
+        values.insert(QLatin1String(UserSettings::kNameMoviesLikeClipsKey), true);
     return values;
 }

@@ -18,6 +18,7 @@ public:
     QString redlinePath;     // absolute; empty when not given
     QString fcpxmlPath;      // absolute; empty when not given
     std::optional<bool> sendToFCP;
+    bool nameLikeClip = false;
     bool dryRun = false;
     bool json = false;
     bool quiet = false;

@@ -15,7 +15,6 @@
 #include <cstring>
 #include <sys/ioctl.h>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 
@@ -71,10 +70,6 @@ void write(FILE *stream, const QString &text) {
     std::fflush(stream);
 }
 
-bool finishedStatus(JobStatus s) {
-    return s == JobStatus::done || s == JobStatus::sentToFCP || s == JobStatus::failed;
-}
-
 } // namespace
 
 CliReporter::CliReporter(Style style, bool quiet, QObject *parent)
@@ -86,32 +81,29 @@ CliReporter::CliReporter(Style style, bool quiet, QObject *parent)
 
 void CliReporter::follow(TranscodeQueue *queue) {
     m_queue = queue;
-    connect(m_queue, &TranscodeQueue::jobsChanged, this, &CliReporter::jobsChanged);
+    connect(queue, &TranscodeQueue::jobsAdded, this, &CliReporter::added);
+    connect(queue, &TranscodeQueue::jobStarted, this, &CliReporter::started);
+    connect(queue, &TranscodeQueue::jobFinished, this, [this](TranscodeJob *job) {
+        disconnect(job, &TranscodeJob::progressChanged, this, nullptr);
+        if (!m_reported.contains(job->id())) {
+            m_reported.insert(job->id());
+            finished(*job);
+        }
+    });
     const auto warnings = [this](const QStringList &messages) {
         for (const QString &message : messages)
             warning(message);
     };
-    connect(m_queue, &TranscodeQueue::intakeWarnings, this, warnings);
-    connect(m_queue, &TranscodeQueue::runWarnings, this, warnings);
-    m_queue->onChange = [this] { reportFinished(); };
-    jobsChanged();
+    connect(queue, &TranscodeQueue::intakeWarnings, this, warnings);
+    connect(queue, &TranscodeQueue::runWarnings, this, warnings);
+    if (!queue->jobs().isEmpty())
+        added(0, int(queue->jobs().size()) - 1);
 }
 
-void CliReporter::jobsChanged() {
-    const QList<TranscodeJob *> &jobs = m_queue->jobs();
-    for (int i = 0; i < jobs.size(); ++i) {
-        TranscodeJob *job = jobs.at(i);
-        m_places.insert(job, i);
-        if (m_followed.contains(job->id()))
-            continue;
-        m_followed.insert(job->id());
-        connect(job, &TranscodeJob::statusChanged, this, [this, job] {
-            if (job->status() == JobStatus::converting)
-                started(job);
-            else if (finishedStatus(job->status()))
-                m_toReport.append(job);
-        });
-        connect(job, &TranscodeJob::progressChanged, this, [this, job] { progressed(job); });
+void CliReporter::added(int first, int last) {
+    for (int row = first; row <= last; ++row) {
+        const TranscodeJob *job = m_queue->jobs().at(row);
+        m_places.insert(job, row);
         jsonEvent(QStringLiteral("added"),
                   {{QStringLiteral("file"), job->sourcePath()},
                    {QStringLiteral("sourceBytes"), job->sourceSizeBytes()}});
@@ -135,6 +127,7 @@ QString CliReporter::position(const TranscodeJob &job) const {
 }
 
 void CliReporter::started(TranscodeJob *job) {
+    connect(job, &TranscodeJob::progressChanged, this, [this, job] { progressed(job); });
     m_current = job;
     m_percent = -1;
     m_jobClock.start();
@@ -164,16 +157,6 @@ void CliReporter::progressed(TranscodeJob *job) {
         jsonEvent(QStringLiteral("progress"), {{QStringLiteral("file"), job->sourcePath()},
                                                {QStringLiteral("percent"), percent}});
     drawLive();
-}
-
-void CliReporter::reportFinished() {
-    const QList<QPointer<TranscodeJob>> due = std::exchange(m_toReport, {});
-    for (const TranscodeJob *job : due) {
-        if (job && finishedStatus(job->status()) && !m_reported.contains(job->id())) {
-            m_reported.insert(job->id());
-            finished(*job);
-        }
-    }
 }
 
 void CliReporter::finished(const TranscodeJob &job) {
@@ -279,7 +262,6 @@ void CliReporter::interrupted(int signal, bool immediately) {
 }
 
 void CliReporter::summary() {
-    reportFinished();
     int converted = 0, failed = 0, stopped = 0, left = 0;
     qint64 sourceBytes = 0, movieBytes = 0;
     for (const TranscodeJob *job : m_queue->jobs()) {

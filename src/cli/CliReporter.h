@@ -30,9 +30,9 @@ public:
 
     CliReporter(Style style, bool quiet, QObject *parent = nullptr);
 
-    // Follows the queue from now on: jobs added, started, progressing and
-    // finished. Takes the queue's onChange callback. Before this, only
-    // error() and warning() may be called.
+    // Follows the queue's announcements from now on: jobs added, started,
+    // progressing and finished. Before this, only error() and warning() may
+    // be called.
     void follow(TranscodeQueue *queue);
     // A dry run's command for one job.
     void command(const TranscodeJob &job, const QString &commandLine, const QStringList &argv);
@@ -50,12 +50,10 @@ public:
     void warning(const QString &message);
 
 private:
-    void jobsChanged();
+    // Jobs added at these rows.
+    void added(int first, int last);
     void started(TranscodeJob *job);
     void progressed(TranscodeJob *job);
-    // Reports every job that has finished since the last call, in the order
-    // they finished.
-    void reportFinished();
     void finished(const TranscodeJob &job);
 
     // The job's index in the list.
@@ -73,10 +71,7 @@ private:
     TranscodeQueue *m_queue = nullptr;
     const Style m_style;
     const bool m_quiet;
-    QSet<QUuid> m_followed;
     QSet<QUuid> m_reported;
-    // Jobs that reached a finished state since they were last reported.
-    QList<QPointer<TranscodeJob>> m_toReport;
     // Each job's place in the list; tarnel-cli only ever adds to the end.
     QHash<const TranscodeJob *, int> m_places;
     QSet<QUuid> m_stopped; // converting when the run was interrupted

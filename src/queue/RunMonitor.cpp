@@ -11,6 +11,10 @@
 
 namespace {
 
+bool isConverted(JobStatus status) {
+    return status == JobStatus::done || status == JobStatus::sentToFCP;
+}
+
 QString clips(qsizetype n) {
     return QString::number(n) + (n == 1 ? u" clip" : u" clips");
 }
@@ -34,11 +38,9 @@ RunMonitor::RunMonitor(TranscodeQueue *queue, SleepInhibitor *inhibitor, Desktop
 
     connect(queue, &TranscodeQueue::runStarted, this, &RunMonitor::beginRun);
     connect(queue, &TranscodeQueue::runFinished, this, &RunMonitor::endRun);
-    connect(queue, &TranscodeQueue::jobsChanged, this, [this] {
-        watchNewJobs();
-        update();
-    });
-    watchNewJobs();
+    connect(queue, &TranscodeQueue::jobStarted, this, &RunMonitor::jobStarted);
+    connect(queue, &TranscodeQueue::jobFinished, this, &RunMonitor::jobFinished);
+    connect(queue, &TranscodeQueue::jobsChanged, this, &RunMonitor::update);
 
     connect(m_inhibitor, &SleepInhibitor::settled, this,
             [this](SleepInhibitor::Mechanism mechanism, const QString &failures) {
@@ -72,20 +74,6 @@ RunMonitor::~RunMonitor() {
         releaseSleep(QStringLiteral("the queue closed during the run"));
 }
 
-void RunMonitor::watchNewJobs() {
-    for (TranscodeJob *job : m_queue->jobs()) {
-        if (m_watched.contains(job))
-            continue;
-        m_watched.insert(job);
-        connect(job, &TranscodeJob::statusChanged, this, [this, job] { jobStatusChanged(job); });
-        connect(job, &TranscodeJob::progressChanged, this, [this, job] {
-            if (job == m_current)
-                update();
-        });
-        connect(job, &QObject::destroyed, this, [this, job] { m_watched.remove(job); });
-    }
-}
-
 void RunMonitor::beginRun() {
     m_running = true;
     m_current = nullptr;
@@ -99,24 +87,25 @@ void RunMonitor::beginRun() {
     update();
 }
 
-void RunMonitor::jobStatusChanged(TranscodeJob *job) {
+void RunMonitor::jobStarted(TranscodeJob *job) {
     if (!m_running)
         return;
-    const JobStatus status = job->status();
-    const bool converted = status == JobStatus::done || status == JobStatus::sentToFCP;
-    if (status == JobStatus::converting) {
-        m_current = job;
-        m_estimate.fileStarted(job->sourceSizeBytes());
-    } else if (job == m_current) {
+    m_current = job;
+    m_estimate.fileStarted(job->sourceSizeBytes());
+    connect(job, &TranscodeJob::progressChanged, this, &RunMonitor::update);
+    update();
+}
+
+void RunMonitor::jobFinished(TranscodeJob *job) {
+    if (!m_running)
+        return;
+    disconnect(job, &TranscodeJob::progressChanged, this, nullptr);
+    if (job == m_current) {
         m_current = nullptr;
-        m_estimate.fileFinished(converted);
-        m_finished.insert(job->id(), converted);
-    } else if (status == JobStatus::failed || m_finished.contains(job->id())) {
-        // A hand-off after the conversion, or a job the run gave up on
-        // before converting it. (A manual hand-off of a job from an earlier
-        // run is none of this run's business.)
-        m_finished.insert(job->id(), converted);
+        // Only a file REDline converted teaches the speed of a conversion.
+        m_estimate.fileFinished(job->hasOutputURL());
     }
+    m_finished.insert(job->id(), {job, isConverted(job->status())});
     update();
 }
 
@@ -149,7 +138,11 @@ void RunMonitor::endRun() {
         Q_EMIT remainingTextChanged();
     }
 
-    const auto converted = std::count(m_finished.cbegin(), m_finished.cend(), true);
+    // A job still listed counts as it is now (a manual hand-off may have
+    // followed), a removed one as it was when the run finished with it.
+    const auto converted = std::count_if(m_finished.cbegin(), m_finished.cend(), [](const auto &f) {
+        return f.job ? isConverted(f.job->status()) : f.converted;
+    });
     const QString summary = summaryText(converted, m_finished.size() - converted);
     const QString body = u"Total time: " + RunEstimate::durationText(m_estimate.elapsedMs());
     const UserSettings *settings = m_queue->settings();

@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
-#include <QSet>
 #include <QUuid>
 #include <functional>
 
@@ -22,10 +21,10 @@ class Workspace;
 // number of files left on the task bar, estimates the time left, and posts
 // one notification when a run ends while no Tarnel window is active.
 //
-// It only observes the queue (its signals, its list, its jobs) and never
-// changes it; it adds lines of its own to the debug log saying what took
-// effect. A child of the queue, it ends with it: a run cut short by closing
-// the window lets the machine sleep again and clears the task bar.
+// It only observes the queue (its announcements of runs and of the jobs a
+// run starts and finishes) and never changes it; it adds lines of its own
+// to the debug log saying what took effect. A child of the queue, it ends with it: a run cut short
+// by closing the window lets the machine sleep again and clears the task bar.
 class RunMonitor : public QObject {
     Q_OBJECT
 
@@ -51,8 +50,8 @@ Q_SIGNALS:
     void remainingTextChanged();
 
 private:
-    void watchNewJobs();
-    void jobStatusChanged(TranscodeJob *job);
+    void jobStarted(TranscodeJob *job);
+    void jobFinished(TranscodeJob *job);
     void beginRun();
     void endRun();
     void update();
@@ -71,11 +70,15 @@ private:
     // The queue's log as the run started, so lines written as the queue
     // goes away still reach it.
     DebugLog m_log;
-    QSet<TranscodeJob *> m_watched;
     bool m_running = false;
     QPointer<TranscodeJob> m_current;
-    // The jobs this run finished, by id: whether each was converted.
-    QHash<QUuid, bool> m_finished;
+    // The jobs this run finished, by id: the job while it is listed, and
+    // whether it was converted when the run finished with it.
+    struct Finished {
+        QPointer<TranscodeJob> job;
+        bool converted;
+    };
+    QHash<QUuid, Finished> m_finished;
     QString m_remainingText;
     QString m_summary;
     QString m_outputFolder;

@@ -242,6 +242,7 @@ void TranscodeQueue::processNext() {
         job->setErrorMessage(
             QStringLiteral("No output folder selected. Tap 'Change' to pick one."));
         notifyChange();
+        Q_EMIT jobFinished(job);
         endRun(false);
         return;
     }
@@ -263,6 +264,7 @@ void TranscodeQueue::processNext() {
     job->setStartedAt(QDateTime::currentDateTime());
     job->setProgress(0);
     notifyChange();
+    Q_EMIT jobStarted(job);
 
     // The folder's movies just before REDline starts: only what this
     // conversion writes can be its movie.
@@ -315,7 +317,8 @@ QString TranscodeQueue::claimOutputName(TranscodeJob *job, const QString &output
         unclaimed = std::get<PlatformError>(taken).description;
         return true;
     });
-    const QString first = REDlineRunner::outputName(job->sourcePath());
+    const bool likeClip = m_settings && m_settings->nameMoviesLikeClips();
+    const QString first = REDlineRunner::outputName(job->sourcePath(), 1, likeClip);
     if (!held.isEmpty())
         log(u"  output name = " + DebugText::printable(name) +
             u" (being written by another conversion: " + DebugText::printable(held.join(u", ")) +
@@ -323,6 +326,8 @@ QString TranscodeQueue::claimOutputName(TranscodeJob *job, const QString &output
     else if (name != first)
         log(u"  output name = " + DebugText::printable(name) + u" (" + DebugText::printable(first) +
             u" is the movie of another clip of that name in the list)");
+    else if (likeClip)
+        log(u"  output name = " + DebugText::printable(name) + u" (named like its clip)");
     if (!unclaimed.isEmpty())
         log(u"  output name not claimed: " + DebugText::printable(unclaimed));
     return name;
@@ -340,6 +345,8 @@ void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &
         log(u"FAILED: " + result.error->debugDescription());
         log(u"FAILED description: " + description);
         notifyChange();
+        if (job)
+            Q_EMIT jobFinished(job);
         processNext();
         return;
     }
@@ -401,6 +408,7 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
         }
     }
     notifyChange();
+    Q_EMIT jobFinished(job);
     processNext();
 }
 
@@ -472,11 +480,12 @@ QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outpu
                 taken.insert(it.key());
         }
     }
-    const auto firstFree = [&taken](const QString &sourcePath) {
+    const bool likeClip = m_settings && m_settings->nameMoviesLikeClips();
+    const auto firstFree = [&taken, likeClip](const QString &sourcePath) {
         int number = 1;
-        while (taken.contains(REDlineRunner::outputName(sourcePath, number)))
+        while (taken.contains(REDlineRunner::outputName(sourcePath, number, likeClip)))
             ++number;
-        return REDlineRunner::outputName(sourcePath, number);
+        return REDlineRunner::outputName(sourcePath, number, likeClip);
     };
     for (const TranscodeJob *other : std::as_const(earlier))
         taken.insert(firstFree(other->sourcePath()));

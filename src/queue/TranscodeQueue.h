@@ -89,8 +89,9 @@ public:
     // of the list already has a movie of that name there, or will have one
     // when a run reaches it first, or `isFree` (when given) turns the name
     // down; then "<base>_2_tarnel", "<base>_3_tarnel" and so on, so that two
-    // clips of one name never write one movie. The one place where a
-    // movie's name is chosen.
+    // clips of one name never write one movie. With the setting to name
+    // movies like their clips, "<base>", "<base>_2", …. The one place where
+    // a movie's name is chosen.
     QString outputName(const TranscodeJob *job, const QString &outputFolder,
                        const std::function<bool(const QString &name)> &isFree = {}) const;
     // The expected size of all outputs at the selected preset; 0 without settings.
@@ -128,6 +129,11 @@ Q_SIGNALS:
     // asked for. A queue destroyed during a run announces no end.
     void runStarted();
     void runFinished();
+    // A run's step began on the job (now converting), and the run is done
+    // with it: converted, measured and handed off, or failed; its fields
+    // are all set.
+    void jobStarted(TranscodeJob *job);
+    void jobFinished(TranscodeJob *job);
     // What a drop held that the user should know about, once per drop, one
     // text each, as the log has them without their prefix (but naming only
     // the first few files): files that could not be added, spanned clips

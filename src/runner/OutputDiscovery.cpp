@@ -111,10 +111,14 @@ std::optional<QString> OutputDiscovery::findOutputFile(const QString &folder,
         return folder + u'/' + candidates.back().name;
     };
 
-    std::vector<Movie> named, byName, recent;
+    std::vector<Movie> exact, named, byName, recent;
     const qint64 thresholdNs = startedAt.addMSecs(-2000).toMSecsSinceEpoch() * 1'000'000;
     for (const Movie &movie : fresh) {
         const QString name = FileName::baseName(movie.name);
+        if (name == expectedName) {
+            exact.push_back(movie);
+            continue;
+        }
         if (name.startsWith(expectedName)) {
             named.push_back(movie);
             continue;
@@ -126,6 +130,10 @@ std::optional<QString> OutputDiscovery::findOutputFile(const QString &folder,
         else if (movie.modifiedNs >= thresholdNs)
             recent.push_back(movie);
     }
+    // The exact name first: a movie named like its clip ("A001_C001") is a
+    // prefix of the next clip of that name's ("A001_C001_2").
+    if (!exact.empty())
+        return newest(std::move(exact));
     if (!named.empty())
         return newest(std::move(named));
     if (!byName.empty())

@@ -34,12 +34,14 @@ public:
 
     // Among the .mov entries that are regular files (not links, pipes or
     // folders; extension compared ignoring case) and that are new since
-    // `before` (or changed, for those it examined): the newest whose name begins with the expected
-    // name (REDline may add a suffix); else, leaving out the movies named for another conversion (a
-    // name holding "_tarnel" that does not begin with the expected name), the newest whose name
-    // contains the base name or the expected name; else the newest modified since two seconds
-    // before the start. Equal times keep listing order; the last one wins. None when there is no
-    // candidate or the folder cannot be listed.
+    // `before` (or changed, for those it examined): the newest named exactly
+    // the expected name; else the newest whose name begins with it (REDline
+    // may add a suffix); else, leaving out the movies named for another
+    // conversion (a name holding "_tarnel" that does not begin with the
+    // expected name), the newest whose name contains the base name or the
+    // expected name; else the newest modified since two seconds before the
+    // start. Equal times keep listing order; the last one wins. None when
+    // there is no candidate or the folder cannot be listed.
     //
     // A movie that was already there unchanged before REDline started is
     // never taken, however well its name matches: it is not this

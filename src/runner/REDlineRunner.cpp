@@ -121,11 +121,10 @@ void REDlineRunner::complete(quint64 ticket, const std::any &result) {
         pending.deliver(result);
 }
 
-QString REDlineRunner::outputName(const QString &sourcePath, int number) {
+QString REDlineRunner::outputName(const QString &sourcePath, int number, bool likeClip) {
     const QString base = FileName::baseName(sourcePath);
-    if (number < 2)
-        return base + QStringLiteral("_tarnel");
-    return base + u'_' + QString::number(number) + QStringLiteral("_tarnel");
+    const QString numbered = number < 2 ? base : base + u'_' + QString::number(number);
+    return likeClip ? numbered : numbered + QStringLiteral("_tarnel");
 }
 
 void REDlineRunner::transcode(TranscodeJob *job, const QString &outputName, ProResPreset preset,

@@ -82,8 +82,9 @@ public:
     void stop(bool immediately = false);
 
     // The movie's name without extension for a source: "<base>_tarnel", and
-    // for `number` 2, 3, … "<base>_2_tarnel", "<base>_3_tarnel", ….
-    static QString outputName(const QString &sourcePath, int number = 1);
+    // for `number` 2, 3, … "<base>_2_tarnel", "<base>_3_tarnel", …; named
+    // `likeClip`, "<base>", "<base>_2", ….
+    static QString outputName(const QString &sourcePath, int number = 1, bool likeClip = false);
     // REDline's 17 arguments for one conversion.
     static QStringList arguments(const QString &sourcePath, const QString &expectedName,
                                  const QString &outputDirectory, ProResPreset preset);

@@ -175,6 +175,16 @@ void UserSettings::setPlayCompletionSound(bool on) {
     Q_EMIT playCompletionSoundChanged();
 }
 
+bool UserSettings::nameMoviesLikeClips() const {
+    return storedBoolean(stored(kNameMoviesLikeClipsKey)).value_or(false);
+}
+
+void UserSettings::setNameMoviesLikeClips(bool on) {
+    Q_EMIT willChange();
+    store(kNameMoviesLikeClipsKey, on);
+    Q_EMIT nameMoviesLikeClipsChanged();
+}
+
 bool UserSettings::isUsingDefaultOutputDirectory() const {
     if (m_outputDirectoryURL.isEmpty())
         return false;

@@ -24,6 +24,8 @@ class UserSettings : public QObject {
         bool autoSendToFCP READ autoSendToFCP WRITE setAutoSendToFCP NOTIFY autoSendToFCPChanged)
     Q_PROPERTY(bool playCompletionSound READ playCompletionSound WRITE setPlayCompletionSound NOTIFY
                    playCompletionSoundChanged)
+    Q_PROPERTY(bool nameMoviesLikeClips READ nameMoviesLikeClips WRITE setNameMoviesLikeClips NOTIFY
+                   nameMoviesLikeClipsChanged)
 
 public:
     static constexpr auto kSelectedPresetKey = "selectedPreset";
@@ -31,6 +33,7 @@ public:
     static constexpr auto kOutputDirectoryPathKey = "outputDirectoryPath";
     static constexpr auto kAutoSendToFCPKey = "autoSendToFCP";
     static constexpr auto kPlayCompletionSoundKey = "playCompletionSound";
+    static constexpr auto kNameMoviesLikeClipsKey = "nameMoviesLikeClips";
 
     static QString defaultRedlinePath();
 
@@ -60,6 +63,10 @@ public:
     void setAutoSendToFCP(bool on);
     bool playCompletionSound() const;
     void setPlayCompletionSound(bool on);
+    // Movies named exactly like their clips (A001_C002_0101AB.mov), without
+    // "_tarnel", so editors relink proxies by name. Off by default.
+    bool nameMoviesLikeClips() const;
+    void setNameMoviesLikeClips(bool on);
 
     bool isUsingDefaultOutputDirectory() const;
     // Why the stored output folder cannot be used, naming it; empty when it
@@ -86,6 +93,7 @@ Q_SIGNALS:
     void outputDirectoryURLChanged();
     void autoSendToFCPChanged();
     void playCompletionSoundChanged();
+    void nameMoviesLikeClipsChanged();
     void selectedPresetChanged();
     void redlinePathChanged();
     void saveErrorChanged();

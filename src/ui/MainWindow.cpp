@@ -119,19 +119,26 @@ void MainWindow::buildMenus(TarnelApp *app) {
     QAction *autoSend = options->addAction(QStringLiteral("Send to Final Cut Pro when finished"));
     autoSend->setObjectName(QStringLiteral("autoSendAction"));
     autoSend->setCheckable(true);
+    QAction *likeClips = options->addAction(tr("Name movies like their clips"));
+    likeClips->setObjectName(QStringLiteral("nameLikeClipsAction"));
+    likeClips->setCheckable(true);
     options->addSeparator();
     QAction *sound = options->addAction(QStringLiteral("Play sound when finished"));
     sound->setObjectName(QStringLiteral("soundAction"));
     sound->setCheckable(true);
     // The check marks always show the stored values.
-    const auto sync = [this, autoSend, sound] {
+    const auto sync = [this, autoSend, likeClips, sound] {
         autoSend->setChecked(m_settings->autoSendToFCP());
+        likeClips->setChecked(m_settings->nameMoviesLikeClips());
         sound->setChecked(m_settings->playCompletionSound());
     };
     sync();
     connect(options, &QMenu::aboutToShow, this, sync);
     connect(m_settings, &UserSettings::autoSendToFCPChanged, this, sync);
     connect(m_settings, &UserSettings::playCompletionSoundChanged, this, sync);
+    connect(m_settings, &UserSettings::nameMoviesLikeClipsChanged, this, sync);
+    connect(likeClips, &QAction::triggered, this,
+            [this] { m_settings->setNameMoviesLikeClips(!m_settings->nameMoviesLikeClips()); });
     connect(autoSend, &QAction::triggered, this,
             [this] { m_settings->setAutoSendToFCP(!m_settings->autoSendToFCP()); });
     connect(sound, &QAction::triggered, this,

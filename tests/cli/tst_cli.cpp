@@ -476,6 +476,25 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(m_out + "/A_tarnel.mov").size() > 10, mode.contains("CUT"));
     }
 
+    // --name-like-clip: movies named exactly like their clips, the second
+    // clip of one name "_2"; each found and measured under that name.
+    void namesLikeClips() {
+        clip("A001_C001.R3D");
+        const QString other = m_dir->filePath("card2/A001_C001.R3D");
+        QDir().mkpath(m_dir->filePath("card2"));
+        TestTools::touch(other, 2000);
+        const Outcome o = run(cli(), {"--json", "--quiet", "--name-like-clip", m_card, other});
+        QCOMPARE(o.status, 0);
+        for (const QString movie : {"/A001_C001.mov", "/A001_C001_2.mov"})
+            QVERIFY2(o.out.contains("\"movie\":\"" + m_out + movie), qPrintable(o.out));
+        QVERIFY(TestTools::logLines(env.logFile())
+                    .contains("  output name = A001_C001_2 (A001_C001 is the movie of another "
+                              "clip of that name in the list)"));
+        QFile settings(env.settingsFile()); // the option holds for this run only
+        QVERIFY(settings.open(QIODevice::ReadOnly) &&
+                !settings.readAll().contains("nameMoviesLikeClips"));
+    }
+
     void settingsUntouchedByOverrides_data() {
         QTest::addColumn<bool>("stored");
         QTest::newRow("stored settings") << true;

@@ -154,10 +154,10 @@ private Q_SLOTS:
         QFETCH(QString, movie);
         QFETCH(QString, expected);
         QFETCH(QString, colorSpace);
-        QStringList spec = movie.split(u' ');
-        const QString rate = spec.takeFirst(), frames = spec.takeFirst();
+        QStringList words = movie.split(u' ');
+        const QString rate = words.takeFirst(), frames = words.takeFirst();
         QHash<QString, QString> option;
-        for (const QString &o : std::as_const(spec))
+        for (const QString &o : std::as_const(words))
             option.insert(o.section(u'=', 0, 0), o.section(u'=', 1));
         const QStringList tracks = option.value("audio").split(u',', Qt::SkipEmptyParts);
         QStringList args{"-f", "lavfi", "-i", "testsrc2=s=32x18:r=" + rate};

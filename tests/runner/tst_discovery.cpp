@@ -47,6 +47,9 @@ private Q_SLOTS:
             "B001_C001", "B001_C001_tarnel.mov");
         row("REDline's suffix after the expected name", "B_tarnel_001.mov@1 B_old.mov@2", "B",
             "B_tarnel_001.mov");
+        // A movie named like its clip is a prefix of the next one's (A, A_2).
+        row("exact name beats a newer longer one", "B_tarnel.mov@1 B_tarnel_2.mov@2", "B",
+            "B_tarnel.mov");
         row("newest of the names containing the base name", "B_old.mov@1 x_B_y.mov@2", "B",
             "x_B_y.mov");
         // Another clip's movie ("A001_C001_tarnel" holds the base name "C001"):

@@ -41,6 +41,7 @@ private Q_SLOTS:
         QCOMPARE(s.redlinePath(), UserSettings::defaultRedlinePath());
         QVERIFY(!s.autoSendToFCP());
         QVERIFY(s.playCompletionSound());
+        QVERIFY(!s.nameMoviesLikeClips());
         QVERIFY(QFileInfo(defaultFolder()).isDir());
         QCOMPARE(storedValue(UserSettings::kOutputDirectoryPathKey).toString(), defaultFolder());
         QCOMPARE(QDir::cleanPath(s.outputDirectoryPath()), defaultFolder());
@@ -55,6 +56,7 @@ private Q_SLOTS:
             s.setRedlinePath(QString::fromUtf8("/opt/red line/\"REDline\" Ü"));
             s.setAutoSendToFCP(true);
             s.setPlayCompletionSound(false);
+            s.setNameMoviesLikeClips(true);
             s.setOutputDirectory(QUrl::fromLocalFile(elsewhere.path() + u'/'));
         }
         UserSettings again;
@@ -62,6 +64,7 @@ private Q_SLOTS:
         QCOMPARE(again.redlinePath(), QString::fromUtf8("/opt/red line/\"REDline\" Ü"));
         QVERIFY(again.autoSendToFCP());
         QVERIFY(!again.playCompletionSound());
+        QVERIFY(again.nameMoviesLikeClips());
         QCOMPARE(QDir::cleanPath(again.outputDirectoryPath()), elsewhere.path());
         QVERIFY(!again.isUsingDefaultOutputDirectory());
     }

@@ -337,6 +337,9 @@ private Q_SLOTS:
         sound->trigger();
         QVERIFY(app.settings()->autoSendToFCP() && !UserSettings().playCompletionSound()); // stored
         QVERIFY(child<QAction>(second, "autoSendAction")->isChecked());
+        child<QAction>(first, "nameLikeClipsAction")->trigger();
+        QVERIFY(UserSettings().nameMoviesLikeClips() &&
+                child<QAction>(second, "nameLikeClipsAction")->isChecked());
 
         // What a drop could not add is said in its window's status line until
         // the list is emptied, behind settings that could not be saved, which
