@@ -17,6 +17,9 @@ TranscodeQueue::TranscodeQueue(QObject *parent)
     : QObject(parent), m_runner(new REDlineRunner(this)), m_search(new ClipSearch(this)) {
     connect(m_search, &ClipSearch::found, this, &TranscodeQueue::addFound);
     connect(m_search, &ClipSearch::searchingChanged, this, &TranscodeQueue::lookingForClipsChanged);
+    // What drops and runs announce is shown with the list's warnings.
+    connect(this, &TranscodeQueue::intakeWarnings, this, &TranscodeQueue::keepAnnouncedWarnings);
+    connect(this, &TranscodeQueue::runWarnings, this, &TranscodeQueue::keepAnnouncedWarnings);
 }
 
 TranscodeQueue::~TranscodeQueue() {
@@ -66,6 +69,20 @@ QString andMore(qsizetype count) {
                               : QString();
 }
 
+QString unreadableWarning(const QStringList &skipped) {
+    return u"skipped " + QString::number(skipped.size()) +
+           u" R3D file(s) whose names are not valid UTF-8 (rename them to add them): ";
+}
+
+QString missingWarning(const QString &clipName, const QStringList &missing) {
+    return u"spanned clip " + clipName + u" lacks " + missing.mid(0, shownNames).join(u", ") +
+           andMore(missing.size()) + u"; REDline cannot read it whole without every piece";
+}
+
+QString folderOf(const QString &path) {
+    return path.left(path.lastIndexOf(u'/') + 1);
+}
+
 } // namespace
 
 void TranscodeQueue::addFiles(const QList<QUrl> &urls) {
@@ -96,9 +113,7 @@ QStringList TranscodeQueue::reportFindings(const FoundClips &findings) const {
     };
     const auto count = [](const QStringList &paths) { return QString::number(paths.size()); };
     const ClipCollector::Limits limits;
-    warn(findings.unreadable, u"skipped " + count(findings.unreadable) +
-                                  u" R3D file(s) whose names are not valid UTF-8 (rename them "
-                                  u"to add them): ");
+    warn(findings.unreadable, unreadableWarning(findings.unreadable));
     warn(findings.emptyClipFolders,
          count(findings.emptyClipFolders) + u" clip folder(s) hold no R3D file: ");
     warn(findings.tooDeep, count(findings.tooDeep) + u" card or clip folder(s) lie more than " +
@@ -118,6 +133,17 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
     // the drop would make in an empty list.
     const QList<FoundClip> &found = findings.clips;
     QStringList warnings = reportFindings(findings);
+    // Warnings about a drop alone hold until the next drop or removal.
+    ++m_intakeRound;
+    if (const QStringList &skipped = findings.unreadable; !skipped.isEmpty()) {
+        // A folder dropped again is reported once, as this drop found it.
+        for (IntakeNotice &notice : m_notices) {
+            if (notice.kind == IntakeNotice::Kind::unreadable)
+                notice.names.removeIf([&](const QString &path) { return skipped.contains(path); });
+        }
+        m_notices.removeIf([](const IntakeNotice &n) { return n.names.isEmpty(); });
+        m_notices.append({IntakeNotice::Kind::unreadable, {}, skipped});
+    }
 
     if (found.isEmpty()) {
         QStringList paths;
@@ -125,8 +151,17 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
         for (const QUrl &url : urls)
             paths.append(ClipCollector::pathText(url));
         log(u"addFiles: no R3D files found in dropped URLs: " + DebugText::quotedList(paths));
-        if (!warnings.isEmpty())
+        // Warnings about what the drop held say enough already.
+        if (warnings.isEmpty())
+            m_notices.append(
+                {IntakeNotice::Kind::once,
+                 {},
+                 {u"no R3D files found in " + DebugText::quotedList(paths.mid(0, shownNames)) +
+                  andMore(paths.size())},
+                 m_intakeRound});
+        else
             Q_EMIT intakeWarnings(warnings);
+        reviewIntakeWarnings();
         return;
     }
 
@@ -139,8 +174,11 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
     QStringList spans;
     int folded = 0;
     for (const FoundClip &clip : std::as_const(found)) {
-        if (!existing.contains(ClipCollector::pathText(clip.url)))
+        const QString path = ClipCollector::pathText(clip.url);
+        if (!existing.contains(path))
             fresh.append(clip);
+        else if (clip.isSpanned())
+            remeasure(path, clip);
         if (clip.isSpanned()) {
             folded += int(clip.pieces.size()) - 1;
             spans.append(clip.url.fileName() + u" (" + QString::number(clip.pieces.size()) +
@@ -155,13 +193,17 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
             QString::number(spans.size()) + u" spanned clip(s): " +
             DebugText::printable(spans.join(u", ")));
     for (const FoundClip &clip : std::as_const(found)) {
+        // This drop's view of the clip replaces an earlier one.
+        const QString path = ClipCollector::pathText(clip.url);
+        m_notices.removeIf([&](const IntakeNotice &n) {
+            return n.kind == IntakeNotice::Kind::missingPieces && n.subject == path;
+        });
         if (clip.missing.isEmpty())
             continue;
         // A long gap is named by its first few pieces and counted.
-        warnings << u"spanned clip " + clip.url.fileName() + u" lacks " +
-                        clip.missing.mid(0, shownNames).join(u", ") + andMore(clip.missing.size()) +
-                        u"; REDline cannot read it whole without every piece";
+        warnings << missingWarning(clip.url.fileName(), clip.missing);
         log(u"addFiles: " + DebugText::printable(warnings.last()));
+        m_notices.append({IntakeNotice::Kind::missingPieces, path, clip.missing});
     }
     if (!warnings.isEmpty())
         Q_EMIT intakeWarnings(warnings);
@@ -183,6 +225,7 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
     if (!fresh.isEmpty())
         Q_EMIT jobsAdded(first, last);
     Q_EMIT jobsChanged();
+    reviewIntakeWarnings();
     notifyChange();
 }
 
@@ -190,6 +233,7 @@ void TranscodeQueue::remove(TranscodeJob *job) {
     if (!job || job->status() == JobStatus::converting)
         return;
     const QUuid id = job->id();
+    ++m_intakeRound;
     removeJobs([&id](const TranscodeJob *j) { return j->id() == id; });
     notifyChange();
 }
@@ -197,6 +241,11 @@ void TranscodeQueue::remove(TranscodeJob *job) {
 void TranscodeQueue::clearList() {
     // A drop still being searched belonged to the list being cleared.
     m_search->cancel();
+    // An emptied list starts afresh: what earlier drops could not add is
+    // no longer news.
+    ++m_intakeRound;
+    m_notices.removeIf(
+        [](const IntakeNotice &n) { return n.kind == IntakeNotice::Kind::unreadable; });
     removeJobs([](const TranscodeJob *j) { return j->status() != JobStatus::converting; });
     notifyChange();
 }
@@ -604,6 +653,97 @@ void TranscodeQueue::removeJobs(const std::function<bool(const TranscodeJob *)> 
     Q_EMIT jobsChanged();
     for (TranscodeJob *j : std::as_const(removed))
         j->deleteLater();
+    reviewIntakeWarnings();
+}
+
+void TranscodeQueue::remeasure(const QString &path, const FoundClip &found) {
+    // A piece added later counts once the clip is dropped again; a clip that
+    // has begun converting keeps the size it started with.
+    for (TranscodeJob *job : std::as_const(m_jobs)) {
+        if (job->status() != JobStatus::queued || ClipCollector::pathText(job->sourceURL()) != path)
+            continue;
+        FoundClip clip = found;
+        if (clip.bytes < 0) // not looked up by a search off the main thread
+            clip.measure();
+        job->setSourceSizeBytes(clip.bytes);
+    }
+}
+
+QString TranscodeQueue::noticeText(const IntakeNotice &notice) {
+    switch (notice.kind) {
+    case IntakeNotice::Kind::missingPieces:
+        return missingWarning(FileName::lastComponent(notice.subject), notice.names);
+    case IntakeNotice::Kind::unreadable:
+        return unreadableWarning(notice.names) +
+               DebugText::quotedList(notice.names.mid(0, shownNames)) +
+               andMore(notice.names.size());
+    case IntakeNotice::Kind::once:
+        break;
+    }
+    return notice.names.value(0);
+}
+
+void TranscodeQueue::keepAnnouncedWarnings(const QStringList &messages) {
+    // Warnings this queue follows up are kept as notices already; any other
+    // (about a drop alone, or found by a run) holds until the next drop or
+    // removal.
+    QSet<QString> followed;
+    for (const IntakeNotice &notice : std::as_const(m_notices))
+        followed.insert(noticeText(notice));
+    for (const QString &message : messages) {
+        if (!followed.contains(message))
+            m_notices.append({IntakeNotice::Kind::once, {}, {message}, m_intakeRound});
+    }
+    // After the drop has put its jobs in the list.
+    QMetaObject::invokeMethod(this, &TranscodeQueue::reviewIntakeWarnings, Qt::QueuedConnection);
+}
+
+void TranscodeQueue::reviewIntakeWarnings() {
+    QSet<QString> listed;
+    listed.reserve(m_jobs.size());
+    for (const TranscodeJob *job : std::as_const(m_jobs))
+        listed.insert(ClipCollector::pathText(job->sourceURL()));
+    // Files that could not be added: each folder is listed again, once.
+    QHash<QString, QStringList> unreadableNow;
+    for (IntakeNotice &notice : m_notices) {
+        switch (notice.kind) {
+        case IntakeNotice::Kind::missingPieces: {
+            const QString folder = folderOf(notice.subject);
+            notice.names.removeIf(
+                [&](const QString &name) { return QFileInfo::exists(folder + name); });
+            if (!listed.contains(notice.subject))
+                notice.names.clear();
+            break;
+        }
+        case IntakeNotice::Kind::unreadable:
+            notice.names.removeIf([&](const QString &path) {
+                const QString folder = folderOf(path);
+                if (!unreadableNow.contains(folder)) {
+                    // The folder itself, none below it.
+                    ClipCollector::Options options;
+                    options.limits.depth = 0;
+                    ClipCollector collector(options);
+                    collector.collect(QUrl::fromLocalFile(folder));
+                    unreadableNow.insert(folder, collector.findings().unreadable);
+                }
+                return !unreadableNow.value(folder).contains(path);
+            });
+            break;
+        case IntakeNotice::Kind::once:
+            if (notice.round != m_intakeRound)
+                notice.names.clear();
+            break;
+        }
+    }
+    m_notices.removeIf([](const IntakeNotice &n) { return n.names.isEmpty(); });
+    QStringList warnings;
+    warnings.reserve(m_notices.size());
+    for (const IntakeNotice &notice : std::as_const(m_notices))
+        warnings << noticeText(notice);
+    if (warnings == m_currentWarnings)
+        return;
+    m_currentWarnings = warnings;
+    Q_EMIT intakeWarningsChanged();
 }
 
 void TranscodeQueue::setIsConverting(bool value) {

@@ -18,6 +18,7 @@
 #include <optional>
 
 class ClipSearch;
+struct FoundClip;
 struct FoundClips;
 class SoundPlayer;
 
@@ -97,6 +98,18 @@ public:
     // The expected size of all outputs at the selected preset; 0 without settings.
     qint64 estimatedOutputBytes() const;
 
+    // The intake warnings that hold for the list as it is now, one text each
+    // (worded as intakeWarnings() words them): spanned clips of the list that
+    // still lack pieces, files of a drop that could not be added and still
+    // cannot (until the list is cleared), and, until the next drop or
+    // removal, a drop that held no R3D file and any other warning a drop or
+    // a run announced. Recomputed at every drop and every change of the list;
+    // intakeWarningsChanged() announces a change.
+    const QStringList &currentIntakeWarnings() const { return m_currentWarnings; }
+    // Checks the warnings against the disk again (a file renamed, a piece
+    // copied in); the window does when it becomes active.
+    void reviewIntakeWarnings();
+
     // The counts and sums below are kept up to date as jobs come, go and
     // change, so asking costs the same for any length of list.
     bool canStart() const;
@@ -139,6 +152,7 @@ Q_SIGNALS:
     // the first few files): files that could not be added, spanned clips
     // with pieces missing.
     void intakeWarnings(const QStringList &messages);
+    void intakeWarningsChanged();
     // What a run found that the user should know about: conversions that
     // never finished (a claim whose owner is gone), one text each.
     void runWarnings(const QStringList &messages);
@@ -173,6 +187,28 @@ private:
     void setIsConverting(bool value);
     void setLastSentToFCPName(const QString &name);
     void notifyChange() const;
+    // Gives the queued job of that source path the size of the clip found.
+    void remeasure(const QString &path, const FoundClip &found);
+
+    // What intake found wrong, kept while it holds. `names` are the missing
+    // pieces' names (beside `subject`, the clip's first piece) or the paths
+    // of the files that could not be added, each checked again at every
+    // review; a warning about one drop alone (`once`: no R3D file in it, or
+    // any other a drop or run announced) is its one text and holds for its
+    // `round`, until the next drop or removal.
+    struct IntakeNotice {
+        enum class Kind { missingPieces, unreadable, once };
+        Kind kind;
+        QString subject;
+        QStringList names;
+        int round = 0;
+    };
+    static QString noticeText(const IntakeNotice &notice);
+    // Keeps announced warnings that no notice follows up, as `once` notices.
+    void keepAnnouncedWarnings(const QStringList &messages);
+    QList<IntakeNotice> m_notices;
+    QStringList m_currentWarnings;
+    int m_intakeRound = 0;
     // The first queued job in list order, or null.
     TranscodeJob *nextQueued();
     int count(JobStatus status) const { return m_statusCounts[std::size_t(status)]; }

@@ -1,5 +1,6 @@
 #include "ProcessRunner.h"
 
+#include "LineJoiner.h"
 #include "LockedData.h"
 
 #include <QFile>
@@ -61,6 +62,7 @@ struct ExitState {
 void readPipe(int fd, LockedData &buffer, const ProcessRunner::OutputHandler &onOutput,
               ExitState &state, std::chrono::milliseconds drainLimit) {
     std::vector<char> chunk(256 * 1024);
+    LineJoiner lines; // a line cut between two reads is handed on whole
     pollfd pfd{fd, POLLIN, 0};
     auto lastData = Clock::now();
     for (;;) {
@@ -88,7 +90,7 @@ void readPipe(int fd, LockedData &buffer, const ProcessRunner::OutputHandler &on
         buffer.append(chunk.data(), n);
         if (onOutput && !state.exited.load()) {
             bool valid = false;
-            const QString text = ProcessRunner::decodeUtf8(QByteArray(chunk.data(), n), &valid);
+            const QString text = lines.feed(QByteArrayView(chunk.data(), n), &valid);
             if (valid)
                 onOutput(text);
         }

@@ -24,8 +24,9 @@ struct ProcessResult {
 // Runs one child process to its end, without a shell: standard input is the
 // null device, standard output and standard error are read as data arrives,
 // each keeping only its tail, so memory stays bounded however much the
-// child prints. Every chunk that is valid UTF-8 is handed to onOutput on the
-// reading thread.
+// child prints. Every read is handed to onOutput on the reading thread,
+// joined with the unfinished line the stream's previous read ended in (see
+// LineJoiner), when the two are valid UTF-8.
 //
 // The child runs in a process group of its own, and every signal goes to
 // the whole group, so helpers it starts stop with it. When the child has

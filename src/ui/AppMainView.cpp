@@ -8,6 +8,7 @@
 #include "SettingsCard.h"
 #include "Spinner.h"
 #include "UiText.h"
+#include "VerticalScrollArea.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/Workspace.h"
 #include "queue/ConversionSession.h"
@@ -24,7 +25,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -36,7 +36,11 @@ QFrame *divider(QWidget *parent) {
     auto *line = new QFrame(parent);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
-    line->setStyleSheet(QStringLiteral("color: rgba(0,0,0,40);"));
+    // A faint line of the text colour, on light and dark themes alike.
+    QPalette colors = line->palette();
+    colors.setColor(QPalette::WindowText,
+                    Palette::withAlpha(parent->palette().color(QPalette::WindowText), 0.16));
+    line->setPalette(colors);
     return line;
 }
 
@@ -81,7 +85,7 @@ QPushButton *linkButton(const QString &text, double size, QWidget *parent) {
     b->setAccessibleName(text);
     b->setStyleSheet(
         QStringLiteral("QPushButton { color: %1; border: none; padding: 0; text-align: left; }")
-            .arg(Palette::red().name()));
+            .arg(Palette::redText(parent->palette()).name()));
     return b;
 }
 
@@ -100,17 +104,16 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
       m_queue(m_session->queue()) {
     registerResources();
     setObjectName(QStringLiteral("mainView"));
-    setFixedSize(520, 660);
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(buildHeader());
     column->addWidget(divider(this));
 
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
+    // The body scrolls vertically only and reflows with the window's width.
+    auto *scroll = new VerticalScrollArea(this);
+    scroll->setObjectName(QStringLiteral("body"));
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     auto *body = new QWidget(scroll);
     // The body grows and shrinks at its end with the list: only what a
     // resize uncovers needs painting, not the card and the drop zone.
@@ -209,6 +212,11 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
 
 AppMainView::~AppMainView() = default;
 
+QSize AppMainView::sizeHint() const {
+    // The window opens at 520 × 660 when the content fits in that.
+    return QSize(520, 660).expandedTo(minimumSizeHint());
+}
+
 QWidget *AppMainView::buildHeader() {
     auto *bar = new QWidget(this);
     auto *row = new QHBoxLayout(bar);
@@ -256,7 +264,7 @@ QWidget *AppMainView::buildStatusRow() {
     missing->setSpacing(3);
     auto *notFound = new QLabel(QStringLiteral("REDCINE-X Professional not found"), m_missingRow);
     notFound->setFont(UiText::font(11, true));
-    UiText::setColor(notFound, Palette::darkRed());
+    UiText::setColor(notFound, Palette::darkRed(palette()));
     auto *download = linkButton(QStringLiteral("Download REDCINE-X Professional (free) from RED"),
                                 10, m_missingRow);
     download->setObjectName(QStringLiteral("downloadLink"));
@@ -283,7 +291,7 @@ QWidget *AppMainView::buildBottomBar() {
     m_start->setObjectName(QStringLiteral("start"));
     m_start->setDefault(true);
     m_start->setAccessibleName(QStringLiteral("Start"));
-    m_start->setMinimumWidth(110);
+    m_start->setMinimumWidth(qRound(110 * UiText::fontScale()));
     row->addWidget(m_addFiles);
     row->addStretch(1);
     row->addWidget(m_spinner);
@@ -391,7 +399,7 @@ void AppMainView::refresh() {
     m_runStatus->setVisible(!status.isEmpty());
     if (const QFont font = UiText::font(11, converting); m_runStatus->font() != font)
         m_runStatus->setFont(font);
-    if (const QColor color = converting ? Palette::amber() : UiText::secondary(this);
+    if (const QColor color = converting ? Palette::amber(palette()) : UiText::secondary(this);
         m_runStatus->palette().color(QPalette::WindowText) != color)
         UiText::setColor(m_runStatus, color);
     m_spinner->setVisible(converting);

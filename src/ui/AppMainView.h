@@ -40,6 +40,8 @@ public:
     static QString sizeSummaryText(qint64 totalSource, qint64 estimatedOutput);
     static QString runStatusText(bool converting, int finished, int total, int queued);
 
+    QSize sizeHint() const override;
+
 protected:
     void showEvent(QShowEvent *event) override;
 

@@ -49,7 +49,8 @@ void DropZone::setTargeted(bool targeted) {
     m_targeted = targeted;
     UiText::setColor(m_symbol,
                      targeted ? Palette::red() : Palette::withAlpha(UiText::secondary(this), 0.6));
-    UiText::setColor(m_title, targeted ? Palette::red() : palette().color(QPalette::WindowText));
+    UiText::setColor(m_title, targeted ? Palette::redText(palette())
+                                       : palette().color(QPalette::WindowText));
     UiText::setColor(m_hint, UiText::tertiary(this));
     update();
 }

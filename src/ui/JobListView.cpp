@@ -31,9 +31,9 @@ JobListView::JobListView(QWidget *parent)
     setAutoScroll(false);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    // As wide as the list's column allows, whatever the rows hold; as tall
-    // as the rows.
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // As wide as the list's column, and never narrower than a row needs to
+    // show its status word and buttons; as tall as the rows.
+    setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     // The window's background shows between the cards.
     viewport()->setAutoFillBackground(false);
 }
@@ -118,11 +118,13 @@ QModelIndex JobListView::indexAt(const QPoint &point) const {
 }
 
 QSize JobListView::sizeHint() const {
-    return {0, m_rows.total()};
+    return minimumSizeHint();
 }
 
 QSize JobListView::minimumSizeHint() const {
-    return {0, m_rows.total()};
+    // Narrower rows would cut their status words and buttons at the right.
+    const QStyleOptionViewItem option = measuringOption();
+    return {m_delegate->minimumWidth(option) + 2 * frameWidth(), m_rows.total()};
 }
 
 QScrollArea *JobListView::scrollArea() const {
@@ -430,6 +432,11 @@ bool JobListView::event(QEvent *event) {
     if (event->type() == QEvent::ShortcutOverride && handlesKey(static_cast<QKeyEvent *>(event))) {
         event->accept();
         return true;
+    }
+    // Rows are measured in the fonts and with the buttons of the moment.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        m_delegate->resetMetrics();
+        remeasureAll();
     }
     return QAbstractItemView::event(event);
 }

@@ -4,6 +4,7 @@
 #include "JobRowText.h"
 #include "Palette.h"
 #include "UiText.h"
+#include "WrappedText.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -33,19 +34,21 @@ bool isFinished(JobStatus status) {
     return status == JobStatus::done || status == JobStatus::sentToFCP;
 }
 
+// "waiting" is secondary rather than tertiary: tertiary text is too faint
+// for a status word on a row (under 4.5:1).
 QColor badgeColor(JobStatus status, const QPalette &palette) {
     switch (status) {
     case JobStatus::queued:
-        return UiText::tertiary(palette);
+        return UiText::secondary(palette);
     case JobStatus::converting:
-        return Palette::amber();
+        return Palette::amber(palette);
     case JobStatus::failed:
-        return Palette::darkRed();
+        return Palette::darkRed(palette);
     case JobStatus::done:
     case JobStatus::sentToFCP:
         break;
     }
-    return Palette::darkGreen();
+    return Palette::darkGreen(palette);
 }
 
 QStyle *styleOf(const QStyleOptionViewItem &option) {
@@ -89,6 +92,17 @@ QRect JobRowDelegate::Layout::rect(JobRowAction action) const {
 }
 
 JobRowDelegate::JobRowDelegate(QObject *parent) : QStyledItemDelegate(parent) {
+}
+
+int JobRowDelegate::minimumWidth(const QStyleOptionViewItem &option) const {
+    const Metrics &m = metrics(option);
+    // The widest badge beside a short name, or the action line.
+    const int badge =
+        QFontMetrics(m.smallMedium).horizontalAdvance(QStringLiteral("converting 100%"));
+    const int title =
+        QFontMetrics(m.name).horizontalAdvance(QStringLiteral("A001_C0")) + kLineSpacing + badge;
+    const int actions = m.send.width() + kLineSpacing + m.reveal.width();
+    return 2 * kMargin + std::max(title, actions);
 }
 
 QList<JobRowAction> JobRowDelegate::actions(const QModelIndex &index) const {
@@ -197,38 +211,9 @@ QSize JobRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelI
     Layout l;
     int y = layoutParts(option, index, l, false);
     if (const QString notice = index.data(JobListModel::NoticeRole).toString(); !notice.isEmpty()) {
-        QTextLayout lines;
-        y += kSpacing + layoutNotice(lines, notice, metrics(option).small, l.sizes.width());
+        y += kSpacing + WrappedText::height(notice, metrics(option).small, l.sizes.width());
     }
     return {option.rect.width(), y + kMargin - option.rect.top()};
-}
-
-int JobRowDelegate::layoutNotice(QTextLayout &layout, const QString &text, const QFont &font,
-                                 int width) {
-    QString lines = text;
-    lines.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
-    lines.replace(u'\n', QChar::LineSeparator);
-    lines.replace(u'\r', QChar::LineSeparator);
-    layout.setText(lines);
-    layout.setFont(font);
-    QTextOption wrapping;
-    // Break between words where possible and inside a word where it is not:
-    // eight hundred characters of base64 stay within the row.
-    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(wrapping);
-    // Lines are set apart by the font's leading, as a label sets them.
-    const qreal leading = QFontMetricsF(font).leading();
-    qreal y = 0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        if (line.lineNumber() > 0)
-            y += leading;
-        line.setLineWidth(std::max(width, 1));
-        line.setPosition(QPointF(0, y));
-        y += line.height();
-    }
-    layout.endLayout();
-    return qCeil(y);
 }
 
 JobRowAction JobRowDelegate::actionAt(const QStyleOptionViewItem &option, const QModelIndex &index,
@@ -299,9 +284,9 @@ void JobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
 
     if (!l.notice.isEmpty()) {
         QTextLayout lines;
-        layoutNotice(lines, index.data(JobListModel::NoticeRole).toString(), m.small,
-                     l.notice.width());
-        painter->setPen(Palette::darkRed());
+        WrappedText::layout(lines, index.data(JobListModel::NoticeRole).toString(), m.small,
+                            l.notice.width());
+        painter->setPen(Palette::darkRed(palette));
         lines.draw(painter, l.notice.topLeft());
     }
 

@@ -7,8 +7,6 @@
 #include <QStyledItemDelegate>
 #include <optional>
 
-class QTextLayout;
-
 // Paints one job of the list as a card: the file name, a coloured status
 // word, the sizes, a progress bar while the file converts, the buttons of a
 // finished file and, wrapped over as many lines as it needs, the error text.
@@ -39,6 +37,10 @@ public:
     void setShowSendToFCP(bool show) { m_showSendToFCP = show; }
     bool showSendToFCP() const { return m_showSendToFCP; }
     void setInteraction(const Interaction &interaction) { m_interaction = interaction; }
+    // Forgets the measured fonts and buttons, after the font or style changed.
+    void resetMetrics() { m_metrics.reset(); }
+    // The narrowest row that shows its status word and buttons whole.
+    int minimumWidth(const QStyleOptionViewItem &option) const;
 
     // The buttons the row offers in its state, in drawing order.
     QList<JobRowAction> actions(const QModelIndex &index) const;
@@ -53,10 +55,6 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
-
-    // Lays the error text out over lines of the given width, breaking inside
-    // words when a word does not fit; returns the height the lines take.
-    static int layoutNotice(QTextLayout &layout, const QString &text, const QFont &font, int width);
 
 private:
     struct Metrics {

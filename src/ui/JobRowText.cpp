@@ -41,14 +41,22 @@ QString JobRowText::noticeText(const TranscodeJob &job) {
     const std::optional<QString> error = job.errorMessage();
     if (!error)
         return {};
+    // REDline ends its words with a line break, which would show as an empty
+    // last line under the row.
+    const auto trimmed = [&] {
+        qsizetype end = error->size();
+        while (end > 0 && error->at(end - 1).isSpace())
+            --end;
+        return error->left(end);
+    };
     switch (job.status()) {
     case JobStatus::failed:
-        return *error;
+        return trimmed();
     case JobStatus::done:
     case JobStatus::sentToFCP:
         // The message stays on the job after a later successful hand-off;
         // the flag says whether it still applies.
-        return job.handOffFailed() ? *error : QString();
+        return job.handOffFailed() ? trimmed() : QString();
     case JobStatus::queued:
     case JobStatus::converting:
         break;

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "AppMainView.h"
+#include "StatusLine.h"
 #include "TarnelApp.h"
 #include "fcpxml/FCPXMLGenerator.h"
 #include "model/FileName.h"
@@ -11,71 +12,73 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QLabel>
-#include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QStatusBar>
+#include <QScreen>
+#include <QVBoxLayout>
 
 MainWindow::MainWindow(UserSettings *settings, TarnelApp *app)
-    : m_settings(settings), m_view(new AppMainView(settings, app->workspace(), this)) {
+    : m_settings(settings), m_view(new AppMainView(settings, app->workspace())),
+      m_statusLine(new StatusLine) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarnel"));
-    setCentralWidget(m_view);
+    // The view above the status line, which shows only when it has something
+    // to say.
+    auto *content = new QWidget(this);
+    auto *column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_view, 1);
+    column->addWidget(m_statusLine);
+    setCentralWidget(content);
     buildMenus(app);
     connect(settings, &UserSettings::saveErrorChanged, this, &MainWindow::showStatus);
-    const auto warnings = [this](const QStringList &messages) {
-        // A few lines at most; the debug log has them all.
-        constexpr qsizetype shown = 3;
-        QStringList lines;
-        for (const QString &text : messages.mid(0, shown))
-            lines << text.left(1).toUpper() + text.mid(1);
-        if (messages.size() > shown)
-            lines << u"\u2026 and " + QString::number(messages.size() - shown) +
-                         u" more in the debug log";
-        m_intakeWarning = lines.join(u'\n');
-        showStatus();
-    };
-    connect(m_view->queue(), &TranscodeQueue::intakeWarnings, this, warnings);
-    // Conversions that never finished, found when a run reaches their folder.
-    connect(m_view->queue(), &TranscodeQueue::runWarnings, this, warnings);
+    connect(m_view->queue(), &TranscodeQueue::intakeWarningsChanged, this, &MainWindow::showStatus);
     connect(m_view->queue(), &TranscodeQueue::lookingForClipsChanged, this,
             &MainWindow::showStatus);
-    connect(m_view->queue(), &TranscodeQueue::jobsChanged, this, [this] {
-        if (m_view->queue()->jobs().isEmpty() && !m_intakeWarning.isEmpty()) {
-            m_intakeWarning.clear();
-            showStatus();
-        }
-    });
     showStatus();
-    // The window follows its content's fixed size.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
     connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, this, &MainWindow::runEnded);
+    resize(openingSize());
+}
+
+QSize MainWindow::openingSize() {
+    // The view's own size (520 × 660) with the menu bar, within the screen's
+    // free area less room for the title bar: on a small or highly scaled
+    // screen the window opens smaller, and the body scrolls.
+    const QSize wanted = sizeHint().expandedTo(minimumSizeHint());
+    const QScreen *display = screen();
+    if (!display)
+        return wanted;
+    const QSize room = display->availableSize() - QSize(0, 40);
+    return wanted.boundedTo(room).expandedTo(minimumSizeHint());
 }
 
 void MainWindow::showStatus() {
-    // The status line exists only once there has been something to say. It
-    // wraps, so that a long path is read whole, and it can be selected.
+    // Settings that cannot be saved come first; then a drop still being
+    // searched; then what intake found wrong with the list as it is now (a
+    // few messages, each whole); then the last export's outcome.
     const QString saveError = m_settings->saveError();
-    const QString message = !saveError.isEmpty() ? saveError
-                            : m_view->queue()->isLookingForClips()
-                                ? QStringLiteral("Looking for clips\u2026")
-                            : !m_intakeWarning.isEmpty() ? m_intakeWarning
-                                                         : m_exportNote;
-    auto *line = findChild<QLabel *>(QStringLiteral("statusLine"));
-    if (!line && message.isEmpty())
+    if (!saveError.isEmpty()) {
+        m_statusLine->setText(saveError);
         return;
-    if (!line) {
-        line = new QLabel(this);
-        line->setObjectName(QStringLiteral("statusLine"));
-        line->setWordWrap(true);
-        line->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        line->setContentsMargins(12, 4, 12, 6);
-        statusBar()->setSizeGripEnabled(false); // the window has a fixed size
-        statusBar()->addWidget(line, 1);
     }
-    line->setText(message);
-    statusBar()->setVisible(!message.isEmpty());
+    if (m_view->queue()->isLookingForClips()) {
+        m_statusLine->setText(QStringLiteral("Looking for clips\u2026"), StatusLine::Look::plain);
+        return;
+    }
+    const QStringList &messages = m_view->queue()->currentIntakeWarnings();
+    constexpr qsizetype shown = 3;
+    QStringList lines;
+    for (const QString &text : messages.mid(0, shown))
+        lines << text.left(1).toUpper() + text.mid(1);
+    if (messages.size() > shown)
+        lines << u"\u2026 and " + QString::number(messages.size() - shown) +
+                     u" more in the debug log";
+    if (lines.isEmpty())
+        m_statusLine->setText(m_exportNote,
+                              m_exportFailed ? StatusLine::Look::warning : StatusLine::Look::plain);
+    else
+        m_statusLine->setText(lines.join(u'\n'));
 }
 
 void MainWindow::buildMenus(TarnelApp *app) {
@@ -103,8 +106,7 @@ void MainWindow::buildMenus(TarnelApp *app) {
     file->addSeparator();
     QAction *close = file->addAction(QStringLiteral("Close Window"), this, &QWidget::close);
     close->setShortcut(QKeySequence::Close);
-    QAction *quit =
-        file->addAction(QStringLiteral("Quit Tarnel"), qApp, &QApplication::closeAllWindows);
+    QAction *quit = file->addAction(QStringLiteral("Quit Tarnel"), app, &TarnelApp::quit);
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
 
@@ -159,7 +161,9 @@ void MainWindow::chooseExportFile() {
 
 void MainWindow::exportForFinalCut(const QString &path) {
     TranscodeQueue *queue = m_view->queue();
-    if (const auto error = FCPXMLGenerator::exportDocument(queue->jobs(), path)) {
+    const auto error = FCPXMLGenerator::exportDocument(queue->jobs(), path);
+    m_exportFailed = error.has_value();
+    if (error) {
         m_exportNote = error->description;
         queue->log(u"export for Final Cut FAILED: " + error->description);
     } else {
@@ -180,17 +184,35 @@ void MainWindow::closeWithoutAsking(const QString &reason) {
     close();
 }
 
+void MainWindow::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    // Coming back from the file manager, where a file may have been renamed
+    // or a missing piece copied in.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_view->queue()->reviewIntakeWarnings();
+}
+
 void MainWindow::closeEvent(QCloseEvent *event) {
     // Closing a window stops its conversion; say so before it happens.
     if (m_view->queue()->isConverting() && !m_closeConfirmed) {
         event->ignore();
-        askBeforeClosing();
+        askToStop([this](bool stop) {
+            if (stop) {
+                m_closeConfirmed = true;
+                close();
+            }
+        });
         return;
     }
     event->accept();
 }
 
-void MainWindow::askBeforeClosing() {
+bool MainWindow::isConverting() const {
+    return m_view->queue()->isConverting();
+}
+
+void MainWindow::askToStop(const std::function<void(bool)> &answered) {
+    m_waiting.append(answered);
     if (m_closeQuestion) {
         m_closeQuestion->raise();
         m_closeQuestion->activateWindow();
@@ -205,19 +227,25 @@ void MainWindow::askBeforeClosing() {
     question->setDefaultButton(QMessageBox::Cancel);
     question->setAttribute(Qt::WA_DeleteOnClose);
     connect(question, &QMessageBox::finished, this, [this, question] {
-        if (question->clickedButton() == question->button(QMessageBox::Close)) {
-            m_closeConfirmed = true;
-            close();
-        }
+        answer(question->clickedButton() == question->button(QMessageBox::Close));
     });
     m_closeQuestion = question;
     question->open();
 }
 
+void MainWindow::answer(bool stop) {
+    const QList<std::function<void(bool)>> waiting = std::exchange(m_waiting, {});
+    if (m_closeQuestion) {
+        m_closeQuestion->disconnect(this);
+        m_closeQuestion->close();
+    }
+    for (const auto &answered : waiting)
+        answered(stop);
+}
+
 void MainWindow::runEnded() {
-    // Once nothing converts the question is moot; the user asked to close.
-    if (!m_closeQuestion || m_view->queue()->isConverting())
-        return;
-    m_closeQuestion->close();
-    close();
+    // Once nothing converts the question is moot: the user asked to close,
+    // and nothing is left to stop.
+    if (m_closeQuestion && !isConverting())
+        answer(true);
 }

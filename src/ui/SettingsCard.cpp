@@ -24,7 +24,7 @@ namespace {
 QLabel *rowLabel(const QString &text, QWidget *parent) {
     auto *l = new QLabel(text, parent);
     l->setFont(UiText::font(11));
-    l->setFixedWidth(58);
+    l->setFixedWidth(qRound(58 * UiText::fontScale()));
     UiText::setColor(l, UiText::secondary(parent));
     return l;
 }
@@ -48,6 +48,9 @@ SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, Worksp
     qualityLabel->setBuddy(m_quality);
     for (ProResPreset p : ProResPresets::allCases())
         m_quality->addItem(ProResPresets::detailedLabel(p), int(p));
+    // The picker shortens its entry rather than widen the window.
+    m_quality->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_quality->setMinimumContentsLength(14);
     quality->addWidget(qualityLabel);
     quality->addWidget(m_quality, 1);
     column->addLayout(quality);
@@ -79,7 +82,7 @@ SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, Worksp
     auto *defaultRow = new QHBoxLayout(m_defaultRow);
     defaultRow->setContentsMargins(0, 0, 0, 0);
     defaultRow->setSpacing(8);
-    defaultRow->addSpacing(58);
+    defaultRow->addSpacing(qRound(58 * UiText::fontScale()));
     m_useDefault =
         new QPushButton(QStringLiteral("Use default folder (Movies \u25B8 Tarnel)"), m_defaultRow);
     m_useDefault->setObjectName(QStringLiteral("useDefault"));
@@ -90,8 +93,8 @@ SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, Worksp
     m_useDefault->setStyleSheet(
         QStringLiteral("QPushButton { color: %1; border: none; padding: 0; "
                        "text-align: left; } QPushButton:disabled { color: %2; }")
-            .arg(Palette::red().name(),
-                 Palette::withAlpha(Palette::red(), 0.4).name(QColor::HexArgb)));
+            .arg(Palette::redText(palette()).name(),
+                 Palette::withAlpha(Palette::redText(palette()), 0.4).name(QColor::HexArgb)));
     defaultRow->addWidget(m_useDefault);
     defaultRow->addStretch(1);
     column->addWidget(m_defaultRow);

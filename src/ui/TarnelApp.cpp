@@ -33,6 +33,63 @@ void TarnelApp::endOnSignal(int signal) {
         m_preferences->close();
 }
 
+namespace {
+
+QList<MainWindow *> mainWindows() {
+    QList<MainWindow *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<MainWindow *>(widget); window && window->isVisible())
+            windows << window;
+    }
+    return windows;
+}
+
+} // namespace
+
+void TarnelApp::quit() {
+    m_confirmed.clear();
+    QList<QPointer<MainWindow>> converting;
+    for (MainWindow *window : mainWindows()) {
+        if (window->isConverting())
+            converting << window;
+    }
+    askInTurn(converting);
+}
+
+void TarnelApp::askInTurn(QList<QPointer<MainWindow>> windows) {
+    // Windows closed or finished meanwhile have nothing to ask.
+    while (!windows.isEmpty() && (!windows.first() || !windows.first()->isConverting()))
+        windows.removeFirst();
+    if (windows.isEmpty()) {
+        closeEverything();
+        return;
+    }
+    const QPointer<MainWindow> window = windows.takeFirst();
+    window->askToStop([this, window, windows](bool stop) {
+        if (!stop)
+            return;
+        m_confirmed << window;
+        askInTurn(windows);
+    });
+}
+
+void TarnelApp::closeEverything() {
+    // A window that began converting while the others answered asks too.
+    QList<QPointer<MainWindow>> unasked;
+    for (MainWindow *window : mainWindows()) {
+        if (window->isConverting() && !m_confirmed.contains(window))
+            unasked << window;
+    }
+    if (!unasked.isEmpty()) {
+        askInTurn(unasked);
+        return;
+    }
+    m_confirmed.clear();
+    for (MainWindow *window : mainWindows())
+        window->closeWithoutAsking(QString());
+    QApplication::closeAllWindows();
+}
+
 TarnelApp::~TarnelApp() {
     delete m_preferences;
 }

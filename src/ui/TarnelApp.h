@@ -32,10 +32,17 @@ public Q_SLOTS:
     // Ends the application on a termination signal, as closing the last
     // window does, without the question a window asks during a run.
     void endOnSignal(int signal);
+    // Quits as File ▸ Quit does: every converting window asks first, one
+    // after another, and nothing closes unless each answers Close.
+    void quit();
 
 private:
+    void askInTurn(QList<QPointer<MainWindow>> windows);
+    void closeEverything();
+
     Workspace &m_workspace;
     UserSettings *m_settings;
     SignalWatcher *m_signals;
     QPointer<PreferencesView> m_preferences;
+    QList<QPointer<MainWindow>> m_confirmed; // converting windows whose stop was agreed
 };

@@ -3,14 +3,24 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
+#include <algorithm>
+
+double UiText::fontScale() {
+    // The sizes were chosen beside a 13-pixel interface font. A larger
+    // desktop font (chosen for readability) enlarges every text in
+    // proportion; a smaller one leaves them as they are.
+    const int desktop = QFontInfo(QApplication::font()).pixelSize();
+    return std::max(1.0, desktop / 13.0);
+}
 
 QFont UiText::font(double pointSize, bool medium, bool monospaced) {
     QFont f =
         monospaced ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QApplication::font();
     // Sizes are given in layout points, one point a pixel at 1x (the
     // platform scales pixel sizes on high-density screens).
-    f.setPixelSize(qRound(pointSize));
+    f.setPixelSize(qRound(pointSize * fontScale()));
     f.setWeight(medium ? QFont::Medium : QFont::Normal);
     return f;
 }

@@ -8,6 +8,7 @@
 
 #include <QtTest>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -282,6 +283,53 @@ private Q_SLOTS:
         }
         QTEST(jobsBelow(*q, card.path()), "jobs");
         QTEST(logLines(), "log");
+    }
+
+    // The warnings shown are those that hold for the list as it is now: a
+    // piece added later clears its clip's warning and counts in its size, a
+    // file renamed clears its warning, a drop without clips is news until
+    // the next drop, and a clip's warning goes with its job.
+    void warningsFollowTheList() {
+        QTemporaryDir card;
+        QDir(card.path()).mkpath("H.RDC");
+        QDir(card.path()).mkpath("odd");
+        TestTools::touch(card.filePath("H.RDC/H_001.R3D"), 3);
+        TestTools::touch(card.filePath("H.RDC/H_003.R3D"), 4);
+        TestTools::touch(card.filePath("clip.mov"));
+        const QByteArray odd = QFile::encodeName(card.filePath("odd")) + "/caf\xe9.R3D";
+        ::close(::open(odd.constData(), O_CREAT | O_WRONLY, 0644));
+        auto q = queue();
+        QSignalSpy changed(q.get(), &TranscodeQueue::intakeWarningsChanged);
+        const QString lacks = "spanned clip H_001.R3D lacks H_002.R3D; REDline cannot read it "
+                              "whole without every piece";
+
+        q->addFiles({QUrl::fromLocalFile(card.filePath("H.RDC/H_003.R3D"))});
+        QCOMPARE(q->currentIntakeWarnings(), QStringList{lacks});
+        QCOMPARE(q->jobs().at(0)->sourceSizeBytes(), 7);
+        q->addFiles({folderUrl(card.filePath("odd"))});
+        QCOMPARE(q->currentIntakeWarnings().size(), 2);
+        QVERIFY(q->currentIntakeWarnings().at(1).startsWith("skipped 1 R3D file(s)"));
+
+        TestTools::touch(card.filePath("H.RDC/H_002.R3D"), 5);
+        QCOMPARE(::rename(odd.constData(), QFile::encodeName(card.filePath("odd/cafe.R3D"))), 0);
+        q->reviewIntakeWarnings();
+        QCOMPARE(q->currentIntakeWarnings(), QStringList{});
+        QCOMPARE(q->jobs().at(0)->sourceSizeBytes(), 7); // until the clip is dropped again
+        q->addFiles({folderUrl(card.filePath("H.RDC"))});
+        QCOMPARE(q->jobs().at(0)->sourceSizeBytes(), 12);
+
+        q->addFiles({QUrl::fromLocalFile(card.filePath("clip.mov"))});
+        QCOMPARE(q->currentIntakeWarnings(),
+                 QStringList{"no R3D files found in [\"" + card.filePath("clip.mov") + "\"]"});
+        q->addFiles({folderUrl(card.filePath("odd"))});
+        QCOMPARE(q->currentIntakeWarnings(), QStringList{});
+
+        QVERIFY(QFile::remove(card.filePath("H.RDC/H_002.R3D")));
+        q->addFiles({folderUrl(card.filePath("H.RDC"))});
+        QCOMPARE(q->currentIntakeWarnings(), QStringList{lacks});
+        q->remove(q->jobs().at(0));
+        QCOMPARE(q->currentIntakeWarnings(), QStringList{});
+        QCOMPARE(changed.count(), 7);
     }
 
     // Whole cards and offloads: RED's card and clip folders are entered up

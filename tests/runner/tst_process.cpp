@@ -97,6 +97,20 @@ private Q_SLOTS:
             QVERIFY(seen[i] >= 1.0 || seen[i] - seen[i - 1] >= 0.01);
     }
 
+    // Progress written a few bytes at a time (each cut line completed by the
+    // next read) reaches the job line by line.
+    void progressWrittenAFewBytesAtATime() {
+        const auto env = scopedEnv({{"REDLINE_SIM_SPLIT_PROGRESS", "1"}});
+        TranscodeJob *j = job();
+        QList<double> seen;
+        connect(j, &TranscodeJob::progressChanged, this, [&] { seen << j->progress(); });
+        QVERIFY(convert(j, m_dir.path()).succeeded());
+        QList<double> lines; // "frame complete. i i/20" for the lines before the last
+        for (int i = 1; i < 20; ++i)
+            lines << i / 20.0;
+        QCOMPARE(seen.mid(0, lines.size()), lines);
+    }
+
     // A REDline that cannot be run fails with the system's error; a relative
     // REDline path is not found, even with a program of that name in the
     // working folder, which is never run; a missing output folder or a

@@ -1,3 +1,4 @@
+#include "runner/LineJoiner.h"
 #include "runner/ProcessRunner.h"
 #include "runner/ProgressBox.h"
 #include "runner/ProgressParser.h"
@@ -43,6 +44,57 @@ private Q_SLOTS:
             if (box.offer(v))
                 passed << v;
         QCOMPARE(passed, (QList<double>{0.0, 0.50, 0.51, 0.995, 1.0, 1.0}));
+    }
+
+    // Output read a few bytes at a time gives the progress of each line as
+    // the whole output would, line by line: a line or a character cut
+    // between reads is completed by the next, and a number at the very end of
+    // a read waits for its last digits.
+    void readsAFewBytesAtATime_data() {
+        QTest::addColumn<int>("piece");
+        for (int piece = 1; piece <= 8; ++piece)
+            QTest::addRow("%d bytes", piece) << piece;
+    }
+    void readsAFewBytesAtATime() {
+        QFETCH(int, piece);
+        const QByteArray output = QString::fromUtf8("frame complete. 1 0.2500\n"
+                                                    "R3D SDK: café ✓ 37%\r"
+                                                    "frame complete. 2 0.5000\n"
+                                                    "frame complete. 3 0.7500\r\n")
+                                      .toUtf8();
+        LineJoiner lines;
+        ProgressBox box;
+        QList<double> shown;
+        for (qsizetype at = 0; at < output.size(); at += piece) {
+            bool valid = false;
+            const QString text = lines.feed(output.mid(at, piece), &valid);
+            QVERIFY(valid);
+            if (const auto p = ProgressParser::parseProgress(text); p && box.offer(*p))
+                shown << *p;
+        }
+        QCOMPARE(shown, (QList<double>{0.25, 0.37, 0.5, 0.75}));
+    }
+
+    // A line that never ends is kept only up to a bound, from a character's
+    // start, and a line that does end after it is still found.
+    void unfinishedLineIsBounded() {
+        LineJoiner lines;
+        const QByteArray e = QString::fromUtf8("é").toUtf8();
+        const QByteArray endless = e.repeated(5000);
+        bool valid = false;
+        for (qsizetype at = 0; at < endless.size(); at += 7) {
+            const QString text = lines.feed(endless.mid(at, 7), &valid);
+            QVERIFY(valid);
+            QVERIFY(text.toUtf8().size() <= LineJoiner::maxTail + 7);
+        }
+        const QString text = lines.feed("frame complete. 5 0.6\n", &valid);
+        QVERIFY(valid);
+        QCOMPARE(ProgressParser::parseProgress(text).value_or(-1), 0.6);
+        // Bytes that are not UTF-8 are not searched, until a line break.
+        QVERIFY(lines.feed("\xff 40%", &valid).isEmpty() && !valid);
+        QVERIFY(lines.feed("\n50%", &valid).isEmpty() && !valid);
+        QCOMPARE(lines.feed("\n", &valid), QString("50%\n"));
+        QVERIFY(valid);
     }
 
     void tailCountsUserPerceivedCharacters() {

@@ -10,8 +10,10 @@
 #include "MainWindow.h"
 #include "Palette.h"
 #include "PreferencesView.h"
+#include "StatusLine.h"
 #include "TarnelApp.h"
 #include "UiText.h"
+#include "WrappedText.h"
 #include "model/TranscodeJob.h"
 #include "queue/ClipSearch.h"
 #include "queue/TranscodeQueue.h"
@@ -341,9 +343,9 @@ private Q_SLOTS:
         QVERIFY(UserSettings().nameMoviesLikeClips() &&
                 child<QAction>(second, "nameLikeClipsAction")->isChecked());
 
-        // What a drop could not add is said in its window's status line until
-        // the list is emptied, behind settings that could not be saved, which
-        // are shown until a change is saved.
+        // What a drop could not add is said in its window's status line while
+        // it holds, until the list is emptied, behind settings that could not
+        // be saved, which are shown until a change is saved.
         const QString card = m_dir->filePath("card");
         QDir().mkpath(card);
         TestTools::touch(card + "/B.R3D");
@@ -356,18 +358,18 @@ private Q_SLOTS:
         second->view()->queue()->clipSearch()->setBeforeListing(
             [&](const QString &) { held.acquire(); });
         dropUrls(child<DropZone>(second, "dropZone"), {QUrl::fromLocalFile(card + '/')});
-        QTRY_VERIFY(second->findChild<QLabel *>("statusLine"));
-        auto *status = child<QLabel>(second, "statusLine");
+        auto *status = child<StatusLine>(second, "statusLine");
+        QTRY_VERIFY(status->isVisible());
         QCOMPARE(status->text(), QString("Looking for clips…"));
-        QVERIFY(status->isVisible());
+        QCOMPARE(status->look(), StatusLine::Look::plain);
         QCOMPARE(second->view()->jobList()->model()->rowCount(), 0);
         held.release();
         QTRY_COMPARE(second->view()->jobList()->model()->rowCount(), 1);
+        QTRY_COMPARE(status->look(), StatusLine::Look::warning);
         const QString warning = status->text();
         QVERIFY2(warning.startsWith("Skipped 1 R3D file(s) whose names are not valid UTF-8"),
                  qPrintable(warning));
-        const auto *firstBar = first->findChild<QStatusBar *>();
-        QVERIFY(!firstBar || !firstBar->isVisible());
+        QVERIFY(!child<StatusLine>(first, "statusLine")->isVisible());
 
         const QString folder = QFileInfo(TestEnvironment::instance().settingsFile()).path();
         auto *line = child<QLabel>(app.showPreferences(), "settingsError");
@@ -377,12 +379,12 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(folder));
         QVERIFY(line->isVisible() && line->text() == app.settings()->saveError());
         QCOMPARE(status->text(), app.settings()->saveError());
-        QVERIFY(child<QLabel>(first, "statusLine")->isVisible());
+        QVERIFY(child<StatusLine>(first, "statusLine")->isVisible());
         app.settings()->setAutoSendToFCP(false); // saved again
-        QVERIFY(!line->isVisible() && !first->statusBar()->isVisible());
+        QVERIFY(!line->isVisible() && !child<StatusLine>(first, "statusLine")->isVisible());
         QCOMPARE(status->text(), warning);
         second->view()->queue()->clearList();
-        QVERIFY(!second->statusBar()->isVisible());
+        QVERIFY(!status->isVisible());
 
         // Export for Final Cut takes the converted clips only: none yet, then one.
         auto *exportAll = child<QAction>(first, "exportAction");
@@ -391,10 +393,13 @@ private Q_SLOTS:
         Q_EMIT first->view()->queue()->jobsChanged();
         QVERIFY(exportAll->isEnabled());
         first->exportForFinalCut(m_dir->filePath("card.fcpxml"));
-        QCOMPARE(child<QLabel>(first, "statusLine")->text(),
+        auto *firstStatus = child<StatusLine>(first, "statusLine");
+        QCOMPARE(firstStatus->text(),
                  "Final Cut document with 1 clip(s) saved to " + m_dir->filePath("card.fcpxml"));
+        QCOMPARE(firstStatus->look(), StatusLine::Look::plain);
         first->exportForFinalCut(m_dir->filePath("no such folder/x.fcpxml"));
-        QVERIFY(child<QLabel>(first, "statusLine")->text().startsWith("Could not write"));
+        QVERIFY(firstStatus->text().startsWith("Could not write"));
+        QCOMPARE(firstStatus->look(), StatusLine::Look::warning);
         first->close();
         second->close();
     }
@@ -469,8 +474,8 @@ private Q_SLOTS:
         const QRect notice = list->rowDelegate()->layout(list->rowOption(index), index).notice;
         QCOMPARE(row(0).width(), list->viewport()->width());
         QTextLayout lines;
-        const int height = JobRowDelegate::layoutNotice(lines, a->errorMessage().value(),
-                                                        UiText::font(10), notice.width());
+        const int height =
+            WrappedText::layout(lines, a->errorMessage().value(), UiText::font(10), notice.width());
         QVERIFY(lines.lineCount() > 5);
         for (int i = 0; i < lines.lineCount(); ++i)
             QVERIFY(lines.lineAt(i).naturalTextWidth() <= notice.width());
@@ -600,6 +605,39 @@ private Q_SLOTS:
                      QStringList({"abandon: Tarnel received SIGTERM",
                                   "abandon: stopping REDline, A.R3D left unfinished",
                                   "abandon: REDline stopped"}));
+    }
+
+    // File ▸ Quit asks every converting window before closing anything:
+    // Cancel keeps every window, Close closes them all and stops REDline.
+    void quitAsksBeforeClosingAnything() {
+        TestTools::touch(m_dir->filePath("A.R3D"), 1000);
+        TarnelApp app(m_workspace);
+        app.settings()->setRedlinePath(TestTools::gatedRedline(m_dir->path()));
+        QPointer<MainWindow> idle = app.newWindow();
+        QPointer<MainWindow> busy = app.newWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(idle));
+        QCOMPARE(idle->view()->size(), QSize(520, 660)); // opens at its written size
+        TranscodeQueue *queue = busy->view()->queue();
+        queue->setLogPath(m_dir->filePath("log.txt"));
+        queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
+        queue->start();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir->filePath("started")), 30'000);
+        const qint64 group = TestTools::recordedGroup(m_dir->filePath("started"));
+        QAction *quit = nullptr;
+        for (QAction *action : idle->findChildren<QAction *>())
+            quit = action->text() == "Quit Tarnel" ? action : quit;
+        QVERIFY(quit);
+
+        for (const auto answer : {QMessageBox::Cancel, QMessageBox::Close}) {
+            quit->trigger();
+            QPointer<QMessageBox> question = busy->findChild<QMessageBox *>("closeQuestion");
+            QVERIFY(question && question->isVisible());
+            QVERIFY(idle && idle->isVisible() && queue->isConverting());
+            question->button(answer)->click();
+            QTRY_VERIFY(!question);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!idle && !busy, 30'000);
+        QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
     }
 
     // The Add Files panel keeps its "Add" prompt when a folder is selected,

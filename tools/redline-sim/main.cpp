@@ -18,7 +18,7 @@
 //   REDLINE_SIM_STDERR_BYTES=n   print n characters to standard error first
 //   REDLINE_SIM_NO_MOVIE=1       succeed without writing a movie
 //   REDLINE_SIM_INVALID_UTF8=1   print bytes that are not UTF-8 on both pipes
-//   REDLINE_SIM_SPLIT_PROGRESS=1 print progress lines split across writes
+//   REDLINE_SIM_SPLIT_PROGRESS=1 print progress lines three bytes a write
 //   REDLINE_SIM_SLEEP=seconds    sleep before converting
 //   REDLINE_SIM_IGNORE_TERM=1    ignore the termination request
 //   REDLINE_SIM_PROGRESS_LINES=n progress lines to print (default 20)
@@ -173,9 +173,11 @@ int main(int argc, char *argv[]) {
         const QByteArray line = "frame complete. " + QByteArray::number(i) + ' ' +
                                 QByteArray::number(fraction, 'f', 4) + '\n';
         if (split) {
-            writeOut(stdout, line.left(9));
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            writeOut(stdout, line.mid(9));
+            // A few bytes at a time, as a pipe may deliver them.
+            for (qsizetype at = 0; at < line.size(); at += 3) {
+                writeOut(stdout, line.mid(at, 3));
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
         } else {
             writeOut(stdout, line);
         }
