@@ -75,7 +75,7 @@ private Q_SLOTS:
         claim.close();
         TestTools::touch(dir.filePath("C001_tarnel.mov"), 10);
 
-        const OutputDiscovery::Snapshot snapshot = OutputDiscovery::snapshot(dir.path());
+        const OutputDiscovery::Snapshot snapshot = OutputDiscovery::snapshot(dir.path(), {});
         QCOMPARE(snapshot.claims, QStringList{".C001_tarnel.tarnel-claim"});
         const auto found = OutputClaim::collectAbandoned(dir.path(), snapshot.claims);
         QCOMPARE(found.size(), gone ? 1 : 0);

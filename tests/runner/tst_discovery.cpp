@@ -100,7 +100,7 @@ private Q_SLOTS:
         // A 2-day-old movie of the expected name and one from just before the start.
         QVERIFY(writeAt(dir.filePath("A_tarnel.mov"), start.addDays(-2)));
         TestTools::touch(dir.filePath("A_take1.mov"), 10);
-        const OutputDiscovery::Snapshot before = OutputDiscovery::snapshot(dir.path());
+        const OutputDiscovery::Snapshot before = OutputDiscovery::snapshot(dir.path(), "A");
         QCOMPARE(before.movies.size(), 2);
 
         if (change == "replace") {
