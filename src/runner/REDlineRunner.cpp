@@ -80,7 +80,12 @@ void REDlineRunner::reportProgress(const QString &chunk, ProgressBox &box,
 }
 
 void REDlineRunner::applyProgress(const QUuid &jobId, double value) {
-    if (TranscodeJob *job = m_progressTargets.value(jobId))
+    // Standard output and standard error are read on two threads, and a
+    // value one of them accepted may be posted after a higher one the other
+    // accepted meanwhile: a late lower value is dropped, so progress never
+    // runs backwards.
+    TranscodeJob *job = m_progressTargets.value(jobId);
+    if (job && value > job->progress())
         job->setProgress(value);
 }
 

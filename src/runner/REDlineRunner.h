@@ -110,7 +110,7 @@ private:
     void postToMainThread(std::function<void()> call);
     // Main thread only: delivers a finished ticket's result.
     void complete(quint64 ticket, const std::any &result);
-    // Main thread only: sets a job's progress if the job still exists.
+    // Main thread only: raises a job's progress if the job still exists.
     void applyProgress(const QUuid &jobId, double value);
 
     struct Pending {
