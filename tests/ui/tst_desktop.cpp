@@ -212,9 +212,9 @@ private Q_SLOTS:
                 double ink = 1.0;
                 for (auto it = counts.cbegin(); it != counts.cend(); ++it)
                     ink = std::max(ink, contrast(QColor(it.key()), QColor(background)));
-                const QByteArray why = QByteArray::asprintf("row %d: %.2f:1 on %s", row, ink,
-                                                            qPrintable(QColor(background).name()));
-                QVERIFY2(ink >= 4.5, why.constData());
+                const QString why = QString::asprintf("row %d: %.2f:1 on %s", row, ink,
+                                                      qPrintable(QColor(background).name()));
+                QVERIFY2(ink >= 4.5, qPrintable(why));
             }
         }
     }
