@@ -317,7 +317,8 @@ void TranscodeQueue::processNext() {
 
     // The folder's movies just before REDline starts: only what this
     // conversion writes can be its movie.
-    OutputDiscovery::Snapshot before = OutputDiscovery::snapshot(outputPath);
+    OutputDiscovery::Snapshot before =
+        OutputDiscovery::snapshot(outputPath, FileName::baseName(job->sourcePath()));
     const QString outputName = claimOutputName(job, outputPath, before.claims);
     log(QStringLiteral("step 1: launching REDline transcode..."));
     // The result arrives on the main thread, and not at all once the queue

@@ -25,52 +25,54 @@ namespace {
 
 struct Movie {
     QString name; // file name
-    OutputDiscovery::MovieState state;
+    qint64 modifiedNs = 0;
 };
 
-// One pass over the folder: its movies (regular files with the extension
-// mov, any case) with their state, in listing order, and its claim files.
+bool isMovieName(QByteArrayView name) {
+    return name.size() >= 4 && name.last(4).compare(".mov", Qt::CaseInsensitive) == 0;
+}
+
 // Only a regular file is a movie, judged by the entry itself: a link (to
 // /dev/zero, to a file elsewhere), a pipe or a folder named like one is not,
 // and opening it could block or read something else.
-std::vector<Movie> listMovies(const QString &folder, QStringList *claims) {
-    std::vector<Movie> movies;
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return movies;
-    const int fd = ::dirfd(dir);
-    while (const dirent *item = ::readdir(dir)) {
-        const QByteArrayView bytes(item->d_name);
-        if (bytes.size() < 4)
-            continue;
-        if (claims && OutputClaim::isClaimFileName(bytes)) {
-            claims->append(QFile::decodeName(item->d_name));
-            continue;
-        }
-        const QByteArrayView extension = bytes.last(4);
-        if (extension.compare(".mov", Qt::CaseInsensitive) != 0)
-            continue;
-        if (item->d_type != DT_REG && item->d_type != DT_UNKNOWN)
-            continue;
-        struct stat st {};
-        if (::fstatat(fd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
-            continue;
-        movies.push_back({QFile::decodeName(item->d_name),
-                          {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
-                           qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec}});
-    }
-    ::closedir(dir);
-    return movies;
+bool examine(int folderFd, const dirent *item, OutputDiscovery::MovieState *state) {
+    struct stat st {};
+    if (::fstatat(folderFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    state->size = qint64(st.st_size);
+    state->modifiedNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    return true;
+}
+
+bool mayBeFile(const dirent *item) {
+    return item->d_type == DT_REG || item->d_type == DT_UNKNOWN;
 }
 
 } // namespace
 
-OutputDiscovery::Snapshot OutputDiscovery::snapshot(const QString &folder) {
+OutputDiscovery::Snapshot OutputDiscovery::snapshot(const QString &folder,
+                                                    const QString &baseName) {
     Snapshot snapshot;
-    std::vector<Movie> movies = listMovies(folder, &snapshot.claims);
-    snapshot.movies.reserve(qsizetype(movies.size()));
-    for (Movie &movie : movies)
-        snapshot.movies.insert(std::move(movie.name), movie.state);
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return snapshot;
+    const QByteArray base = QFile::encodeName(baseName);
+    const int fd = ::dirfd(dir);
+    while (const dirent *item = ::readdir(dir)) {
+        const QByteArrayView name(item->d_name);
+        if (OutputClaim::isClaimFileName(name)) {
+            snapshot.claims.append(QFile::decodeName(item->d_name));
+            continue;
+        }
+        if (!isMovieName(name) || !mayBeFile(item))
+            continue;
+        MovieState state;
+        state.inode = quint64(item->d_ino);
+        if (!base.isEmpty() && name.contains(base) && !examine(fd, item, &state))
+            continue;
+        snapshot.movies.insert(name.toByteArray(), state);
+    }
+    ::closedir(dir);
     return snapshot;
 }
 
@@ -79,17 +81,32 @@ std::optional<QString> OutputDiscovery::findOutputFile(const QString &folder,
                                                        const QString &expectedName,
                                                        const QDateTime &startedAt,
                                                        const Snapshot &before) {
+    // The movies that are new, or changed among those the snapshot examined.
     std::vector<Movie> fresh;
-    for (Movie &movie : listMovies(folder, nullptr)) {
-        const auto earlier = before.movies.constFind(movie.name);
-        if (earlier == before.movies.cend() || *earlier != movie.state)
-            fresh.push_back(std::move(movie));
+    if (DIR *dir = ::opendir(QFile::encodeName(folder).constData())) {
+        const int fd = ::dirfd(dir);
+        while (const dirent *item = ::readdir(dir)) {
+            const QByteArrayView name(item->d_name);
+            if (!isMovieName(name) || !mayBeFile(item))
+                continue;
+            const auto earlier =
+                before.movies.constFind(QByteArray::fromRawData(name.data(), name.size()));
+            const bool known =
+                earlier != before.movies.cend() && earlier->inode == quint64(item->d_ino);
+            if (known && earlier->size < 0)
+                continue;
+            MovieState now{quint64(item->d_ino)};
+            if (!examine(fd, item, &now) || (known && now == *earlier))
+                continue;
+            fresh.push_back({QFile::decodeName(item->d_name), now.modifiedNs});
+        }
+        ::closedir(dir);
     }
     const auto newest = [&folder](std::vector<Movie> candidates) -> std::optional<QString> {
         if (candidates.empty())
             return std::nullopt;
         std::stable_sort(candidates.begin(), candidates.end(), [](const Movie &a, const Movie &b) {
-            return a.state.modifiedNs < b.state.modifiedNs;
+            return a.modifiedNs < b.modifiedNs;
         });
         return folder + u'/' + candidates.back().name;
     };
@@ -110,7 +127,7 @@ std::optional<QString> OutputDiscovery::findOutputFile(const QString &folder,
             continue;
         if (name.contains(expectedName) || name.contains(baseName))
             byName.push_back(movie);
-        else if (movie.state.modifiedNs >= thresholdNs)
+        else if (movie.modifiedNs >= thresholdNs)
             recent.push_back(movie);
     }
     // The exact name first: a movie named like its clip ("A001_C001") is a

@@ -152,7 +152,7 @@ void REDlineRunner::transcode(TranscodeJob *job, const QString &outputName, ProR
 
         const QString baseName = FileName::baseName(sourcePath);
         const OutputDiscovery::Snapshot snapshot =
-            before ? *before : OutputDiscovery::snapshot(outDir);
+            before ? *before : OutputDiscovery::snapshot(outDir, baseName);
         const QDateTime startedAt = QDateTime::currentDateTimeUtc();
         ProgressBox box;
         const auto outcome = runner.run(

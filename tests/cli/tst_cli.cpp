@@ -1,5 +1,6 @@
 // tarnel-cli as scripts use it: the real binary, run with QProcess against
 // the REDline stand-in, in the throwaway home (settings, desktop log, Videos).
+#include "runner/MediaProbe.h"
 #include "runner/REDlineRunner.h"
 #include "support/FakeObject.h"
 #include "support/PrivateBus.h"
@@ -396,6 +397,83 @@ private Q_SLOTS:
         QCOMPARE(lines.filter(QRegularExpression("tarnel-cli\\[\\d+\\]: exit status 0$")).size(),
                  2);
         QCOMPARE(lines.filter("queue finished").size(), 2);
+    }
+
+    // Two processes, one output folder, clips of one name (two copies of a
+    // card) and a name that holds another (C001 in A001_C001), REDline
+    // writing slowly in pieces while both run: every "done" names a whole,
+    // playable movie of its own clip, and no two name the same movie.
+    void twoProcessesClipsOfOneName() {
+        const QString redline = TestTools::script(
+            m_dir->filePath("REDline"), "touch \"$0.$$\"; i=0\n"
+                                        "while [ $(ls \"$0\".* | wc -l) -lt 2 ] && [ $i -lt 600 ]; "
+                                        "do sleep 0.1; i=$((i+1)); done\n"
+                                        "exec '" +
+                                            TestTools::redlineSim().toUtf8() + "' \"$@\"\n");
+        QStringList cards;
+        for (const QString card : {"one", "two"}) {
+            cards << m_dir->filePath(card);
+            QVERIFY(QDir().mkpath(cards.last()));
+            TestTools::touch(cards.last() + "/A001_C001.R3D", 2000);
+        }
+        TestTools::touch(cards.last() + "/C001.R3D", 2000);
+        QList<QProcess *> runs;
+        for (const QString &card : std::as_const(cards)) {
+            runs << new QProcess(this);
+            runs.last()->setProcessEnvironment(
+                environment({"REDLINE_SIM_PIECES=6", "REDLINE_SIM_PIECE_DELAY_MS=30"}));
+            runs.last()->start(cli(), {"--json", "--redline", redline, card});
+        }
+        QMap<QString, QString> sourceOf; // movie -> source
+        for (QProcess *p : std::as_const(runs)) {
+            QVERIFY(p->waitForFinished(120'000));
+            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+            for (const QByteArray &line : p->readAllStandardOutput().split('\n')) {
+                const QJsonObject event = QJsonDocument::fromJson(line).object();
+                if (event.value("event") != "done")
+                    continue;
+                const QString movie = event.value("movie").toString();
+                QVERIFY2(!sourceOf.contains(movie), qPrintable(movie));
+                sourceOf.insert(movie, event.value("file").toString());
+            }
+            delete p;
+        }
+        QCOMPARE(sourceOf.size(), 3);
+        QCOMPARE(
+            QDir(m_out).entryList({"*.mov"}),
+            QStringList({"A001_C001_2_tarnel.mov", "A001_C001_tarnel.mov", "C001_tarnel.mov"}));
+        for (auto it = sourceOf.cbegin(); it != sourceOf.cend(); ++it) {
+            QVERIFY2(MediaProbe::unreadableReason(it.key()).isEmpty(), qPrintable(it.key()));
+            QProcess probe;
+            probe.start("ffprobe", {"-v", "quiet", "-show_entries", "format_tags=comment", "-of",
+                                    "default=nw=1:nk=1", it.key()});
+            QVERIFY(probe.waitForFinished());
+            QCOMPARE(QString::fromUtf8(probe.readAllStandardOutput()).trimmed(), it.value());
+        }
+        // The claims went with the conversions.
+        QCOMPARE(QDir(m_out).entryList(QDir::Hidden | QDir::Files | QDir::NoDotAndDotDot),
+                 QDir(m_out).entryList({"*.mov"}));
+    }
+
+    // A REDline that exits 0 after writing nothing, or half a movie: the
+    // clip fails, saying why; an old movie of its name is never taken for
+    // it, and the half movie is kept.
+    void nothingOrHalfAMovieFails_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("nothing, an old movie there") << "REDLINE_SIM_NO_MOVIE=1"
+                                                     << "no output .mov was found";
+        QTest::newRow("half a movie") << "REDLINE_SIM_CUT=50"
+                                      << "cannot be played";
+    }
+    void nothingOrHalfAMovieFails() {
+        QFETCH(QString, mode);
+        QFETCH(QString, says);
+        TestTools::touch(m_out + "/A_tarnel.mov", 10); // from a run two days ago, say
+        const Outcome o = run(cli(), {clip("A.R3D")}, {mode});
+        QCOMPARE(o.status, 1);
+        QVERIFY2(o.err.contains(says), qPrintable(o.err));
+        QCOMPARE(QFileInfo(m_out + "/A_tarnel.mov").size() > 10, mode.contains("CUT"));
     }
 
     // --name-like-clip: movies named exactly like their clips, the second

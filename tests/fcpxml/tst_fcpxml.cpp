@@ -52,6 +52,17 @@ class FcpxmlTest : public QObject {
         return job;
     }
 
+    // The document folders tried with no runtime folder and TMPDIR set.
+    static QStringList candidatesWithTemporaryFolder(const QString &temporaryFolder) {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), temporary = qgetenv("TMPDIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(temporaryFolder));
+        const QStringList folders = FCPXMLGenerator::documentFolderCandidates();
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TMPDIR", temporary);
+        return folders;
+    }
+
 private Q_SLOTS:
     void initTestCase() {
         icu::Locale::setDefault(icu::Locale::getUS(), *std::make_unique<UErrorCode>(U_ZERO_ERROR));
@@ -60,9 +71,8 @@ private Q_SLOTS:
         qputenv("XDG_DATA_DIRS", QFile::encodeName(m_apps));
     }
 
-    // The whole document of a record without an exact rate (nothing could
-    // be measured, or a record from before): the whole-rate timing, 24 as
-    // 23.976, 25 exactly; a rate of 0 reads as 24, no frames as one second.
+    // A record without an exact rate: the whole-rate timing, 24 as 23.976,
+    // 25 exactly; a rate of 0 reads as 24, no frames as one second.
     void rateTable_data() {
         QTest::addColumn<qint64>("rate");
         QTest::addColumn<qint64>("frames");
@@ -113,12 +123,10 @@ private Q_SLOTS:
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
     }
 
-    // Movies as cameras shoot them, made by ffmpeg, measured and described:
-    // the document agrees with what ffprobe reads in the movie. A movie is
-    // "rate frames" and options (tc=start, reel=name, audio=layout@rate,...,
-    // color=709|hlg); the row gives how Final Cut Pro writes its rate (frame
-    // duration and the format name's rate, "-" for none), its timecode as a
-    // frame number, and its colour space.
+    // Movies made by ffmpeg, measured and described: the document agrees
+    // with ffprobe. A movie is "rate frames" and options (tc=, reel=,
+    // audio=layout@rate,..., color=709|hlg); expected is the frame duration,
+    // the format name's rate ("-" for none) and the start frame.
     void describesTheMovie_data() {
         QTest::addColumn<QString>("movie");
         QTest::addColumn<QString>("expected");
@@ -202,8 +210,8 @@ private Q_SLOTS:
         const QString problems = TestTools::fcpxmlProblems(xml);
         QVERIFY2(problems.isEmpty(), qPrintable(problems + "\n" + xml));
 
-        // Durations and starts in frames of the frame duration; the audio
-        // as one source per track, the most channels of one, the first rate.
+        // Durations and starts in frame durations; audio: one source per
+        // track, the most channels of one, the first rate.
         const QStringList e = expected.split(u' ');
         const qint64 step = e[0].section(u'/', 0, 0).toLongLong(), start = e[2].toLongLong();
         const QString per = u'/' + e[0].section(u'/', 1);
@@ -235,9 +243,8 @@ private Q_SLOTS:
         QCOMPARE(got.join(u' '), want);
     }
 
-    // Odd clip names and output paths always give a well-formed document
-    // whose values read back as they were; the media URL is a valid URI
-    // whose path decodes to exactly the path's bytes.
+    // Odd names and paths give a well-formed document whose values read back;
+    // the media URL is a valid URI decoding to exactly the path's bytes.
     void oddNamesAndPaths_data() {
         QTest::addColumn<QString>("sourceName");
         QTest::addColumn<QString>("clipName");
@@ -288,8 +295,7 @@ private Q_SLOTS:
 
     // The document goes to the session's runtime folder, with the fallback
     // record when nothing was measured; a second send replaces it, leaving no
-    // temporary file. (That Final Cut Pro opens it is checked by the run
-    // tests.)
+    // temporary file.
     void documentIsWrittenAndReplaced() {
         TestTools::installFinalCut(m_apps, m_dir.filePath("opened.txt"));
         TranscodeJob *job = convertedJob("A001_C001.R3D", "/Volumes/Out/A001_C001_tarnel.mov");
@@ -302,8 +308,8 @@ private Q_SLOTS:
         QVERIFY(readAll(path).contains(
             "duration=\"23023/24000s\" hasVideo=\"1\" format=\"r1\" videoSources=\"1\">"));
 
-        // A second send for the same name replaces the document.
-        R3DMetadata m; // 1080p25 with sound, rate not measured
+        // A second send (1080p25 with sound, rate not measured) replaces it.
+        R3DMetadata m;
         m.frameRate = 25;
         m.width = 1920;
         m.height = 1080;
@@ -322,8 +328,7 @@ private Q_SLOTS:
         TestTools::removeFinalCut(m_apps);
     }
 
-    // An entry whose program is missing: the error names the entry, the
-    // document stays.
+    // An entry whose program is missing: the error names it, the document stays.
     void entryThatCannotStart() {
         TestTools::installFinalCut(m_apps, m_dir.filePath("never.txt"));
         QVERIFY(QFile::remove(m_apps + "/fcp.sh"));
@@ -390,9 +395,8 @@ private Q_SLOTS:
             QStringList{"precious"});
     }
 
-    // Our folder is trusted only inside a parent where no one else can
-    // replace it: owned by this user or root, and sticky if others may write
-    // to it. A temporary folder that fails this is passed over for /tmp.
+    // Our folder is trusted only in a parent no one else can replace it in
+    // (ours or root's, sticky if others may write); else /tmp is used.
     void privateFolderNeedsASafeParent_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("usable");
@@ -412,23 +416,15 @@ private Q_SLOTS:
                      PrivateFolder::createUnique(parent.filePath("u-"))),
                  usable);
 
-        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), temporary = qgetenv("TMPDIR");
-        qunsetenv("XDG_RUNTIME_DIR");
-        qputenv("TMPDIR", QFile::encodeName(parent.path()));
-        const QStringList folders = FCPXMLGenerator::documentFolderCandidates();
-        qputenv("XDG_RUNTIME_DIR", runtime);
-        qputenv("TMPDIR", temporary);
-        QCOMPARE(folders.constLast().startsWith(parent.path() + '/'), usable);
+        QCOMPARE(candidatesWithTemporaryFolder(parent.path())
+                     .constLast()
+                     .startsWith(parent.path() + '/'),
+                 usable);
     }
 
     void missingTemporaryFolderFallsBackToTmp() {
-        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), temporary = qgetenv("TMPDIR");
-        qunsetenv("XDG_RUNTIME_DIR");
-        qputenv("TMPDIR", "/no/such/folder");
-        const QStringList folders = FCPXMLGenerator::documentFolderCandidates();
-        qputenv("XDG_RUNTIME_DIR", runtime);
-        qputenv("TMPDIR", temporary);
-        QCOMPARE(folders, QStringList{"/tmp/tarnel-" + QString::number(::geteuid())});
+        QCOMPARE(candidatesWithTemporaryFolder("/no/such/folder"),
+                 QStringList{"/tmp/tarnel-" + QString::number(::geteuid())});
     }
 };
 

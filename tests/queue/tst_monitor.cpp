@@ -124,8 +124,7 @@ private Q_SLOTS:
         m_inhibitRead = -1;
     }
 
-    // The time left comes from the files this run converted: failures and
-    // files of no bytes teach nothing.
+    // The time left comes from this run's converted files, not failures or empty ones.
     void estimate() {
         qint64 now = 1'000'000;
         RunEstimate e([&] { return now; });
@@ -165,14 +164,13 @@ private Q_SLOTS:
         QCOMPARE(m_updates, (QList<QVariantMap>{shown(0, 100), shown(1, 0), kCleared}));
     }
 
-    // Sleep is held off through logind (the portal when logind refuses) and
-    // let go of however the run ends, also when logind answers only after it;
-    // the task bar shows the first state at once and is cleared; the end is
-    // told in a notification, with buttons when the server offers them,
+    // Sleep is held off through logind (else the portal) and let go of however
+    // the run ends, also when logind answers after it; the task bar shows the
+    // first state and is cleared; the end is notified (buttons when offered)
     // unless a Tarnel window is active.
     void runOnTheDesktop_data() {
         QTest::addColumn<QString>("ending");
-        QTest::addColumn<QString>("logind"); // answers, refuses, or answers only after the run
+        QTest::addColumn<QString>("logind");           // answers, refuses, or late (after the run)
         QTest::addColumn<QStringList>("capabilities"); // of the notifications; none: no server
         QTest::addColumn<QString>("notified");
         const auto row = [](const char *tag, const char *logind, const QStringList &capabilities,
@@ -295,8 +293,7 @@ private Q_SLOTS:
                                                   QUrl::fromLocalFile(m_dir->filePath("log"))}));
     }
 
-    void noBusAtAll() {
-        // The test environment points both buses at nothing, as in a bare container.
+    void noBusAtAll() { // the test environment points both buses at nothing
         makeQueue(false);
         m_queue->start();
         QTRY_VERIFY_WITH_TIMEOUT(monitorLines().size() == 3, 60'000);

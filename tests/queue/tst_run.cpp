@@ -47,6 +47,13 @@ class RunTest : public QObject {
     bool waitForRunEnd() {
         return QTest::qWaitFor([&] { return !m_queue->isConverting(); }, 120'000);
     }
+    // Adds the files, starts the run and waits for its end.
+    bool run(const QList<QUrl> &files = {}) {
+        if (!files.isEmpty())
+            m_queue->addFiles(files);
+        m_queue->start();
+        return waitForRunEnd();
+    }
     QStringList logLines() const { return TestTools::logLines(m_log); }
 
 private Q_SLOTS:
@@ -72,10 +79,9 @@ private Q_SLOTS:
         m_settings.reset();
     }
 
-    // A movie name that another running conversion claims is passed over
-    // for the next free one; a claim whose owner is gone is reported (log and
-    // warning, naming the movie it left) and removed. A name holding a line
-    // feed stays on its log line.
+    // A name another running conversion claims is passed over; a claim whose
+    // owner is gone is reported (naming the movie it left) and removed. A
+    // name holding a line feed stays on its log line.
     void claimsDecideTheName() {
         auto held = OutputClaim::take(m_out, "A_tarnel"); // this process stands in
         QVERIFY(std::holds_alternative<OutputClaim>(held));
@@ -87,9 +93,7 @@ private Q_SLOTS:
         TestTools::touch(m_out + "/B_tarnel.mov", 10); // the half movie it left
 
         QSignalSpy warnings(m_queue.get(), &TranscodeQueue::runWarnings);
-        m_queue->addFiles({source("A.R3D"), source("new\nline.R3D")});
-        m_queue->start();
-        QVERIFY(waitForRunEnd());
+        QVERIFY(run({source("A.R3D"), source("new\nline.R3D")}));
         QCOMPARE(m_queue->jobs().at(0)->outputURL().toLocalFile(), m_out + "/A_2_tarnel.mov");
         QCOMPARE(m_queue->jobs().at(1)->outputURL().toLocalFile(), m_out + "/new\nline_tarnel.mov");
         QCOMPARE(m_queue->jobs().at(1)->status(), JobStatus::done);
@@ -120,9 +124,7 @@ private Q_SLOTS:
     void twoJobsWithoutREDline() {
         const QString missing = m_dir->filePath("Applications/REDline");
         m_settings->setRedlinePath(missing);
-        m_queue->addFiles({source("A.R3D"), source("B.R3D")});
-        m_queue->start();
-        QVERIFY(waitForRunEnd());
+        QVERIFY(run({source("A.R3D"), source("B.R3D")}));
 
         const QString description =
             "REDline not found at:\n" + missing + "\n\nPlease install REDCINE-X Professional.";
@@ -147,9 +149,8 @@ private Q_SLOTS:
     }
 
     // A spanned clip, added as a later piece among jobs of an earlier run,
-    // is converted once, from its first piece.
+    // is converted once, from its first piece (the script notes each run's file).
     void successAmongEarlierJobs() {
-        // REDline is run through a script that notes the file of each run.
         const QString runs = m_dir->filePath("runs.txt");
         const QString redline = TestTools::script(
             m_dir->filePath("redline"), "printf '%s\\n' \"$2\" >> '" + runs.toUtf8() + "'\nexec '" +
@@ -167,8 +168,7 @@ private Q_SLOTS:
         QList<JobStatus> seen;
         connect(job, &TranscodeJob::statusChanged, this, [&] { seen << job->status(); });
 
-        m_queue->start();
-        QVERIFY(waitForRunEnd());
+        QVERIFY(run());
 
         const QString movie = m_out + "/" + clip + "_001_tarnel.mov";
         QCOMPARE(seen, (QList<JobStatus>{JobStatus::converting, JobStatus::done}));
@@ -197,9 +197,8 @@ private Q_SLOTS:
         QCOMPARE(m_sounds.played, QStringList{"Basso"}); // an earlier run's failure counts
     }
 
-    // Clips of one name from different folders (and a clip whose own name
-    // looks like a renamed movie's) each get a movie of their own, named the
-    // same way before the run (a dry run) as during it.
+    // Clips of one name from different folders (and one named like a renamed
+    // movie) each get their own movie, named alike before and during the run.
     void clipsOfOneNameKeepTheirMovies() {
         QDir().mkpath(m_dir->filePath("card/A"));
         QDir().mkpath(m_dir->filePath("card/B"));
@@ -210,8 +209,7 @@ private Q_SLOTS:
             planned << m_queue->outputName(job, m_out);
         QCOMPARE(planned, names);
 
-        m_queue->start();
-        QVERIFY(waitForRunEnd());
+        QVERIFY(run());
         QStringList made;
         for (const TranscodeJob *job : m_queue->jobs()) {
             QCOMPARE(job->status(), JobStatus::done);
@@ -227,16 +225,13 @@ private Q_SLOTS:
     // an output folder the first job fails and the run ends, silently.
     void noSettingsOrNoOutputFolder() {
         m_queue->setSettings(nullptr);
-        m_queue->addFiles({source("A.R3D"), source("B.R3D")});
-        m_queue->start();
-        QVERIFY(waitForRunEnd());
+        QVERIFY(run({source("A.R3D"), source("B.R3D")}));
         QCOMPARE(m_queue->jobs()[0]->status(), JobStatus::queued);
         QVERIFY(m_queue->canStart());
 
         m_settings->setOutputDirectory(QUrl());
         m_queue->setSettings(m_settings.get());
-        m_queue->start();
-        QVERIFY(waitForRunEnd());
+        QVERIFY(run());
         const TranscodeJob *first = m_queue->jobs()[0];
         QCOMPARE(first->status(), JobStatus::failed);
         QCOMPARE(first->errorMessage().value_or(""),
@@ -253,11 +248,10 @@ private Q_SLOTS:
         QVERIFY(m_queue->canStart());
     }
 
-    // Auto-send hands a converted clip to Final Cut Pro. Without it there,
-    // the next clip stays converted: its row says why, the document is kept
-    // beside its movie as well (never over a file already there), and the
-    // run counts no failure. A manual send that fails keeps the state, one
-    // that works once Final Cut Pro is back marks the job sent.
+    // Auto-send hands a converted clip to Final Cut Pro. Without it there the
+    // next clip stays converted, says why, keeps the document beside its
+    // movie (never over a file there), and counts no failure. A manual send
+    // that fails keeps the state; one that works marks the job sent.
     void autoSendThenManualSend() {
         const QString record = m_dir->filePath("opened.txt");
         TestTools::installFinalCut(m_apps, record);
@@ -271,8 +265,7 @@ private Q_SLOTS:
             if (sent->status() == JobStatus::sentToFCP)
                 TestTools::removeFinalCut(m_apps);
         });
-        m_queue->start();
-        QVERIFY(waitForRunEnd());
+        QVERIFY(run());
         QCOMPARE(sent->status(), JobStatus::sentToFCP);
         QCOMPARE(m_queue->lastSentToFCPName().value_or(""), QString("Take & Retake"));
         QTRY_COMPARE_WITH_TIMEOUT(readAll(record), FCPXMLGenerator::documentPath(*sent) + "\n",
@@ -317,9 +310,8 @@ private Q_SLOTS:
     }
 
     // Start pressed twice makes one run. While the first file converts,
-    // clearing the list keeps it and drops the queued ones, and a file added
-    // joins the run. A job removed while its movie is measured does not
-    // stall the run.
+    // clearing keeps it and drops the queued ones, and a file added joins the
+    // run. A job removed while its movie is measured does not stall the run.
     void listChangesDuringTheRun() {
         m_settings->setRedlinePath(TestTools::gatedRedline(m_dir->path()));
         m_queue->addFiles({source("A.R3D"), source("B.R3D"), source("C.R3D")});
@@ -348,10 +340,8 @@ private Q_SLOTS:
     }
 
     // Stopping a run (Ctrl-C) fails the converting job with REDline's status
-    // and leaves the rest queued, without a sound. (A window closed during a
-    // run is the UI test's.)
+    // and leaves the rest queued, without a sound. REDline is never let go.
     void abandoningTheRun() {
-        // Never let go: stopping REDline is what ends the job.
         m_settings->setRedlinePath(TestTools::gatedRedline(m_dir->path()));
         m_queue->addFiles({source("A.R3D"), source("B.R3D")});
         m_queue->start();

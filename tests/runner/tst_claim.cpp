@@ -16,9 +16,8 @@ class ClaimTest : public QObject {
     }
 
 private Q_SLOTS:
-    // One claim per name: the second taker (even in this process) learns who
-    // holds it; the claim goes with its object, and never takes a file that
-    // replaced it.
+    // One claim per name: a second taker (even this process) learns who holds
+    // it; the claim goes with its object, never taking a file that replaced it.
     void oneClaimPerName() {
         QTemporaryDir dir;
         const QString file = dir.filePath(".A_tarnel.tarnel-claim");
@@ -47,8 +46,8 @@ private Q_SLOTS:
             OutputClaim::take(dir.filePath("missing"), "A_tarnel")));
     }
 
-    // Claims whose owner is surely gone are collected once (and removed,
-    // leaving the movie); a live owner's, or one on another host, stay.
+    // Claims of a surely gone owner are collected once and removed (not the
+    // movie); a live owner's, or one on another host, stay.
     void abandonedClaims_data() {
         QTest::addColumn<QString>("owner");
         QTest::addColumn<bool>("gone");
@@ -76,7 +75,7 @@ private Q_SLOTS:
         claim.close();
         TestTools::touch(dir.filePath("C001_tarnel.mov"), 10);
 
-        const OutputDiscovery::Snapshot snapshot = OutputDiscovery::snapshot(dir.path());
+        const OutputDiscovery::Snapshot snapshot = OutputDiscovery::snapshot(dir.path(), {});
         QCOMPARE(snapshot.claims, QStringList{".C001_tarnel.tarnel-claim"});
         const auto found = OutputClaim::collectAbandoned(dir.path(), snapshot.claims);
         QCOMPARE(found.size(), gone ? 1 : 0);

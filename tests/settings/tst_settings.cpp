@@ -35,38 +35,40 @@ private Q_SLOTS:
         QDir(defaultFolder()).removeRecursively();
     }
 
+    // Every setting as one line, so that defaults and saved values compare at once.
+    static QString describe(const UserSettings &s) {
+        return QStringList{ProResPresets::rawValue(s.selectedPreset()),
+                           s.redlinePath(),
+                           QString::number(s.autoSendToFCP()),
+                           QString::number(s.playCompletionSound()),
+                           QString::number(s.nameMoviesLikeClips()),
+                           QDir::cleanPath(s.outputDirectoryPath()),
+                           QString::number(s.isUsingDefaultOutputDirectory())}
+            .join(u'|');
+    }
+
     void firstStart() {
         UserSettings s;
-        QCOMPARE(s.selectedPreset(), ProResPreset::proRes422LT);
-        QCOMPARE(s.redlinePath(), UserSettings::defaultRedlinePath());
-        QVERIFY(!s.autoSendToFCP());
-        QVERIFY(s.playCompletionSound());
-        QVERIFY(!s.nameMoviesLikeClips());
+        QCOMPARE(describe(s), "ProRes 422 LT|" + UserSettings::defaultRedlinePath() + "|0|1|0|" +
+                                  defaultFolder() + "|1");
         QVERIFY(QFileInfo(defaultFolder()).isDir());
         QCOMPARE(storedValue(UserSettings::kOutputDirectoryPathKey).toString(), defaultFolder());
-        QCOMPARE(QDir::cleanPath(s.outputDirectoryPath()), defaultFolder());
-        QVERIFY(s.isUsingDefaultOutputDirectory());
     }
 
     void persistsAcrossObjects() {
         QTemporaryDir elsewhere;
+        const QString redline = QString::fromUtf8("/opt/red line/\"REDline\" Ü");
         {
             UserSettings s;
             s.setSelectedPreset(ProResPreset::proRes4444XQ);
-            s.setRedlinePath(QString::fromUtf8("/opt/red line/\"REDline\" Ü"));
+            s.setRedlinePath(redline);
             s.setAutoSendToFCP(true);
             s.setPlayCompletionSound(false);
             s.setNameMoviesLikeClips(true);
             s.setOutputDirectory(QUrl::fromLocalFile(elsewhere.path() + u'/'));
         }
-        UserSettings again;
-        QCOMPARE(again.selectedPreset(), ProResPreset::proRes4444XQ);
-        QCOMPARE(again.redlinePath(), QString::fromUtf8("/opt/red line/\"REDline\" Ü"));
-        QVERIFY(again.autoSendToFCP());
-        QVERIFY(!again.playCompletionSound());
-        QVERIFY(again.nameMoviesLikeClips());
-        QCOMPARE(QDir::cleanPath(again.outputDirectoryPath()), elsewhere.path());
-        QVERIFY(!again.isUsingDefaultOutputDirectory());
+        QCOMPARE(describe(UserSettings()),
+                 "ProRes 4444 XQ|" + redline + "|1|0|1|" + elsewhere.path() + "|0");
     }
 
     void sessionValuesAreNeverStored() {
@@ -76,14 +78,11 @@ private Q_SLOTS:
         UserSettings s({{UserSettings::kSelectedPresetKey, "ProRes 422 HQ"},
                         {UserSettings::kOutputDirectoryPathKey, out.path()},
                         {UserSettings::kAutoSendToFCPKey, true}});
-        QCOMPARE(s.selectedPreset(), ProResPreset::proRes422HQ);
-        QCOMPARE(QDir::cleanPath(s.outputDirectoryPath()), out.path());
-        QVERIFY(s.autoSendToFCP());
-        QCOMPARE(s.redlinePath(), QString("/opt/stored/REDline")); // not overridden: the store's
+        // REDline is not overridden: the store's.
+        QCOMPARE(describe(s), "ProRes 422 HQ|/opt/stored/REDline|1|1|0|" + out.path() + "|0");
         s.setSelectedPreset(ProResPreset::proRes422Proxy);
         s.setAutoSendToFCP(false);
-        QCOMPARE(s.selectedPreset(), ProResPreset::proRes422Proxy);
-        QVERIFY(!s.autoSendToFCP());
+        QCOMPARE(describe(s).section(u'|', 0, 2), "ProRes 422 Proxy|/opt/stored/REDline|0");
         for (const char *key : {UserSettings::kSelectedPresetKey, UserSettings::kAutoSendToFCPKey})
             QVERIFY2(!storedValue(key).isValid(), key);
         QCOMPARE(storedValue(UserSettings::kOutputDirectoryPathKey).toString(), defaultFolder());
@@ -92,44 +91,35 @@ private Q_SLOTS:
                  QString("/opt/new/REDline"));
     }
 
-    void storedFolderFallsBack_data() {
+    // A stored folder that is gone or no folder gives way to the default; one
+    // that exists is kept (the default not made) until it goes, when the
+    // window's check on showing restores the default.
+    void storedFolder_data() {
         QTest::addColumn<QString>("kind");
         QTest::newRow("deleted folder") << "deleted";
         QTest::newRow("ordinary file") << "file";
+        QTest::newRow("existing folder, removed later") << "existing";
     }
-    void storedFolderFallsBack() {
+    void storedFolder() {
         QFETCH(QString, kind);
         QTemporaryDir dir;
-        QString stored;
-        if (kind == "deleted") {
-            stored = dir.filePath("gone");
-        } else if (kind == "file") {
-            stored = dir.filePath("plain.txt");
-            QFile f(stored);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
-        {
-            QSettings store(QStringLiteral("Tarnel"), QStringLiteral("Tarnel"));
-            store.setValue(UserSettings::kOutputDirectoryPathKey, stored);
-        }
+        const QString stored = kind == "existing" ? dir.path() : dir.filePath(kind);
+        if (kind == "file")
+            TestTools::touch(stored);
+        QSettings(QStringLiteral("Tarnel"), QStringLiteral("Tarnel"))
+            .setValue(UserSettings::kOutputDirectoryPathKey, stored);
         UserSettings s;
+        if (kind == "existing") {
+            QCOMPARE(QDir::cleanPath(s.outputDirectoryPath()), dir.path());
+            QVERIFY(!QFileInfo::exists(defaultFolder()));
+            dir.remove();
+            s.restoreOutputDirectory();
+            QVERIFY(s.isUsingDefaultOutputDirectory());
+            return;
+        }
         QCOMPARE(QDir::cleanPath(s.outputDirectoryPath()), defaultFolder());
         QVERIFY(QFileInfo(defaultFolder()).isDir());
         QCOMPARE(storedValue(UserSettings::kOutputDirectoryPathKey).toString(), defaultFolder());
-    }
-
-    void restoreKeepsAnExistingFolder() {
-        QTemporaryDir dir;
-        {
-            QSettings store(QStringLiteral("Tarnel"), QStringLiteral("Tarnel"));
-            store.setValue(UserSettings::kOutputDirectoryPathKey, dir.path());
-        }
-        UserSettings s;
-        QCOMPARE(QDir::cleanPath(s.outputDirectoryPath()), dir.path());
-        QVERIFY(!QFileInfo::exists(defaultFolder())); // default not created
-        dir.remove();
-        s.restoreOutputDirectory(); // as the window does each time it is shown
-        QVERIFY(s.isUsingDefaultOutputDirectory());
     }
 
     void setOutputDirectoryCreatesFirst() {
@@ -157,44 +147,31 @@ private Q_SLOTS:
         QVERIFY(!s.isUsingDefaultOutputDirectory());
     }
 
-    // Damaged or hand-edited files read as the defaults, never crash, and
-    // keep the values that are still good.
+    // Damaged or hand-edited files read as the defaults but keep good values.
     void wrongTypesAndDamage_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("preset");
-        QTest::addColumn<QString>("redline");
-        QTest::addColumn<bool>("autoSend");
-        QTest::addColumn<bool>("sound");
-        const QString def = UserSettings::defaultRedlinePath();
-        const int lt = int(ProResPreset::proRes422LT);
+        QTest::addColumn<QString>("expected"); // preset, REDline, auto-send, sound
+        const QString defaults = "ProRes 422 LT|" + UserSettings::defaultRedlinePath() + "|0|1";
         QTest::newRow("unknown preset, numbers and words for booleans, a list for a text")
             << QByteArray("[General]\nselectedPreset=prores 422 lt\nplayCompletionSound=maybe\n"
                           "autoSendToFCP=1\nredlinePath=a, b\n")
-            << lt << def << false << true;
+            << defaults;
         QTest::newRow("good values survive")
             << QByteArray("[General]\nselectedPreset=ProRes 422 HQ\nautoSendToFCP=true\n"
                           "playCompletionSound=false\nredlinePath=/usr/bin/REDline\n")
-            << int(ProResPreset::proRes422HQ) << "/usr/bin/REDline" << true << false;
-        QTest::newRow("binary junk")
-            << QByteArray("\x00\xff\xfe[[[=\n\x01=\x02", 12) << lt << def << false << true;
+            << "ProRes 422 HQ|/usr/bin/REDline|1|0";
+        QTest::newRow("binary junk") << QByteArray("\x00\xff\xfe[[[=\n\x01=\x02", 12) << defaults;
     }
     void wrongTypesAndDamage() {
         QFETCH(QByteArray, content);
-        QFETCH(int, preset);
-        QFETCH(QString, redline);
-        QFETCH(bool, autoSend);
-        QFETCH(bool, sound);
         TestEnvironment::instance().writeSettingsFile(content);
         UserSettings s;
-        QCOMPARE(int(s.selectedPreset()), preset);
-        QCOMPARE(s.redlinePath(), redline);
-        QCOMPARE(s.autoSendToFCP(), autoSend);
-        QCOMPARE(s.playCompletionSound(), sound);
+        QTEST(describe(s).section(u'|', 0, 3), "expected");
         QVERIFY(!s.outputDirectoryPath().isEmpty());
     }
 
-    // A store that cannot be written: the change still holds, the user is
-    // told once, and it is saved with the first write that works again.
+    // An unwritable store: the change holds, the user is told once, and it is
+    // saved with the first write that works again.
     void unsavedChangesHoldAndAreReported_data() {
         QTest::addColumn<QString>("how");
         QTest::newRow("a file where the folder should be") << "file";
@@ -240,10 +217,8 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("autoSendToFCP=true"));
     }
 
-    // A lock file left empty by a crash does not hold up the next change.
-    // QSettings alone waits until such a lock is 30 s old; here it is kept
-    // fresh for as long as it exists, so only removing it lets the change
-    // through (without the removal this test would never end).
+    // An empty lock left by a crash, kept fresh here (QSettings alone waits
+    // until a lock is 30 s old): only removing it lets the change through.
     void staleLockDoesNotHoldUpAChange() {
         UserSettings s;
         const QByteArray lock =
@@ -262,8 +237,7 @@ private Q_SLOTS:
     }
 
     // Something at the lock's name that is no regular file is no lock anyone
-    // holds: it does not block the change (before, the first change waited
-    // for it forever).
+    // holds: it does not block the change.
     void oddLockDoesNotBlock_data() {
         QTest::addColumn<QString>("kind");
         QTest::newRow("folder") << "folder";

@@ -27,11 +27,18 @@
 //   REDLINE_SIM_FAIL_MATCH=text  fail like a damaged clip when the source path contains text
 //   REDLINE_SIM_LINE_DELAY_MS=n  pause n ms between progress lines
 //   REDLINE_SIM_TIMECODE=tc      start the timecode track at tc (HH:MM:SS:FF, ";" for drop-frame)
+//   REDLINE_SIM_PIECES=n         write the movie in n pieces, as an encoder does, pausing
+//                                REDLINE_SIM_PIECE_DELAY_MS (default 50) between them
+//   REDLINE_SIM_CUT=percent      write only that much of the movie and still exit 0 (a
+//                                full disk or a crash REDline does not report)
+//
+// Every movie records the source it came from in its "comment" tag.
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <thread>
@@ -56,6 +63,28 @@ int proresProfile(const QString &codec) {
                                               {QStringLiteral("1"), 2}, {QStringLiteral("0"), 3},
                                               {QStringLiteral("4"), 4}, {QStringLiteral("5"), 5}};
     return profiles.value(codec, -1);
+}
+
+// Copies `from` over `to` in `pieces` writes with a pause between them
+// (replacing what was there, as an encoder opening its output does), keeping
+// only `keepPercent` of the bytes; removes `from`.
+bool copyInPieces(const QString &from, const QString &to, int pieces, int keepPercent) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = in.readAll().left(in.size() * std::clamp(keepPercent, 0, 100) / 100);
+    in.remove();
+    QFile out(to);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const int delay = envInt("REDLINE_SIM_PIECE_DELAY_MS", 50);
+    const qsizetype step = bytes.size() / pieces + 1;
+    for (qsizetype at = 0; at < bytes.size(); at += step) {
+        if (out.write(bytes.mid(at, step)) < 0 || !out.flush())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    }
+    return true;
 }
 
 int usage(const QString &why) {
@@ -158,8 +187,16 @@ int main(int argc, char *argv[]) {
             std::this_thread::sleep_for(std::chrono::milliseconds(lineDelay));
     };
 
-    // Start the real conversion, and report progress while it runs.
-    QString movie = outDir + QLatin1Char('/') + name + QStringLiteral(".mov");
+    // Start the real conversion, and report progress while it runs. Written
+    // in pieces or cut short, the movie is first made under a name that is
+    // no movie's, then copied.
+    const QString movie = outDir + QLatin1Char('/') + name + QStringLiteral(".mov");
+    const int pieces = envInt("REDLINE_SIM_PIECES", 0);
+    const int keepPercent = envInt("REDLINE_SIM_CUT", 100);
+    const bool staged = pieces > 0 || keepPercent < 100;
+    const QString made = staged ? outDir + QStringLiteral("/.") + name + QStringLiteral(".part-") +
+                                      QString::number(QCoreApplication::applicationPid())
+                                : movie;
     const bool noMovie = qEnvironmentVariableIntValue("REDLINE_SIM_NO_MOVIE") == 1;
     QProcess ffmpeg;
     if (!noMovie) {
@@ -207,7 +244,8 @@ int main(int argc, char *argv[]) {
            << timecode;
         if (!reel.isEmpty())
             ff << QStringLiteral("-metadata:s:v:0") << u"reel_name=" + reel;
-        ff << movie;
+        ff << QStringLiteral("-metadata") << u"comment=" + source << QStringLiteral("-f")
+           << QStringLiteral("mov") << made;
         ffmpeg.start(program, ff);
         if (!ffmpeg.waitForStarted())
             return usage(QStringLiteral("could not start ffmpeg"));
@@ -220,6 +258,8 @@ int main(int argc, char *argv[]) {
             writeOut(stderr, ffmpeg.readAllStandardError());
             return 1;
         }
+        if (staged && !copyInPieces(made, movie, std::max(pieces, 1), keepPercent))
+            return usage(QStringLiteral("could not write ") + movie);
     }
     progress(lines);
     return 0;
