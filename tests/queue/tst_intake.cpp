@@ -18,7 +18,6 @@ QUrl folderUrl(const QString &path) {
     return QUrl::fromLocalFile(path + u'/');
 }
 
-// The jobs' file names, in list order.
 QStringList names(const TranscodeQueue &q) {
     QStringList out;
     for (const TranscodeJob *j : q.jobs())
@@ -35,8 +34,7 @@ QStringList jobsBelow(const TranscodeQueue &q, const QString &root) {
     return out;
 }
 
-// Makes a tree below `root`: "a/b.R3D 100" is a file of 100 bytes, "a/b/"
-// a folder, "a/l -> ../x" a symbolic link; folders on the way are made.
+// Entries: "a/b.R3D 100" a file of 100 bytes, "a/b/" a folder, "a/l -> ../x" a link.
 void makeTree(const QString &root, const QStringList &entries) {
     for (const QString &entry : entries) {
         const QString arrow = QStringLiteral(" -> ");
@@ -53,6 +51,11 @@ void makeTree(const QString &root, const QStringList &entries) {
     }
 }
 
+// Makes an empty file whose name need not be UTF-8.
+void touchRaw(const QByteArray &path) {
+    ::close(::open(path.constData(), O_CREAT | O_WRONLY, 0644));
+}
+
 } // namespace
 
 class IntakeTest : public QObject {
@@ -61,14 +64,13 @@ class IntakeTest : public QObject {
     QTemporaryDir m_dir;
     QString m_log;
 
-    // A queue that writes to this test's log.
     std::unique_ptr<TranscodeQueue> queue() const {
         auto q = std::make_unique<TranscodeQueue>();
         q->setLogPath(m_log);
         return q;
     }
     QStringList logLines() const { return TestTools::logLines(m_log); }
-    // The queue keeps its counts as the list changes: they must equal a count of the list.
+    // The queue's running counts must equal a count of the list.
     static void verifyCounts(const TranscodeQueue &q) {
         int queued = 0, finished = 0;
         qint64 bytes = 0, queuedBytes = 0;
@@ -91,25 +93,21 @@ private Q_SLOTS:
         QFile::remove(m_log);
     }
 
-    // A folder is listed one level deep, hidden entries and odd names
-    // included, in name order; a folder named like a clip counts by its name,
-    // a clip folder below is entered. A name that is not UTF-8 cannot be
-    // added, and the log says which.
+    // A folder is listed one level deep in name order, hidden and odd names included;
+    // a clip folder is entered; a name that is not UTF-8 is skipped and logged.
     void folderIsListedOneLevelDeep() {
         QTemporaryDir dir;
         QDir(dir.path()).mkpath("C.RDC");
         QDir(dir.path()).mkpath("Odd.R3D");
         QStringList clips{".hidden.R3d", "A.R3D", "b.r3d", "take #1 \"100%\".R3D", "new\nline.R3D"};
-        // A name may begin with U+FEFF: it is a character of the name, not a
-        // byte-order mark to drop (A.R3D is another clip).
+        // A leading U+FEFF is part of the name, not a byte-order mark.
         clips << QString::fromUtf8("Über 日本.R3D") << QString(200, u'x') + ".R3D"
               << QChar(0xFEFF) + QString("A.R3D");
         for (const QString &name :
-             clips + QStringList{"notes.txt", "clip.R3D.mov", "C.RDC/C_001.R3D"})
+             clips + QStringList{"notes.txt", "clip.R3D.mov", "new\nline.mov", "C.RDC/C_001.R3D"})
             TestTools::touch(dir.filePath(name));
         for (const char *latin1 : {"/caf\xe9.R3D", "/notes\xff.txt"})
-            ::close(::open(QByteArray(QFile::encodeName(dir.path()) + latin1).constData(),
-                           O_CREAT | O_WRONLY, 0644));
+            touchRaw(QFile::encodeName(dir.path()) + latin1);
         auto q = queue();
         q->addFiles({folderUrl(dir.path())});
         QCOMPARE(
@@ -128,16 +126,20 @@ private Q_SLOTS:
         for (const TranscodeJob *job : q->jobs())
             QVERIFY2(QFileInfo::exists(job->sourcePath()), qPrintable(job->sourcePath()));
 
-        // Without the trailing slash a folder is judged by its name alone.
+        // Without the trailing slash a folder is judged by its name alone; a drop without
+        // clips logs what was dropped, escaped, on one line.
         auto q2 = queue();
-        q2->addFiles({QUrl::fromLocalFile(dir.filePath("C.RDC"))});
+        q2->addFiles({QUrl::fromLocalFile(dir.filePath("C.RDC")),
+                      QUrl::fromLocalFile(dir.filePath("new\nline.mov")),
+                      folderUrl(dir.filePath("missing"))});
         QVERIFY(q2->jobs().isEmpty());
+        QCOMPARE(logLines().mid(3).join(u'\n'),
+                 "addFiles: no R3D files found in dropped URLs: [\"" + dir.filePath("C.RDC") +
+                     "\", \"" + dir.path() + "/new\\nline.mov\", \"" + dir.path() + "/missing/\"]");
     }
 
-    // A file already listed, in whatever state, is not added again; one
-    // removed is, at the end. Removing and clearing spare the converting job
-    // and log nothing; the counts follow the states. A file and its folder in
-    // one drop give two jobs for that file.
+    // A listed file is not added again, a removed one is (at the end); removing and
+    // clearing spare the converting job; a file and its folder in one drop give two jobs.
     void duplicatesRemovalAndCounts() {
         QTemporaryDir dir;
         TestTools::touch(dir.filePath("A.R3D"), 10'000'000'000);
@@ -181,15 +183,10 @@ private Q_SLOTS:
                              }));
     }
 
-    // The movie names the list holds follow its jobs: a movie set, moved or
-    // removed with its job frees or takes its name; a job's own movie is not
-    // in its own way.
+    // Movie names taken follow the jobs' movies as they are set, moved and removed.
     void movieNamesFollowTheJobs() {
         QTemporaryDir dir;
-        for (const char *path : {"x/A.R3D", "y/A.R3D"}) {
-            QDir(dir.path()).mkpath(QFileInfo(dir.filePath(path)).path());
-            TestTools::touch(dir.filePath(path));
-        }
+        makeTree(dir.path(), {"x/A.R3D 10", "y/A.R3D 10"});
         auto q = queue();
         q->addFiles({QUrl::fromLocalFile(dir.filePath("x/A.R3D")),
                      QUrl::fromLocalFile(dir.filePath("y/A.R3D"))});
@@ -206,22 +203,8 @@ private Q_SLOTS:
         QCOMPARE(q->outputName(second, "/elsewhere"), QString("A_tarnel"));
     }
 
-    // A drop without clips logs what was dropped, escaped, on one line.
-    void nothingFoundLogsEscapedPaths() {
-        QTemporaryDir dir;
-        TestTools::touch(dir.filePath("new\nline.mov"));
-        auto q = queue();
-        q->addFiles({QUrl::fromLocalFile(dir.filePath("new\nline.mov")),
-                     folderUrl(dir.filePath("missing"))});
-        QVERIFY(q->jobs().isEmpty());
-        QCOMPARE(logLines(),
-                 QStringList{"addFiles: no R3D files found in dropped URLs: [\"" + dir.path() +
-                             "/new\\nline.mov\", \"" + dir.path() + "/missing/\"]"});
-    }
-
-    // Drops are lists of names in the folder; "" is the folder itself. Pieces
-    // fold in a clip folder (.RDC) or under RED's clip names; other "_NNN"
-    // names are clips of their own.
+    // Drops list names in the folder ("" is the folder). Pieces fold in a clip folder
+    // or under RED's clip names; other "_NNN" names are clips of their own.
     void spannedClipsAreOneJob_data() {
         QTest::addColumn<QList<QStringList>>("drops");
         QTest::addColumn<QStringList>("jobs"); // "path size", path relative to the folder
@@ -285,19 +268,13 @@ private Q_SLOTS:
         QTEST(logLines(), "log");
     }
 
-    // The warnings shown are those that hold for the list as it is now: a
-    // piece added later clears its clip's warning and counts in its size, a
-    // file renamed clears its warning, a drop without clips is news until
-    // the next drop, and a clip's warning goes with its job.
+    // The warnings shown hold for the list as it is now: a missing piece added or a
+    // file renamed clears its warning, a drop without clips is news until the next.
     void warningsFollowTheList() {
         QTemporaryDir card;
-        QDir(card.path()).mkpath("H.RDC");
-        QDir(card.path()).mkpath("odd");
-        TestTools::touch(card.filePath("H.RDC/H_001.R3D"), 3);
-        TestTools::touch(card.filePath("H.RDC/H_003.R3D"), 4);
-        TestTools::touch(card.filePath("clip.mov"));
+        makeTree(card.path(), {"H.RDC/H_001.R3D 3", "H.RDC/H_003.R3D 4", "clip.mov 10", "odd/"});
         const QByteArray odd = QFile::encodeName(card.filePath("odd")) + "/caf\xe9.R3D";
-        ::close(::open(odd.constData(), O_CREAT | O_WRONLY, 0644));
+        touchRaw(odd);
         auto q = queue();
         QSignalSpy changed(q.get(), &TranscodeQueue::intakeWarningsChanged);
         const QString lacks = "spanned clip H_001.R3D lacks H_002.R3D; REDline cannot read it "
@@ -332,10 +309,8 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 7);
     }
 
-    // Whole cards and offloads: RED's card and clip folders are entered up
-    // to four levels below the dropped folder, through plain folders too,
-    // never through hidden folders or links; what could not be taken is
-    // said. Trees are written "path size"; ROOT stands for their root.
+    // Card and clip folders are entered up to four levels down, through plain folders
+    // but not hidden ones or links; what was not taken is said. ROOT is the tree's root.
     void cardTrees_data() {
         QTest::addColumn<QStringList>("tree");
         QTest::addColumn<QString>("drop");     // a folder below ROOT
@@ -443,10 +418,8 @@ private Q_SLOTS:
         QCOMPARE(ClipCollector().collectAll({folderUrl(root.path())}).clips.size(), 1);
     }
 
-    // A search off the main thread adds its clips in one step, drops in the
-    // order they came; one still running when the list is cleared or the
-    // queue goes away adds nothing. The searching thread is held at its
-    // first listing until the test lets it go.
+    // A background search adds each drop in one step, in order; one still running when
+    // the list is cleared or the queue goes away adds nothing. Held at its first listing.
     void backgroundSearch_data() {
         QTest::addColumn<QString>("meanwhile");
         QTest::newRow("nothing") << "";
@@ -487,9 +460,7 @@ private Q_SLOTS:
             QCOMPARE(looking.size(), 2);
     }
 
-    // The log goes to the desktop folder, or to the home folder when there
-    // is none (Qt names $HOME/Desktop whether or not it exists); the queue
-    // writes there unless told otherwise.
+    // The log goes to ~/Desktop, or ~ when there is none; the queue writes there by default.
     void logLocation_data() {
         QTest::addColumn<QString>("folder"); // the log's folder, below the home folder
         QTest::newRow("Desktop folder") << "/Desktop";

@@ -28,7 +28,6 @@ ProcessResult runOk(const ProcessRunner &runner, const QString &program) {
     return std::get<ProcessResult>(outcome);
 }
 
-// The runner's own error of a failed conversion.
 REDlineError failure(const TranscodeResult &r) {
     const auto *e = r.error ? std::get_if<REDlineError>(&r.error->error) : nullptr;
     if (!e)
@@ -43,29 +42,32 @@ class ProcessTest : public QObject {
 
     QTemporaryDir m_dir;
 
-    // A job for a source file of that name, made on disk.
     TranscodeJob *job(const QString &name = QStringLiteral("A.R3D")) {
         TestTools::touch(m_dir.filePath(name));
         return new TranscodeJob(QUrl::fromLocalFile(m_dir.filePath(name)), this);
     }
-    // Converts and waits, spinning the event loop so that posted progress
-    // updates and the result are delivered.
+    // Converts and waits, spinning the event loop for the posted progress and result.
     TranscodeResult convert(TranscodeJob *job, const QString &outDir,
                             const QString &redline = TestTools::redlineSim(),
-                            ProResPreset preset = ProResPreset::proRes422) {
+                            ProResPreset preset = ProResPreset::proRes422,
+                            bool stopAtOnce = false) {
         REDlineRunner runner;
+        if (stopAtOnce) // the stop ends REDline with SIGTERM, never SIGKILL
+            runner.processRunner.gracePeriod = std::chrono::hours(1);
         std::optional<TranscodeResult> result;
         runner.transcode(job, REDlineRunner::outputName(job->sourcePath()), preset,
                          QUrl::fromLocalFile(outDir + u'/'), redline, this,
                          [&](const TranscodeResult &r) { result = r; });
+        if (stopAtOnce)
+            runner.stop();
         if (!QTest::qWaitFor([&] { return result.has_value(); }, 120'000))
             qFatal("transcode did not finish");
         return *result;
     }
 
 private Q_SLOTS:
-    // REDline gets its 17 arguments byte for byte whatever the names hold, and
-    // its progress reaches the job on the main thread through the gate.
+    // REDline gets its arguments byte for byte; progress reaches the job on the main
+    // thread through the gate.
     void hostileNamesReachREDlineExactly() {
         const QString name = QString::fromUtf8(
             "my \"best\" it's $(touch pwned) `id`; rm -rf x | Über\n日本.take2.R3D");
@@ -90,15 +92,14 @@ private Q_SLOTS:
                               outDir, "--format", "201", "--PRcodec", "4", "--useRMD", "2",
                               "--primaryDev", "--colorSpace", "25", "--gammaCurve", "34"}));
         QCOMPARE(result.outputURL.toLocalFile(), outDir + u'/' + base + "_tarnel.mov");
-        // Progress is posted before the result, so every update has arrived.
         QVERIFY(!offMain);
+        // Progress is posted before the result, so every update has arrived.
         QVERIFY2(!seen.isEmpty() && seen.size() <= 110, qPrintable(QString::number(seen.size())));
         for (int i = 1; i < seen.size(); ++i)
             QVERIFY(seen[i] >= 1.0 || seen[i] - seen[i - 1] >= 0.01);
     }
 
-    // Progress written a few bytes at a time (each cut line completed by the
-    // next read) reaches the job line by line.
+    // Progress written a few bytes at a time reaches the job line by line.
     void progressWrittenAFewBytesAtATime() {
         const auto env = scopedEnv({{"REDLINE_SIM_SPLIT_PROGRESS", "1"}});
         TranscodeJob *j = job();
@@ -111,10 +112,8 @@ private Q_SLOTS:
         QCOMPARE(seen.mid(0, lines.size()), lines);
     }
 
-    // A REDline that cannot be run fails with the system's error; a relative
-    // REDline path is not found, even with a program of that name in the
-    // working folder, which is never run; a missing output folder or a
-    // success without a movie are failures too.
+    // A REDline that cannot run fails with the system's error; a relative path is not
+    // found (nor run from the working folder); no output folder or no movie fails too.
     void failuresAroundREDline() {
         const QString path = m_dir.filePath("REDline-not-executable");
         TestTools::touch(path);
@@ -140,25 +139,16 @@ private Q_SLOTS:
                  REDlineError::outputFileMissing());
     }
 
-    // A stop asked for the moment a conversion is handed over ends it with
-    // REDline's termination status, whether REDline has started yet or not
-    // (the grace period is far too long to end it instead).
+    // A stop right after the hand-over ends REDline with SIGTERM, started yet or not.
     void stopRightAfterTheHandOver() {
         QDir().mkpath(m_dir.filePath("stopped"));
-        REDlineRunner runner;
-        runner.processRunner.gracePeriod = std::chrono::hours(1);
-        std::optional<TranscodeResult> result;
-        runner.transcode(job(), "A_tarnel", ProResPreset::proRes422,
-                         QUrl::fromLocalFile(m_dir.path() + u'/'),
-                         TestTools::gatedRedline(m_dir.filePath("stopped")), this,
-                         [&](const TranscodeResult &r) { result = r; });
-        runner.stop();
-        QVERIFY(QTest::qWaitFor([&] { return result.has_value(); }, 120'000));
-        QCOMPARE(failure(*result), REDlineError::processFailure(SIGTERM, QString()));
+        const auto r =
+            convert(job(), m_dir.path(), TestTools::gatedRedline(m_dir.filePath("stopped")),
+                    ProResPreset::proRes422, true);
+        QCOMPARE(failure(r), REDlineError::processFailure(SIGTERM, QString()));
     }
 
-    // Far more on standard error than the runner keeps: the failure quotes
-    // the last 800 characters.
+    // The failure quotes the last 800 characters of a long standard error.
     void nonZeroExitKeepsTheTail() {
         const auto env =
             scopedEnv({{"REDLINE_SIM_EXIT", "5"}, {"REDLINE_SIM_STDERR_BYTES", "300000"}});
@@ -180,12 +170,8 @@ private Q_SLOTS:
         QCOMPARE(j->progress(), 0.0); // the invalid chunk was not searched
     }
 
-    // REDline runs in a group of its own. At the time limit the group is asked
-    // to stop, and killed after the grace period if REDline ignores that; no
-    // helper outlives REDline, not even one that ignores the request. (The
-    // shell sets up its signals within milliseconds, long before the limit.)
-    // The limit counts from REDline's last output: one that goes on printing
-    // past it (ten times as often) ends on its own.
+    // REDline runs in its own group: at the time limit (counted from its last output)
+    // the group gets SIGTERM, then SIGKILL after the grace period; no helper outlives it.
     void helpersEndWithREDline_data() {
         QTest::addColumn<QByteArray>("ending"); // the end of REDline's script
         QTest::addColumn<int>("status");
@@ -211,9 +197,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
     }
 
-    // Only a tail of each stream is kept; it starts at a character boundary
-    // (here three bytes of a four-byte character are left out), and an
-    // invalid byte reads as U+FFFD.
+    // Each stream's kept tail starts at a character boundary; an invalid byte reads U+FFFD.
     void keptTailStaysValidText_data() {
         QTest::addColumn<QByteArray>("body"); // writes one stream, run for both
         QTest::addColumn<QString>("expected");
@@ -235,12 +219,9 @@ private Q_SLOTS:
         QCOMPARE(r.standardErrorText, expected);
     }
 
-    // Output goes on being collected after the child's exit, until the
-    // pipes close or stay silent for a while: a descendant of its own session
-    // that writes once the child is gone and then keeps the pipes open
-    // neither loses its line nor holds up the run. (The child exits only once
-    // the descendant has left its group, which would otherwise be killed
-    // with it.)
+    // Output is collected after the child's exit until the pipes close or go quiet: a
+    // descendant in its own session that writes late and holds the pipes open neither
+    // loses its line nor holds up the run.
     void outputAfterTheExitIsCollectedButNotWaitedFor() {
         const QByteArray pidFile = QFile::encodeName(m_dir.filePath("daemon.pid"));
         const QString script = TestTools::script(

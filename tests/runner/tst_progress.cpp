@@ -46,10 +46,8 @@ private Q_SLOTS:
         QCOMPARE(passed, (QList<double>{0.0, 0.50, 0.51, 0.995, 1.0, 1.0}));
     }
 
-    // Output read a few bytes at a time gives the progress of each line as
-    // the whole output would, line by line: a line or a character cut
-    // between reads is completed by the next, and a number at the very end of
-    // a read waits for its last digits.
+    // Output read a few bytes at a time gives each line's progress as the whole would:
+    // cut lines, characters and numbers wait for the next read.
     void readsAFewBytesAtATime_data() {
         QTest::addColumn<int>("piece");
         for (int piece = 1; piece <= 8; ++piece)
@@ -75,8 +73,7 @@ private Q_SLOTS:
         QCOMPARE(shown, (QList<double>{0.25, 0.37, 0.5, 0.75}));
     }
 
-    // A line that never ends is kept only up to a bound, from a character's
-    // start, and a line that does end after it is still found.
+    // An endless line is kept up to a bound, and a line ending after it is still found.
     void unfinishedLineIsBounded() {
         LineJoiner lines;
         const QByteArray e = QString::fromUtf8("é").toUtf8();
@@ -97,8 +94,8 @@ private Q_SLOTS:
         QVERIFY(valid);
     }
 
+    // The kept tail counts user-perceived characters (e + accent, a 7-code-point emoji).
     void tailCountsUserPerceivedCharacters() {
-        // "é" as e + combining accent, and a family emoji of seven code points.
         const QString e = QString::fromUtf8("e\u0301");
         const QString family = QString::fromUtf8("👨‍👩‍👧‍👦");
         const QString text = QString(500, u'x') + QString(e + family).repeated(400);

@@ -1,6 +1,5 @@
-// The main window as ordinary Linux desktops show it: at twice the pixel
-// density (QT_SCALE_FACTOR=2) on a screen of 640 × 480 logical pixels, with
-// a 13-point interface font, in light and dark themes.
+// The main window at twice the pixel density on a 640 × 480 logical screen, with a
+// 13-point font, in light and dark themes.
 #include "AppMainView.h"
 #include "JobListModel.h"
 #include "JobListView.h"
@@ -46,13 +45,12 @@ QPalette darkPalette() {
     return p;
 }
 
-// A list with a job in every state, the failed one with REDline's words
-// (ending in a line break, as REDline ends them) and a path too long for a line.
+// A job in every state; the failed one's error ends in a line break, as REDline's do.
 void fillList(TranscodeQueue *queue, const QString &dir) {
     QList<QUrl> files;
     for (const QString name : {"queued", "converting", "done", "sent", "failed"}) {
-        TestTools::touch(dir + u'/' + name + u"_A001_C002_0101AB_long_clip_name.R3D", 1000);
         files << QUrl::fromLocalFile(dir + u'/' + name + u"_A001_C002_0101AB_long_clip_name.R3D");
+        TestTools::touch(files.last().toLocalFile(), 1000);
     }
     queue->addFiles(files);
     const QList<TranscodeJob *> &jobs = queue->jobs();
@@ -69,11 +67,8 @@ void fillList(TranscodeQueue *queue, const QString &dir) {
     jobs[4]->setStatus(JobStatus::failed);
 }
 
-// Nothing of the window is cut at its right edge: every widget lies inside
-// it, labels and buttons are as wide as their texts, the body shows no
-// horizontal scroll bar, each row's status word and buttons lie inside the
-// row, its error text's lines fit and its last line holds text, and the
-// status line has every line it needs.
+// Nothing is cut at the right edge: widgets, label and button texts, rows' badges,
+// buttons and error lines all fit, and the status line has every line it needs.
 void verifyWhole(MainWindow *window) {
     QCoreApplication::processEvents();
     auto *body = window->findChild<VerticalScrollArea *>(QStringLiteral("body"));
@@ -132,16 +127,11 @@ private Q_SLOTS:
         TestEnvironment::instance().clearSettings();
     }
 
-    void scaleAndFont() {
+    // The window fits a 640 × 480 screen (with a title bar), whole there and wider.
+    void windowFitsASmallScreen() {
         QCOMPARE(qApp->devicePixelRatio(), 2.0);
         QCOMPARE(qApp->primaryScreen()->availableSize(), QSize(640, 480));
         QCOMPARE(QFontInfo(qApp->font()).pointSize(), 13);
-    }
-
-    // The window opens within the screen and can be made as small as a
-    // 640 × 480 screen needs (with room for a title bar), showing everything
-    // whole at that size and wider, where the rows reflow.
-    void windowFitsASmallScreen() {
         TarnelApp app(m_workspace);
         const QString folder = m_dir->filePath("Output folder with a rather long name/ProRes");
         QDir().mkpath(folder);
@@ -151,7 +141,7 @@ private Q_SLOTS:
         TranscodeQueue *queue = window->view()->queue();
         queue->setLogPath(m_dir->filePath("log.txt"));
         fillList(queue, m_dir->path());
-        // A spanned clip with a piece missing, named at length.
+        // A long-named spanned clip with a piece missing.
         const QString name(90, u's');
         const QString clip = m_dir->filePath(name + ".RDC/" + name + "_001.R3D");
         QDir().mkpath(m_dir->filePath(name + ".RDC"));
@@ -178,9 +168,7 @@ private Q_SLOTS:
         window->close();
     }
 
-    // Status words and error text read clearly on their rows, at least
-    // 4.5:1, in a light and a dark theme: the ink measured in the rendered
-    // rows against the row's own background there.
+    // Status words and error text contrast at least 4.5:1 with their row, as rendered.
     void rowTextContrast_data() {
         QTest::addColumn<bool>("dark");
         QTest::newRow("light") << false;
@@ -224,10 +212,9 @@ private Q_SLOTS:
                 double ink = 1.0;
                 for (auto it = counts.cbegin(); it != counts.cend(); ++it)
                     ink = std::max(ink, contrast(QColor(it.key()), QColor(background)));
-                QVERIFY2(ink >= 4.5, qPrintable(QStringLiteral("row %1: %2:1 on %3")
-                                                    .arg(row)
-                                                    .arg(ink, 0, 'f', 2)
-                                                    .arg(QColor(background).name())));
+                const QString why = QString::asprintf("row %d: %.2f:1 on %s", row, ink,
+                                                      qPrintable(QColor(background).name()));
+                QVERIFY2(ink >= 4.5, qPrintable(why));
             }
         }
     }

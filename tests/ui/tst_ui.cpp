@@ -12,8 +12,6 @@
 #include "PreferencesView.h"
 #include "StatusLine.h"
 #include "TarnelApp.h"
-#include "UiText.h"
-#include "WrappedText.h"
 #include "model/TranscodeJob.h"
 #include "queue/ClipSearch.h"
 #include "queue/TranscodeQueue.h"
@@ -60,15 +58,14 @@ void clickButton(JobListView *list, int row, JobRowAction action) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, button.center());
 }
 
-// A row of the list as assistive technology sees it, and its child of that name.
+// A row as assistive technology sees it, and its child of that name.
 QAccessibleInterface *accessibleRow(JobListView *list, int row) {
     return QAccessible::queryAccessibleInterface(list)->child(row);
 }
 QAccessibleInterface *accessiblePart(QAccessibleInterface *row, const QString &name) {
-    for (int i = 0; i < row->childCount(); ++i) {
+    for (int i = 0; i < row->childCount(); ++i)
         if (row->child(i)->text(QAccessible::Name) == name)
             return row->child(i);
-    }
     return nullptr;
 }
 
@@ -110,6 +107,16 @@ class UiTest : public QObject {
         job->setProgress(1.0);
         job->setStatus(JobStatus::done);
     }
+    // Starts converting A.R3D with a REDline held until "go"; returns REDline's group.
+    qint64 startGatedRun(TranscodeQueue *queue) {
+        TestTools::touch(m_dir->filePath("A.R3D"), 1000);
+        queue->setLogPath(m_dir->filePath("log.txt"));
+        queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
+        queue->start();
+        if (!QTest::qWaitFor([&] { return QFile::exists(m_dir->filePath("started")); }, 30'000))
+            qFatal("REDline did not start");
+        return TestTools::recordedGroup(m_dir->filePath("started"));
+    }
 
 private Q_SLOTS:
     void init() {
@@ -126,8 +133,7 @@ private Q_SLOTS:
         QCOMPARE(Palette::withAlpha(QColor(0, 0, 0, 200), 0.3).alpha(), 60);
     }
 
-    // What a row shows in each state: badge, sizes and buttons (the error
-    // notice is checked where a run, a failure or a hand-off sets it).
+    // A row's badge, sizes and buttons in each state.
     void rowTexts_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<double>("progress");
@@ -177,9 +183,7 @@ private Q_SLOTS:
               "shown");
     }
 
-    // The rows follow the queue: added files are inserted at the end,
-    // removed jobs take their rows along, and a change in a job announces
-    // that job's row alone.
+    // Rows follow the queue; a change in a job announces that job's row alone.
     void modelFollowsTheQueue() {
         const auto url = [](const char *name) { return QUrl::fromLocalFile(u"/card/"_qs + name); };
         TranscodeQueue queue;
@@ -187,8 +191,7 @@ private Q_SLOTS:
         JobListModel model(&queue);
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        // What the model announces: rows inserted (+) and removed (-), rows
-        // changed (~), a reset, a change of state.
+        // Rows inserted (+), removed (-), changed (~), a reset, a change of state.
         QStringList told;
         const auto rows = [&](const char *kind) {
             return [&told, kind](const QModelIndex &, int first, int last) {
@@ -218,10 +221,8 @@ private Q_SLOTS:
                                     "-1-2"}));
     }
 
-    // A dropped folder (without the trailing "/" file managers send) lists
-    // its clips, a movie nothing; the labels and the Start button follow the
-    // list, REDline and the output folder; a run disables what would change
-    // it, and Return starts it.
+    // A dropped folder (without a trailing "/") lists its clips; labels and Start follow
+    // the list, REDline and the output folder; Return starts a run, which locks the list.
     void dropStartAndRun() {
         for (const char *name : {"A.R3D", "b.r3d", "notes.txt", "clip.mov"})
             TestTools::touch(m_dir->filePath(name), 1000);
@@ -288,16 +289,13 @@ private Q_SLOTS:
         for (const char *name : {"addFiles", "change", "useDefault", "clearList"})
             QVERIFY2(child<QWidget>(&view, name)->isEnabled(), name);
 
-        // A failed manual hand-off shows its reason on the row, whose state
-        // stays; a later successful one takes it away again.
+        // A failed hand-off shows its reason on the row; a later success clears it.
         JobListView *list = view.jobList();
         const QModelIndex row = list->model()->index(0, 0);
         const int height = list->visualRect(row).height();
         clickButton(list, 0, JobRowAction::sendToFCP); // Final Cut Pro is not installed
         QCOMPARE(row.data(JobListModel::BadgeRole).toString(), QString("✓ done"));
-        QVERIFY(row.data(JobListModel::NoticeRole)
-                    .toString()
-                    .startsWith("Final Cut Pro was not found"));
+        QVERIFY(row.data(JobListModel::NoticeRole).toString().startsWith("Final Cut Pro was not"));
         QVERIFY(list->visualRect(row).height() > height);
         const QString apps = TestEnvironment::instance().home() + "/.local/share";
         TestTools::installFinalCut(apps, m_dir->filePath("opened.txt"));
@@ -319,8 +317,7 @@ private Q_SLOTS:
         QCOMPARE(folder->fullText(), QString("~/Videos/Tarnel"));
     }
 
-    // Each window has its own list; the settings are shared, the Options
-    // menu of one window sets them for all, and a failure to save them shows.
+    // Each window has its own list; settings are shared, and a failure to save shows.
     void windowsShareSettingsNotLists() {
         TestTools::touch(m_dir->filePath("A.R3D"), 1000);
         TarnelApp app(m_workspace);
@@ -343,17 +340,15 @@ private Q_SLOTS:
         QVERIFY(UserSettings().nameMoviesLikeClips() &&
                 child<QAction>(second, "nameLikeClipsAction")->isChecked());
 
-        // What a drop could not add is said in its window's status line while
-        // it holds, until the list is emptied, behind settings that could not
-        // be saved, which are shown until a change is saved.
+        // What a drop could not add shows in its window's status line until the list is
+        // emptied, behind unsaved settings, which show until a change is saved.
         const QString card = m_dir->filePath("card");
         QDir().mkpath(card);
         TestTools::touch(card + "/B.R3D");
         ::close(::open(QByteArray(QFile::encodeName(card) + "/caf\xe9.R3D").constData(),
                        O_CREAT | O_WRONLY, 0644));
         second->view()->queue()->setLogPath(m_dir->filePath("log.txt"));
-        // The folder is searched off the main thread, held here at its first
-        // listing: the window says it is looking, and stays responsive.
+        // The search, held at its first listing, shows as looking for clips.
         QSemaphore held;
         second->view()->queue()->clipSearch()->setBeforeListing(
             [&](const QString &) { held.acquire(); });
@@ -386,7 +381,7 @@ private Q_SLOTS:
         second->view()->queue()->clearList();
         QVERIFY(!status->isVisible());
 
-        // Export for Final Cut takes the converted clips only: none yet, then one.
+        // Export for Final Cut takes converted clips only.
         auto *exportAll = child<QAction>(first, "exportAction");
         QVERIFY(!exportAll->isEnabled());
         first->view()->queue()->jobs()[0]->setOutputURL(QUrl::fromLocalFile("/o/A_tarnel.mov"));
@@ -404,10 +399,8 @@ private Q_SLOTS:
         second->close();
     }
 
-    // The REDline path is stored as it is typed, without Return or leaving
-    // the field. Detect fills in a REDline found on PATH; a relative path
-    // shows as not found in both windows, even with a REDline in the working
-    // folder.
+    // The REDline path is stored as typed; Detect finds it on PATH; a relative path is
+    // not found, even with a REDline in the working folder.
     void redlinePathInThePreferences() {
         const QString folder = m_dir->filePath("bin"), previous = QDir::currentPath();
         QDir().mkpath(folder);
@@ -438,10 +431,9 @@ private Q_SLOTS:
         window->close();
     }
 
-    // A change inside one job repaints its row alone; a row that grows with
-    // its error text moves the rows below it and nothing else. An error
-    // without a place to break (base64 from REDline) wraps inside its words:
-    // the row keeps the list's width and nothing scrolls sideways.
+    // A job's change repaints its row alone; a row grown by its error moves the rows
+    // below, and is measured again when the error changes. (How an error without
+    // breaks wraps is checked on the small screen of tst_desktop.)
     void listRepaintsAndMeasuresOneRow() {
         auto view = viewWith({"A.R3D", "B.R3D", "C.R3D"});
         JobListView *list = view->jobList();
@@ -467,24 +459,11 @@ private Q_SLOTS:
 
         a->setErrorMessage(QString::fromLatin1(QByteArray(600, '\0').toBase64())); // one word
         QTRY_COMPARE(list->height(), row(2).bottom() + 1);                         // laid out again
-        auto *scroll = view->findChild<QScrollArea *>();
-        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
-        QVERIFY(list->width() < scroll->viewport()->width());
-        const QModelIndex index = list->model()->index(0, 0);
-        const QRect notice = list->rowDelegate()->layout(list->rowOption(index), index).notice;
+        QCOMPARE(view->findChild<QScrollArea *>()->horizontalScrollBar()->maximum(), 0);
         QCOMPARE(row(0).width(), list->viewport()->width());
-        QTextLayout lines;
-        const int height =
-            WrappedText::layout(lines, a->errorMessage().value(), UiText::font(10), notice.width());
-        QVERIFY(lines.lineCount() > 5);
-        for (int i = 0; i < lines.lineCount(); ++i)
-            QVERIFY(lines.lineAt(i).naturalTextWidth() <= notice.width());
-        QVERIFY(notice.height() >= height); // the row grew to hold every line
     }
 
-    // The buttons work from the keyboard: Tab enters at the first button,
-    // arrows move between buttons and rows, Space and Return press, Delete
-    // removes a queued row; Return presses the button, not Start.
+    // Tab, arrows, Space, Return and Delete drive the row buttons (Return not Start).
     void keyboardDrivesTheButtons() {
         m_settings->setRedlinePath(TestTools::redlineSim());
         auto view = viewWith({"A.R3D", "B.R3D", "C.R3D"});
@@ -522,8 +501,7 @@ private Q_SLOTS:
         QVERIFY(!list->hasFocus());
     }
 
-    // Assistive technology reads each row's name, state, sizes and error,
-    // and finds and presses its buttons by name.
+    // Assistive technology reads each row and presses its buttons by name.
     void accessibleRowsAndActions() {
         auto view = viewWith({"A.R3D", "B.R3D", "C.R3D"});
         finish(view->queue()->jobs()[1], "/movies/B.mov");
@@ -558,11 +536,8 @@ private Q_SLOTS:
         QCOMPARE(accessibleRow(list, 0)->text(QAccessible::Name), QString("B"));
     }
 
-    // Closing a converting window asks first, without stopping the run. If the
-    // run ends while the question is open, the question goes and the window
-    // closes, as the user asked; answering Close closes it at once. SIGTERM
-    // closes it without asking, as closing the last window does. REDline's
-    // group never outlives the window.
+    // Closing a converting window asks first; the run ending or answering Close closes
+    // it, SIGTERM closes it without asking; REDline's group never outlives the window.
     void closingWhileConverting_data() {
         QTest::addColumn<QString>("how");
         QTest::newRow("run ends first") << "go";
@@ -572,16 +547,11 @@ private Q_SLOTS:
     void closingWhileConverting() {
         QFETCH(QString, how);
         const QString log = m_dir->filePath("log.txt");
-        TestTools::touch(m_dir->filePath("A.R3D"), 1000);
         TarnelApp app(m_workspace);
         app.settings()->setRedlinePath(TestTools::gatedRedline(m_dir->path()));
         QPointer<MainWindow> window = app.newWindow();
         TranscodeQueue *queue = window->view()->queue();
-        queue->setLogPath(log);
-        queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
-        queue->start();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir->filePath("started")), 30'000);
-        const qint64 group = TestTools::recordedGroup(m_dir->filePath("started"));
+        const qint64 group = startGatedRun(queue);
         QVERIFY(group > 0);
 
         QPointer<QMessageBox> question;
@@ -607,10 +577,8 @@ private Q_SLOTS:
                                   "abandon: REDline stopped"}));
     }
 
-    // File ▸ Quit asks every converting window before closing anything:
-    // Cancel keeps every window, Close closes them all and stops REDline.
+    // Quit asks every converting window first: Cancel keeps all, Close closes all.
     void quitAsksBeforeClosingAnything() {
-        TestTools::touch(m_dir->filePath("A.R3D"), 1000);
         TarnelApp app(m_workspace);
         app.settings()->setRedlinePath(TestTools::gatedRedline(m_dir->path()));
         QPointer<MainWindow> idle = app.newWindow();
@@ -618,11 +586,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(idle));
         QCOMPARE(idle->view()->size(), QSize(520, 660)); // opens at its written size
         TranscodeQueue *queue = busy->view()->queue();
-        queue->setLogPath(m_dir->filePath("log.txt"));
-        queue->addFiles({QUrl::fromLocalFile(m_dir->filePath("A.R3D"))});
-        queue->start();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir->filePath("started")), 30'000);
-        const qint64 group = TestTools::recordedGroup(m_dir->filePath("started"));
+        const qint64 group = startGatedRun(queue);
+        QVERIFY(group > 0);
         QAction *quit = nullptr;
         for (QAction *action : idle->findChildren<QAction *>())
             quit = action->text() == "Quit Tarnel" ? action : quit;
@@ -640,8 +605,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(TestTools::runningInGroup(group).isEmpty(), 10'000);
     }
 
-    // The Add Files panel keeps its "Add" prompt when a folder is selected,
-    // and adds several folders at once, as folders.
+    // The Add Files panel says "Add" for selected folders and adds several as folders.
     void addPanelPicksFolders() {
         QDir(m_dir->path()).mkdir("Card");
         QDir(m_dir->path()).mkdir("Card 2.RDM");
