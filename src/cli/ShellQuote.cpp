@@ -47,8 +47,10 @@ QString dollarQuoted(const QString &text) {
         default:
             if (c < 0x80 && unprintable(c))
                 out += u"\\x" + QString::number(quint32(c), 16).rightJustified(2, u'0');
-            else if (unprintable(c))
+            else if (unprintable(c) && c <= 0xffff)
                 out += u"\\u" + QString::number(quint32(c), 16).rightJustified(4, u'0');
+            else if (unprintable(c)) // \u reads four digits at most
+                out += u"\\U" + QString::number(quint32(c), 16).rightJustified(8, u'0');
             else
                 out += QString::fromUcs4(&c, 1);
         }

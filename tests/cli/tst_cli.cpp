@@ -143,9 +143,10 @@ private Q_SLOTS:
     }
 
     void dryRunPastesIntoAShell() {
-        const QStringList names{"two  spaces.R3D",     "it's \"quoted\".R3D", "$(touch PWNED).R3D",
-                                "new\nline.R3D",       "`back`\\slash*.R3D",  "-v.R3D",
-                                "esc\x1b[2Jbell\a.R3D"};
+        const QStringList names{"two  spaces.R3D",      "it's \"quoted\".R3D",
+                                "$(touch PWNED).R3D",   "new\nline.R3D",
+                                "`back`\\slash*.R3D",   "-v.R3D",
+                                "esc\x1b[2Jbell\a.R3D", "tag\U000E0001\u200Fmark.R3D"};
         for (const QString &name : names)
             clip(name);
         const QString calls = m_dir->filePath("calls");
