@@ -55,7 +55,7 @@ private:
     void followRun();
     // The buttons, the drop zone and the rows' actions, wired to the queue.
     void connectActions();
-    // Refreshes on every announced change of the queue or the settings.
+    // Refreshes at the session's events and every change of the settings.
     void observe();
     void reveal(TranscodeJob *job);
     void refresh();
