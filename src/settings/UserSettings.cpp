@@ -1,5 +1,6 @@
 #include "UserSettings.h"
 
+#include "model/DebugText.h"
 #include "model/FileName.h"
 #include "platform/DebugLog.h"
 
@@ -123,7 +124,7 @@ void UserSettings::setSaveError(const QString &message) {
     if (message == m_saveError)
         return;
     if (!message.isEmpty())
-        DebugLog().append(u"settings: " + message);
+        DebugLog().append(u"settings: " + DebugText::printable(message));
     else
         DebugLog().append(QStringLiteral("settings: saved again"));
     m_saveError = message;
