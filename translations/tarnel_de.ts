@@ -80,6 +80,21 @@
     </message>
 </context>
 <context>
+    <name>ByteCountFormatter</name>
+    <message>
+        <source>Zero KB</source>
+        <translation>Null KB</translation>
+    </message>
+    <message>
+        <source>1 byte</source>
+        <translation>1 Byte</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
+    </message>
+</context>
+<context>
     <name>CliOptions</name>
     <message>
         <source>Converts RED .R3D clips to Apple ProRes with REDline, one after another, with the settings of the Tarnel window. Options apply to this run only.</source>
@@ -566,6 +581,48 @@
     <message>
         <source>Not set</source>
         <translation>Nicht festgelegt</translation>
+    </message>
+</context>
+<context>
+    <name>RunEstimate</name>
+    <message>
+        <source>Less than a minute left</source>
+        <translation>Weniger als eine Minute übrig</translation>
+    </message>
+    <message>
+        <source>About %1 left</source>
+        <translation>Noch etwa %1</translation>
+    </message>
+</context>
+<context>
+    <name>RunMonitor</name>
+    <message>
+        <source>%1 converted, %2 failed</source>
+        <translation>%1 konvertiert, %2 fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>1 clip converted</source>
+        <translation>1 Clip konvertiert</translation>
+    </message>
+    <message>
+        <source>%1 clips converted</source>
+        <translation>%1 Clips konvertiert</translation>
+    </message>
+    <message>
+        <source>No clips converted</source>
+        <translation>Keine Clips konvertiert</translation>
+    </message>
+    <message>
+        <source>Total time: %1</source>
+        <translation>Gesamtdauer: %1</translation>
+    </message>
+    <message>
+        <source>Show in Files</source>
+        <translation>In „Dateien“ zeigen</translation>
+    </message>
+    <message>
+        <source>Open Debug Log</source>
+        <translation>Debug-Protokoll öffnen</translation>
     </message>
 </context>
 <context>

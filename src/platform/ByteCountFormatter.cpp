@@ -28,14 +28,26 @@ quint64 power10(int exponent) {
 
 } // namespace
 
-QString ByteCountFormatter::fileSize(qint64 bytes) {
+QString ByteCountFormatter::fileSize(qint64 bytes, const QLocale &locale) {
+    return format(bytes, locale, true);
+}
+
+QString ByteCountFormatter::logText(qint64 bytes) {
+    return format(bytes, QLocale::c(), false);
+}
+
+QString ByteCountFormatter::format(qint64 bytes, const QLocale &locale, bool translated) {
+    const auto text = [translated](const char *english) {
+        return translated ? tr(english) : QString::fromLatin1(english);
+    };
     if (bytes == 0)
-        return QStringLiteral("Zero KB");
+        return text(QT_TR_NOOP("Zero KB"));
     const QString sign = bytes < 0 ? QStringLiteral("-") : QString();
     // Magnitude without overflow, also for the most negative value.
     const quint64 magnitude = bytes < 0 ? quint64(0) - quint64(bytes) : quint64(bytes);
     if (magnitude < 1000)
-        return sign + QString::number(magnitude) + (magnitude == 1 ? u" byte" : u" bytes");
+        return sign + (magnitude == 1 ? text(QT_TR_NOOP("1 byte"))
+                                      : text(QT_TR_NOOP("%1 bytes")).arg(magnitude));
 
     // Integer arithmetic throughout, so 3,550,000,000 reads 3.55 and not 3.54.
     quint64 unitSize = 1000;
@@ -54,7 +66,7 @@ QString ByteCountFormatter::fileSize(qint64 bytes) {
             --shown;
         }
         if (shown > 0)
-            number += QLocale().decimalPoint() +
+            number += locale.decimalPoint() +
                       QStringLiteral("%1").arg(fraction, shown, 10, QLatin1Char('0'));
         return sign + number + u' ' + QString::fromUtf16(kUnits[i].name);
     }

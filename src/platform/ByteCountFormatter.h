@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QLocale>
 #include <QString>
 #include <QtGlobal>
 
@@ -7,6 +9,15 @@
 // no decimals for bytes and KB, one for MB, two for GB and above, trailing
 // zeros dropped: "Zero KB", "1 byte", "999 bytes", "1 KB", "5.4 GB", "15 GB".
 class ByteCountFormatter {
+    Q_DECLARE_TR_FUNCTIONS(ByteCountFormatter)
+
 public:
-    static QString fileSize(qint64 bytes);
+    // For people: in the user's language, with the locale's decimal point
+    // ("Null KB", "358,4 MB" in German).
+    static QString fileSize(qint64 bytes, const QLocale &locale = QLocale());
+    // For the debug log: always English, always a decimal dot.
+    static QString logText(qint64 bytes);
+
+private:
+    static QString format(qint64 bytes, const QLocale &locale, bool translated);
 };

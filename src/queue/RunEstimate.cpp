@@ -1,5 +1,7 @@
 #include "RunEstimate.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -66,6 +68,6 @@ QString RunEstimate::remainingText(std::optional<qint64> ms) {
     if (!ms)
         return {};
     if (*ms < 60'000)
-        return QStringLiteral("Less than a minute left");
-    return u"About " + durationText(*ms) + u" left";
+        return QCoreApplication::translate("RunEstimate", "Less than a minute left");
+    return QCoreApplication::translate("RunEstimate", "About %1 left").arg(durationText(*ms));
 }

@@ -29,6 +29,15 @@ QString summaryText(qsizetype converted, qsizetype failed) {
 
 } // namespace
 
+// The summary in the user's language; the log keeps summaryText's English.
+QString RunMonitor::shownSummary(qsizetype converted, qsizetype failed) {
+    if (failed > 0)
+        return tr("%1 converted, %2 failed").arg(converted).arg(failed);
+    if (converted == 1)
+        return tr("1 clip converted");
+    return converted > 0 ? tr("%1 clips converted").arg(converted) : tr("No clips converted");
+}
+
 RunMonitor::RunMonitor(ConversionSession *session, SleepInhibitor *inhibitor,
                        DesktopNotifier *notifier, LauncherProgress *launcher,
                        RunEstimate::Clock clock)
@@ -153,8 +162,10 @@ void RunMonitor::endRun() {
     const auto converted = std::count_if(m_finished.cbegin(), m_finished.cend(), [](const auto &f) {
         return f.job ? isConverted(f.job->status()) : f.converted;
     });
-    const QString summary = summaryText(converted, m_finished.size() - converted);
-    const QString body = u"Total time: " + RunEstimate::durationText(m_estimate.elapsedMs());
+    m_summary = summaryText(converted, m_finished.size() - converted);
+    const QString summary = shownSummary(converted, m_finished.size() - converted);
+    const QString body =
+        tr("Total time: %1").arg(RunEstimate::durationText(m_estimate.elapsedMs()));
     const QUrl folder = m_queue->settings().outputDirectoryURL();
     m_outputFolder = folder.isEmpty() ? QString() : FileName::folderPath(folder);
     // Once the current event is handled, after what the queue's other
@@ -174,11 +185,10 @@ void RunMonitor::notifyRunEnd(const QString &summary, const QString &body) {
         log(QStringLiteral("notify: not needed, a Tarnel window is active"));
         return;
     }
-    m_summary = summary;
     QList<DesktopNotifier::Action> actions;
     if (!m_outputFolder.isEmpty())
-        actions.append({QLatin1String(kShowOutputAction), QStringLiteral("Show in Files")});
-    actions.append({QLatin1String(kOpenLogAction), QStringLiteral("Open Debug Log")});
+        actions.append({QLatin1String(kShowOutputAction), tr("Show in Files")});
+    actions.append({QLatin1String(kOpenLogAction), tr("Open Debug Log")});
     m_notifier->notify(summary, body, actions);
 }
 

@@ -62,6 +62,7 @@ private:
     void update();
     void releaseSleep(const QString &when);
     void notifyRunEnd(const QString &summary, const QString &body);
+    static QString shownSummary(qsizetype converted, qsizetype failed);
     void openFromNotification(const QString &action);
     // One entry each: a service's several lines of failure read escaped.
     void log(const QString &message) const { m_log.append(DebugText::printable(message)); }

@@ -425,7 +425,7 @@ void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &
     const QFileInfo movie(moviePath);
     if (movie.exists()) {
         job->setOutputSizeBytes(movie.size());
-        log(u"output size = " + ByteCountFormatter::fileSize(movie.size()));
+        log(u"output size = " + ByteCountFormatter::logText(movie.size()));
     }
 
     log(QStringLiteral("step 2: reading metadata from converted file..."));

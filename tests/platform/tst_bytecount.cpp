@@ -1,4 +1,5 @@
 #include "platform/ByteCountFormatter.h"
+#include "platform/Translations.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
@@ -7,21 +8,42 @@ class ByteCountTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void cleanup() {
+        Translations::remove();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    // Shown in the user's language and number format; the log always reads
+    // the English text with a decimal dot.
     void fileSize_data() {
         QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("zero") << qint64(0) << "Zero KB";
-        QTest::newRow("one byte") << qint64(1) << "1 byte";
-        QTest::newRow("KB rounds half up") << qint64(1500) << "2 KB";
-        QTest::newRow("rolls into MB") << qint64(999'600) << "1 MB";
-        QTest::newRow("GB rounds") << qint64(1'234'567'890) << "1.23 GB";
-        QTest::newRow("largest") << std::numeric_limits<qint64>::max() << "9.22 EB";
-        QTest::newRow("most negative") << std::numeric_limits<qint64>::min() << "-9.22 EB";
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("logged");
+        const auto row = [](const char *tag, qint64 bytes, const char *shown, const char *logged,
+                            const char *locale = "C") {
+            QTest::newRow(tag) << bytes << QString(locale) << QString(shown) << QString(logged);
+        };
+        row("zero", 0, "Zero KB", "Zero KB");
+        row("one byte", 1, "1 byte", "1 byte");
+        row("KB rounds half up", 1500, "2 KB", "2 KB");
+        row("rolls into MB", 999'600, "1 MB", "1 MB");
+        row("GB rounds", 1'234'567'890, "1.23 GB", "1.23 GB");
+        row("largest", std::numeric_limits<qint64>::max(), "9.22 EB", "9.22 EB");
+        row("most negative", std::numeric_limits<qint64>::min(), "-9.22 EB", "-9.22 EB");
+        row("German zero", 0, "Null KB", "Zero KB", "de_DE");
+        row("German bytes", 999, "999 Bytes", "999 bytes", "de_DE");
+        row("German MB", 358'400'000, "358,4 MB", "358.4 MB", "de_DE");
     }
     void fileSize() {
         QFETCH(qint64, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(ByteCountFormatter::fileSize(bytes), text);
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        QFETCH(QString, logged);
+        QLocale::setDefault(QLocale(locale));
+        QCOMPARE(Translations::install(QLocale(locale)), locale == "de_DE");
+        QCOMPARE(ByteCountFormatter::fileSize(bytes), shown);
+        QCOMPARE(ByteCountFormatter::logText(bytes), logged);
     }
 };
 

@@ -189,7 +189,7 @@ private Q_SLOTS:
                              "start: beginning queue of 1 file(s)"};
         expected += diagnostics(clip + "_001.R3D", m_out, redline, true);
         expected += {"step 1 done: output = " + movie,
-                     "output size = " + ByteCountFormatter::fileSize(QFileInfo(movie).size()),
+                     "output size = " + ByteCountFormatter::logText(QFileInfo(movie).size()),
                      "step 2: reading metadata from converted file...",
                      "step 2 done: fps=24 640x360 frames=24",
                      "step 3 skipped: auto-send off (use the Send to Final Cut button)",

@@ -68,8 +68,7 @@ private Q_SLOTS:
         QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
         QProcess lupdate;
         lupdate.start(QStringLiteral(TARNEL_LUPDATE),
-                      {"-locations", "none", TARNEL_SOURCE_DIR "/src/ui",
-                       TARNEL_SOURCE_DIR "/src/cli", "-ts", copy});
+                      {"-locations", "none", TARNEL_SOURCE_DIR "/src", "-ts", copy});
         QVERIFY(lupdate.waitForFinished(120'000) && lupdate.exitCode() == 0);
         for (const QString &file : {ts, copy}) {
             const QStringList wrong = problems(file);
