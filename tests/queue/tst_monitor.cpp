@@ -2,6 +2,7 @@
 #include "platform/DesktopNotifier.h"
 #include "platform/LauncherProgress.h"
 #include "platform/SleepInhibitor.h"
+#include "platform/Translations.h"
 #include "queue/ConversionSession.h"
 #include "queue/RunMonitor.h"
 #include "queue/TranscodeQueue.h"
@@ -112,6 +113,7 @@ private Q_SLOTS:
         m_workspace = RecordingWorkspace();
     }
     void cleanup() {
+        Translations::remove();
         m_conversion.reset();
         m_queue = nullptr;
         // Released now: a call still queued for a fake keeps its connection open a while.
@@ -168,7 +170,8 @@ private Q_SLOTS:
     // Sleep is held off through logind (else the portal) and let go of however
     // the run ends, also when logind answers after it; the task bar shows the
     // first state and is cleared; the end is notified (buttons when offered)
-    // unless a Tarnel window is active.
+    // unless a Tarnel window is active. The notification is in the user's
+    // language, its log line in English.
     void runOnTheDesktop_data() {
         QTest::addColumn<QString>("ending");
         QTest::addColumn<QString>("logind");           // answers, refuses, or late (after the run)
@@ -179,7 +182,8 @@ private Q_SLOTS:
             QTest::newRow(tag) << QString(tag).section(',', 0, 0) << QString(logind) << capabilities
                                << notified;
         };
-        row("converted", "answers", {"body", "actions"}, "notify: shown “2 clips converted”");
+        row("converted, in German", "answers", {"body", "actions"},
+            "notify: shown “2 clips converted”");
         row("failed, logind answers late", "late", {"body"},
             "notify: shown “0 converted, 2 failed” (the server offers no buttons)");
         row("cleared, window active", "answers", {"actions"},
@@ -193,6 +197,8 @@ private Q_SLOTS:
         QFETCH(QString, logind);
         QFETCH(QStringList, capabilities);
         QFETCH(QString, notified);
+        const bool german = QString(QTest::currentDataTag()).endsWith("German");
+        QCOMPARE(Translations::install(QLocale(german ? "de_DE" : "C")), german);
         QVERIFY(m_fakeSystem.registerService("org.freedesktop.login1"));
         QVERIFY(m_fakeSession.registerService("org.freedesktop.portal.Desktop"));
         if (!capabilities.isEmpty())
@@ -275,9 +281,12 @@ private Q_SLOTS:
             return;
         const QVariantList args = m_notifications.calls.last().arguments();
         QCOMPARE(args.mid(0, 5),
-                 (QVariantList{"Tarnel", 0u, "tarnel", notified.section("“", 1).section("”", 0, 0),
-                               "Total time: 1 h 2 min"}));
-        const QStringList buttons{"show-output", "Show in Files", "open-log", "Open Debug Log"};
+                 (QVariantList{"Tarnel", 0u, "tarnel",
+                               german ? "2 Clips konvertiert"
+                                      : notified.section("“", 1).section("”", 0, 0),
+                               german ? "Gesamtdauer: 1 h 2 min" : "Total time: 1 h 2 min"}));
+        const QStringList buttons{"show-output", "In „Dateien“ zeigen", "open-log",
+                                  "Debug-Protokoll öffnen"};
         QCOMPARE(args[5].toStringList(),
                  capabilities.contains("actions") ? buttons : QStringList());
         if (!capabilities.contains("actions"))
