@@ -319,10 +319,6 @@
         <source>largest</source>
         <translation>am größten</translation>
     </message>
-    <message>
-        <source>Conversion finished but no output .mov was found in the destination folder.</source>
-        <translation>Konvertierung beendet, aber im Zielordner wurde keine .mov-Datei gefunden.</translation>
-    </message>
 </context>
 <context>
     <name>DropZone</name>
@@ -581,6 +577,35 @@
     <message>
         <source>Not set</source>
         <translation>Nicht festgelegt</translation>
+    </message>
+</context>
+<context>
+    <name>REDlineError</name>
+    <message>
+        <source>REDline not found at:
+%1
+
+Please install REDCINE-X Professional.</source>
+        <translation>REDline nicht gefunden unter:
+%1
+
+Bitte installieren Sie REDCINE-X Professional.</translation>
+    </message>
+    <message>
+        <source>REDline exited with code %1:
+%2</source>
+        <translation>REDline wurde mit Code %1 beendet:
+%2</translation>
+    </message>
+    <message>
+        <source>Conversion finished but the movie it wrote cannot be played (%1): %2
+The movie was kept.</source>
+        <translation>Konvertierung beendet, aber der geschriebene Film lässt sich nicht abspielen (%1): %2
+Der Film wurde behalten.</translation>
+    </message>
+    <message>
+        <source>Conversion finished but no output .mov was found in the destination folder.</source>
+        <translation>Konvertierung beendet, aber im Zielordner wurde keine .mov-Datei gefunden.</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include "queue/ConversionSession.h"
 #include "queue/JobReport.h"
 #include "queue/TranscodeQueue.h"
+#include "runner/REDlineError.h"
 #include "settings/UserSettings.h"
 
 #include <QJsonArray>
@@ -194,7 +195,7 @@ void CliReporter::finished(const TranscodeJob &job) {
     // not happen.
     if ((failed && !stopped) || (!failed && job.handOffFailed()))
         err(u"tarnel-cli: " + shownName(job) + QStringLiteral(": ") +
-            job.errorMessage().value_or(QString()) + u'\n');
+            REDlineError::shown(job.errorMessage().value_or(QString())) + u'\n');
 }
 
 QString CliReporter::liveLine() const {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // The runner's own failures, each with a fixed description for the user.
 class REDlineError {
+    Q_DECLARE_TR_FUNCTIONS(REDlineError)
+
 public:
     enum class Case {
         executableNotFound,
@@ -35,8 +38,13 @@ public:
     QString text() const { return m_text; }
     qint32 status() const { return m_status; }
 
-    // What the user reads.
+    // What the user reads, in English: a job's error message, also written
+    // to the debug log.
     QString description() const;
+    // A job's error message as the window and tarnel-cli show it: a
+    // description() in the user's language (REDline's own words and paths as
+    // they are), any other text unchanged.
+    static QString shown(const QString &message);
     // The case name with its payload on one line, e.g.
     // processFailure(3, "tail of standard error").
     QString debugDescription() const;

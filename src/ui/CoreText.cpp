@@ -1,6 +1,7 @@
 #include "CoreText.h"
 
 #include "PlatformWords.h"
+#include "runner/REDlineError.h"
 
 namespace {
 
@@ -34,7 +35,5 @@ QString CoreText::message(const QString &text) {
         return PlatformWords::clickChange(false);
     if (text == u"No output folder selected. Tap 'Change' to pick a destination.")
         return PlatformWords::clickChange(true);
-    if (text == u"Conversion finished but no output .mov was found in the destination folder.")
-        return tr("Conversion finished but no output .mov was found in the destination folder.");
-    return text;
+    return REDlineError::shown(text);
 }

@@ -7,8 +7,8 @@
 
 // The core writes its texts in English, for the debug log and for
 // tarnel-cli's JSON alike. The window shows the fixed ones among them in the
-// user's language and the platform's words; texts with details in them (a
-// path, REDline's own words) are shown as the core wrote them.
+// user's language and the platform's words, and REDline's failures with
+// their details (a path, REDline's own words) as REDlineError::shown does.
 class CoreText {
     Q_DECLARE_TR_FUNCTIONS(CoreText)
 

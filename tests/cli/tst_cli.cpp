@@ -122,6 +122,9 @@ private Q_SLOTS:
         const QStringList german{"LC_ALL=de_DE.UTF-8", "LANGUAGE="};
         QTest::newRow("German") << QStringList{"CARD/gone.R3D"} << german << 3
                                 << "tarnel-cli: Datei oder Ordner nicht vorhanden: CARD/gone.R3D";
+        QTest::newRow("German, one fails")
+            << QStringList{"CARD"} << german + QStringList{"REDLINE_SIM_FAIL_MATCH=B"} << 1
+            << "B.R3D: REDline wurde mit Code 3 beendet:\nR3D SDK";
         QTest::newRow("German, --json") << QStringList{"--json", "CARD/gone.R3D"} << german << 3
                                         << "tarnel-cli: no such file or folder: CARD/gone.R3D";
         QTest::newRow("no output folder")

@@ -2,7 +2,9 @@
 // window under a German locale, and never in place of the English source
 // texts (tarnel-cli's language: tst_cli).
 #include "AppMainView.h"
+#include "CoreText.h"
 #include "platform/Translations.h"
+#include "runner/REDlineError.h"
 #include "settings/UserSettings.h"
 #include "support/RecordingWorkspace.h"
 #include "support/TestEnvironment.h"
@@ -77,14 +79,20 @@ private Q_SLOTS:
     }
 
     // The start button, the placeholder, the folder button's tooltip (in
-    // Linux words) and the file count.
+    // Linux words), the file count and a failed row's message (the movie's
+    // path and the reason as the core wrote them).
     void windowTexts_data() {
         QTest::addColumn<QString>("shown");
-        QTest::newRow("de_DE") << "Starten | Noch keine Dateien – R3D-Dateien oben ablegen oder "
-                                  "„Dateien hinzufügen …“ verwenden | Ausgabeordner in „Dateien“ "
-                                  "zeigen | 1 DATEI";
+        QTest::newRow("de_DE")
+            << "Starten | Noch keine Dateien – R3D-Dateien oben ablegen oder "
+               "„Dateien hinzufügen …“ verwenden | Ausgabeordner in „Dateien“ "
+               "zeigen | 1 DATEI | Konvertierung beendet, aber der geschriebene "
+               "Film lässt sich nicht abspielen (cut short): /out/A (1).mov\nDer "
+               "Film wurde behalten.";
         QTest::newRow("C") << "Start | No files yet — drop R3D files above or use “Add Files…” | "
-                              "Show output folder in Files | 1 FILE";
+                              "Show output folder in Files | 1 FILE | Conversion finished but the "
+                              "movie it wrote cannot be played (cut short): /out/A (1).mov\nThe "
+                              "movie was kept.";
     }
     void windowTexts() {
         QFETCH(QString, shown);
@@ -93,12 +101,16 @@ private Q_SLOTS:
         TestEnvironment::instance().clearSettings();
         UserSettings settings;
         AppMainView view(&settings, m_workspace);
-        QCOMPARE(QStringList({view.findChild<QPushButton *>("start")->text(),
-                              view.findChild<QLabel *>("placeholder")->text(),
-                              view.findChild<QToolButton *>("revealFolder")->toolTip(),
-                              AppMainView::fileCountText(1)})
-                     .join(" | "),
-                 shown);
+        QCOMPARE(
+            QStringList(
+                {view.findChild<QPushButton *>("start")->text(),
+                 view.findChild<QLabel *>("placeholder")->text(),
+                 view.findChild<QToolButton *>("revealFolder")->toolTip(),
+                 AppMainView::fileCountText(1),
+                 CoreText::message(
+                     REDlineError::outputUnreadable("/out/A (1).mov", "cut short").description())})
+                .join(" | "),
+            shown);
     }
 };
 
