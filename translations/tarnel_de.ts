@@ -688,4 +688,27 @@ Der Film wurde behalten.</translation>
         <translation>Status</translation>
     </message>
 </context>
+<context>
+    <name>UserSettings</name>
+    <message>
+        <source>Settings could not be saved to “%1” (“%2” is in the way). Changes hold only until Tarnel quits.</source>
+        <translation>Die Einstellungen konnten nicht in „%1“ gespeichert werden („%2“ ist im Weg). Änderungen gelten nur, bis Tarnel beendet wird.</translation>
+    </message>
+    <message>
+        <source>Settings could not be saved to “%1”. Changes hold only until Tarnel quits.</source>
+        <translation>Die Einstellungen konnten nicht in „%1“ gespeichert werden. Änderungen gelten nur, bis Tarnel beendet wird.</translation>
+    </message>
+    <message>
+        <source>the output folder “%1” is not an absolute path</source>
+        <translation>der Ausgabeordner „%1“ ist kein absoluter Pfad</translation>
+    </message>
+    <message>
+        <source>the output folder “%1” does not exist (is its volume mounted?)</source>
+        <translation>der Ausgabeordner „%1“ existiert nicht (ist sein Laufwerk eingehängt?)</translation>
+    </message>
+    <message>
+        <source>the output folder “%1” is not a folder</source>
+        <translation>der Ausgabeordner „%1“ ist kein Ordner</translation>
+    </message>
+</context>
 </TS>

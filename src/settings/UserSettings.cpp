@@ -91,9 +91,9 @@ void UserSettings::store(const char *key, const QVariant &value) {
     if (!clearStaleLock(lock)) {
         // Something that cannot be a lock stays in the way: trying to save
         // would wait for it forever.
-        setSaveError(u"Settings could not be saved to \u201C" + m_store.fileName() +
-                     u"\u201D (\u201C" + lock +
-                     u"\u201D is in the way). Changes hold only until Tarnel quits.");
+        setSaveError(QT_TR_NOOP("Settings could not be saved to “%1” (“%2” is in the way). "
+                                "Changes hold only until Tarnel quits."),
+                     m_store.fileName(), lock);
         return;
     }
     // A new QSettings object for each write, because one keeps the first
@@ -105,11 +105,12 @@ void UserSettings::store(const char *key, const QVariant &value) {
     writer.sync();
     if (writer.status() == QSettings::NoError) {
         m_unsaved.clear();
-        setSaveError(QString());
+        setSaveError(nullptr);
         return;
     }
-    setSaveError(u"Settings could not be saved to \u201C" + writer.fileName() +
-                 u"\u201D. Changes hold only until Tarnel quits.");
+    setSaveError(
+        QT_TR_NOOP("Settings could not be saved to “%1”. Changes hold only until Tarnel quits."),
+        writer.fileName());
 }
 
 QVariant UserSettings::stored(const char *key) const {
@@ -120,14 +121,19 @@ QVariant UserSettings::stored(const char *key) const {
     return unsaved != m_unsaved.cend() ? *unsaved : m_store.value(name);
 }
 
-void UserSettings::setSaveError(const QString &message) {
-    if (message == m_saveError)
+void UserSettings::setSaveError(const char *text, const QString &file, const QString &lock) {
+    const auto filled = [&](const QString &pattern) {
+        return lock.isEmpty() ? pattern.arg(file) : pattern.arg(file, lock);
+    };
+    const QString message = text ? filled(QString::fromUtf8(text)) : QString();
+    if (message == m_loggedSaveError)
         return;
     if (!message.isEmpty())
         DebugLog().append(u"settings: " + DebugText::printable(message));
     else
         DebugLog().append(QStringLiteral("settings: saved again"));
-    m_saveError = message;
+    m_loggedSaveError = message;
+    m_saveError = text ? filled(tr(text)) : QString();
     Q_EMIT saveErrorChanged();
 }
 
@@ -199,15 +205,14 @@ QString UserSettings::outputDirectoryProblem() const {
     const QString path = value.typeId() == QMetaType::QString ? value.toString() : QString();
     if (path.isEmpty())
         return {};
-    const QString named = u"the output folder \u201C" + path + u"\u201D";
     // A relative path would depend on the folder Tarnel was started in.
     if (!QDir::isAbsolutePath(path))
-        return named + u" is not an absolute path";
+        return tr("the output folder “%1” is not an absolute path").arg(path);
     const QFileInfo info(path);
     if (!info.exists())
-        return named + u" does not exist (is its volume mounted?)";
+        return tr("the output folder “%1” does not exist (is its volume mounted?)").arg(path);
     if (!info.isDir())
-        return named + u" is not a folder";
+        return tr("the output folder “%1” is not a folder").arg(path);
     return {};
 }
 

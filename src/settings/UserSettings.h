@@ -69,8 +69,8 @@ public:
     void setNameMoviesLikeClips(bool on);
 
     bool isUsingDefaultOutputDirectory() const;
-    // Why the stored output folder cannot be used, naming it; empty when it
-    // can (or when none is stored).
+    // Why the stored output folder cannot be used, naming it, in the user's
+    // language; empty when it can (or when none is stored).
     QString outputDirectoryProblem() const;
 
     // Empty while every change is saved; otherwise a sentence for the user
@@ -102,12 +102,16 @@ private:
     // The value in effect: a value of this session, else an unsaved change,
     // else the stored value.
     QVariant stored(const char *key) const;
-    void setSaveError(const QString &message);
+    // `text` (a QT_TR_NOOP pattern, %1 the settings file, %2 its lock) in
+    // English for the log and in the user's language for saveError();
+    // nullptr when saving worked again.
+    void setSaveError(const char *text, const QString &file = {}, const QString &lock = {});
     void publishOutputDirectory(const QUrl &folder);
 
     mutable QSettings m_store;
     QVariantHash m_unsaved; // changes not yet saved, by key
     QString m_saveError;
+    QString m_loggedSaveError; // m_saveError as the log has it
     QUrl m_outputDirectoryURL;
     QVariantHash m_session;
     bool m_readOnly = false; // a session: construction stores nothing
