@@ -101,16 +101,13 @@ private Q_SLOTS:
         TestEnvironment::instance().clearSettings();
         UserSettings settings;
         AppMainView view(&settings, m_workspace);
-        QCOMPARE(
-            QStringList(
-                {view.findChild<QPushButton *>("start")->text(),
-                 view.findChild<QLabel *>("placeholder")->text(),
-                 view.findChild<QToolButton *>("revealFolder")->toolTip(),
-                 AppMainView::fileCountText(1),
-                 CoreText::message(
-                     REDlineError::outputUnreadable("/out/A (1).mov", "cut short").description())})
-                .join(" | "),
-            shown);
+        const QStringList texts{
+            view.findChild<QPushButton *>("start")->text(),
+            view.findChild<QLabel *>("placeholder")->text(),
+            view.findChild<QToolButton *>("revealFolder")->toolTip(), AppMainView::fileCountText(1),
+            CoreText::message(
+                REDlineError::outputUnreadable("/out/A (1).mov", "cut short").description())};
+        QCOMPARE(texts.join(" | "), shown);
     }
 };
 
