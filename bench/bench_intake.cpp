@@ -11,6 +11,7 @@
 #include "CardTree.h"
 #include "model/TranscodeJob.h"
 #include "queue/TranscodeQueue.h"
+#include "settings/UserSettings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,9 +31,13 @@ double medianMs(std::vector<double> v) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    QTemporaryDir scratch;
+    // The settings store lives in the scratch folder, never the user's.
+    qputenv("HOME", QFile::encodeName(scratch.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath(QStringLiteral(".config"))));
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    QTemporaryDir scratch;
+    UserSettings settings;
     const QString log = scratch.filePath(QStringLiteral("bench_log.txt"));
     for (const int pieces : {1, 3}) {
         if (pieces > 1)
@@ -58,7 +63,7 @@ int main(int argc, char *argv[]) {
             const QUrl url = QUrl::fromLocalFile(folder + u'/');
             std::vector<double> first, repeat;
             for (int run = 0; run < 5; ++run) {
-                TranscodeQueue q;
+                TranscodeQueue q(settings);
                 q.setLogPath(log);
                 QElapsedTimer t;
                 t.start();
@@ -86,7 +91,7 @@ int main(int argc, char *argv[]) {
         const QUrl day = QUrl::fromLocalFile(CardTree::make(scratch.path(), cards, 100, 4) + u'/');
         std::vector<double> times;
         for (int run = 0; run < 5; ++run) {
-            TranscodeQueue q;
+            TranscodeQueue q(settings);
             q.setLogPath(log);
             QElapsedTimer t;
             t.start();
@@ -107,7 +112,7 @@ int main(int argc, char *argv[]) {
     out << "\nnaming the next movie among converted jobs\n"
            "jobs    outputName (ms)\n";
     for (const int n : {10'000, 100'000}) {
-        TranscodeQueue q;
+        TranscodeQueue q(settings);
         q.setLogPath(log);
         QList<QUrl> urls;
         for (int i = 0; i < n; ++i)

@@ -69,9 +69,8 @@ int main(int argc, char *argv[]) {
     const int jobs = 20;
     const QList<QUrl> sources = makeSources(home.path() + QStringLiteral("/card"), jobs);
     const auto runQueue = [&](int *done) {
-        TranscodeQueue queue;
+        TranscodeQueue queue(settings);
         queue.setLogPath(home.path() + QStringLiteral("/log.txt"));
-        queue.setSettings(&settings);
         queue.addFiles(sources);
         QElapsedTimer t;
         t.start();
@@ -123,9 +122,8 @@ int main(int argc, char *argv[]) {
 
     // 2. Progress updates for 100,000 progress lines.
     qputenv("REDLINE_SIM_PROGRESS_LINES", "100000");
-    TranscodeQueue chatty;
+    TranscodeQueue chatty(settings);
     chatty.setLogPath(home.path() + QStringLiteral("/log2.txt"));
-    chatty.setSettings(&settings);
     chatty.addFiles(makeSources(home.path() + QStringLiteral("/card2"), 1));
     TranscodeJob *job = chatty.jobs().first();
     int updates = 0;

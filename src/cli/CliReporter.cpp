@@ -3,6 +3,7 @@
 #include "model/FileName.h"
 #include "model/TranscodeJob.h"
 #include "platform/ByteCountFormatter.h"
+#include "queue/ConversionSession.h"
 #include "queue/JobReport.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
@@ -79,12 +80,12 @@ CliReporter::CliReporter(Style style, bool quiet, QObject *parent)
     connect(&m_tick, &QTimer::timeout, this, &CliReporter::drawLive);
 }
 
-void CliReporter::follow(TranscodeQueue *queue) {
-    m_queue = queue;
-    connect(queue, &TranscodeQueue::jobsAdded, this, &CliReporter::added);
-    connect(queue, &TranscodeQueue::jobStarted, this, &CliReporter::started);
-    connect(queue, &TranscodeQueue::jobFinished, this, [this](TranscodeJob *job) {
-        disconnect(job, &TranscodeJob::progressChanged, this, nullptr);
+void CliReporter::follow(ConversionSession *session) {
+    TranscodeQueue *queue = m_queue = session->queue();
+    connect(session, &ConversionSession::jobsAdded, this, &CliReporter::added);
+    connect(session, &ConversionSession::jobStarted, this, &CliReporter::started);
+    connect(session, &ConversionSession::progressed, this, &CliReporter::progressed);
+    connect(session, &ConversionSession::jobFinished, this, [this](TranscodeJob *job) {
         if (!m_reported.contains(job->id())) {
             m_reported.insert(job->id());
             finished(*job);
@@ -111,8 +112,7 @@ void CliReporter::added(int first, int last) {
 }
 
 ProResPreset CliReporter::preset() const {
-    return m_queue->settings() ? m_queue->settings()->selectedPreset()
-                               : ProResPresets::defaultPreset();
+    return m_queue->settings().selectedPreset();
 }
 
 int CliReporter::place(const TranscodeJob &job) const {
@@ -127,7 +127,6 @@ QString CliReporter::position(const TranscodeJob &job) const {
 }
 
 void CliReporter::started(TranscodeJob *job) {
-    connect(job, &TranscodeJob::progressChanged, this, [this, job] { progressed(job); });
     m_current = job;
     m_percent = -1;
     m_jobClock.start();
@@ -146,8 +145,9 @@ void CliReporter::started(TranscodeJob *job) {
     }
 }
 
-void CliReporter::progressed(TranscodeJob *job) {
-    if (job != m_current || job->status() != JobStatus::converting)
+void CliReporter::progressed(const QList<TranscodeJob *> &jobs) {
+    TranscodeJob *job = m_current;
+    if (!job || !jobs.contains(job) || job->status() != JobStatus::converting)
         return;
     const int percent = int(std::floor(job->progress() * 100.0 + 1e-9));
     if (percent == m_percent)

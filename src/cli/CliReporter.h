@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QUuid>
 
+class ConversionSession;
 class TranscodeJob;
 class TranscodeQueue;
 
@@ -30,10 +31,10 @@ public:
 
     CliReporter(Style style, bool quiet, QObject *parent = nullptr);
 
-    // Follows the queue's announcements from now on: jobs added, started,
-    // progressing and finished. Before this, only error() and warning() may
-    // be called.
-    void follow(TranscodeQueue *queue);
+    // Follows the session's events from now on: jobs added, started,
+    // progressing and finished, and its queue's warnings. Before this, only
+    // error() and warning() may be called.
+    void follow(ConversionSession *session);
     // A dry run's command for one job.
     void command(const TranscodeJob &job, const QString &commandLine, const QStringList &argv);
     // A termination signal arrived: REDline is being stopped, or killed
@@ -53,7 +54,7 @@ private:
     // Jobs added at these rows.
     void added(int first, int last);
     void started(TranscodeJob *job);
-    void progressed(TranscodeJob *job);
+    void progressed(const QList<TranscodeJob *> &jobs);
     void finished(const TranscodeJob &job);
 
     // The job's index in the list.

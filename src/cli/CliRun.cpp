@@ -89,7 +89,7 @@ int CliRun::exec() {
         m_reporter->error(why);
         return exitCannotStart;
     }
-    m_reporter->follow(queue());
+    m_reporter->follow(m_session.get());
     queue()->addFiles(urls());
     if (queue()->jobs().isEmpty()) {
         m_reporter->error(u"no R3D files found in: " + m_options.paths.join(QStringLiteral(", ")));

@@ -11,7 +11,6 @@
 #include <QHash>
 #include <QSaveFile>
 #include <limits>
-#include <unistd.h>
 
 namespace {
 
@@ -177,22 +176,60 @@ QString FCPXMLGenerator::generateXML(const TranscodeJob &job, const QUrl &output
                        now);
 }
 
+namespace {
+
+// A format element's attributes after its id, as a clip's record needs them.
+QString formatAttributes(const R3DMetadata &m) {
+    const Timing t = timingFor(m);
+    const QString w = QString::number(m.width), h = QString::number(m.height);
+    const QString name = t.token.isEmpty()
+                             ? QString()
+                             : u" name=\"FFVideoFormat" + w + u'x' + h + u'p' + t.token + u'"';
+    return name + u" frameDuration=\"" + QString::number(t.step) + u'/' +
+           QString::number(t.timescale) + u"s\" width=\"" + w + u"\" height=\"" + h +
+           u"\" colorSpace=\"" + colorSpace(m.colorTags) + u'"';
+}
+
+// The clip's asset (with id `asset`, of format `format`) to `assets`, and its
+// asset-clip in the event to `clipLines`.
+void appendClip(const FCPXMLGenerator::Clip &clip, const QString &asset, const QString &format,
+                QStringList &assets, QStringList &clipLines) {
+    const R3DMetadata &m = clip.metadata;
+    const Timing t = timingFor(m);
+    const qint64 frames =
+        m.frameCount >= 1 ? m.frameCount : std::max<qint64>(1, t.timescale / t.step);
+    const QString duration = time(frames, t);
+    // A timecoded movie starts at its timecode: the editor places the media
+    // there and finds the clip inside it.
+    const QString start =
+        time(m.hasExactRate() && m.hasTimecode ? std::max<qint64>(0, m.startFrame) : 0, t);
+    const QString name = FCPXMLGenerator::xmlEscaped(clip.name);
+    assets << u"        <asset id=\"" + asset + u"\" name=\"" + name + u"\" start=\"" + start +
+                  u"\" duration=\"" + duration + u"\" hasVideo=\"1\" format=\"" + format +
+                  u"\" videoSources=\"1\"" + audioAttributes(m) + u'>';
+    assets << u"            <media-rep kind=\"original-media\" src=\"" +
+                  FCPXMLGenerator::fileURL(clip.movie.toLocalFile()) + u"\"/>";
+    if (!m.reelName.isEmpty()) {
+        assets << QStringLiteral("            <metadata>")
+               << u"                <md key=\"com.apple.proapps.studio.reel\" value=\"" +
+                      FCPXMLGenerator::xmlEscaped(m.reelName) + u"\"/>"
+               << QStringLiteral("            </metadata>");
+    }
+    assets << QStringLiteral("        </asset>");
+    clipLines << u"            <asset-clip ref=\"" + asset + u"\" name=\"" + name + u"\" start=\"" +
+                     start + u"\" duration=\"" + duration + u"\" format=\"" + format +
+                     u"\" tcFormat=\"" + (m.hasTimecode && m.dropFrame ? u"DF" : u"NDF") + u"\"/>";
+}
+
+} // namespace
+
 QString FCPXMLGenerator::generateXML(const QList<Clip> &clips, const QDateTime &now) {
     // One format element per distinct format, in the order of first use,
     // then one asset per clip; ids count up from r1 across both.
     QStringList formats; // each format's attributes after its id
     QList<qsizetype> formatOf;
     for (const Clip &clip : clips) {
-        const R3DMetadata &m = clip.metadata;
-        const Timing t = timingFor(m);
-        const QString w = QString::number(m.width), h = QString::number(m.height);
-        const QString name = t.token.isEmpty()
-                                 ? QString()
-                                 : u" name=\"FFVideoFormat" + w + u'x' + h + u'p' + t.token + u'"';
-        const QString format = name + u" frameDuration=\"" + QString::number(t.step) + u'/' +
-                               QString::number(t.timescale) + u"s\" width=\"" + w +
-                               u"\" height=\"" + h + u"\" colorSpace=\"" + colorSpace(m.colorTags) +
-                               u'"';
+        const QString format = formatAttributes(clip.metadata);
         qsizetype index = formats.indexOf(format);
         if (index < 0) {
             index = formats.size();
@@ -213,35 +250,8 @@ QString FCPXMLGenerator::generateXML(const QList<Clip> &clips, const QDateTime &
     for (qsizetype i = 0; i < formats.size(); ++i)
         lines << u"        <format id=\"" + formatId(i) + u'"' + formats[i] + u"/>";
     QStringList clipLines;
-    for (qsizetype i = 0; i < clips.size(); ++i) {
-        const R3DMetadata &m = clips[i].metadata;
-        const Timing t = timingFor(m);
-        const qint64 frames =
-            m.frameCount >= 1 ? m.frameCount : std::max<qint64>(1, t.timescale / t.step);
-        const QString duration = time(frames, t);
-        // A timecoded movie starts at its timecode: the editor places the
-        // media there and finds the clip inside it.
-        const QString start =
-            time(m.hasExactRate() && m.hasTimecode ? std::max<qint64>(0, m.startFrame) : 0, t);
-        const QString name = xmlEscaped(clips[i].name);
-        const QString asset = formatId(formats.size() + i), format = formatId(formatOf[i]);
-        lines << u"        <asset id=\"" + asset + u"\" name=\"" + name + u"\" start=\"" + start +
-                     u"\" duration=\"" + duration + u"\" hasVideo=\"1\" format=\"" + format +
-                     u"\" videoSources=\"1\"" + audioAttributes(m) + u'>';
-        lines << u"            <media-rep kind=\"original-media\" src=\"" +
-                     fileURL(clips[i].movie.toLocalFile()) + u"\"/>";
-        if (!m.reelName.isEmpty()) {
-            lines << QStringLiteral("            <metadata>")
-                  << u"                <md key=\"com.apple.proapps.studio.reel\" value=\"" +
-                         xmlEscaped(m.reelName) + u"\"/>"
-                  << QStringLiteral("            </metadata>");
-        }
-        lines << QStringLiteral("        </asset>");
-        clipLines << u"            <asset-clip ref=\"" + asset + u"\" name=\"" + name +
-                         u"\" start=\"" + start + u"\" duration=\"" + duration + u"\" format=\"" +
-                         format + u"\" tcFormat=\"" +
-                         (m.hasTimecode && m.dropFrame ? u"DF" : u"NDF") + u"\"/>";
-    }
+    for (qsizetype i = 0; i < clips.size(); ++i)
+        appendClip(clips[i], formatId(formats.size() + i), formatId(formatOf[i]), lines, clipLines);
     const QString event = xmlEscaped(u"Tarnel Import \u2014 " + MediumDateFormatter::format(now));
     lines << QStringLiteral("    </resources>") << QStringLiteral("    <library>")
           << u"        <event name=\"" + event + u"\">" << clipLines
@@ -269,7 +279,7 @@ QStringList FCPXMLGenerator::documentFolderCandidates() {
         !PrivateFolder::parentProblem(temporary).isEmpty())
         temporary = QStringLiteral("/tmp");
     folders << QDir::cleanPath(temporary) + QStringLiteral("/tarnel-") +
-                   QString::number(::geteuid());
+                   QString::number(PrivateFolder::userId());
     return folders;
 }
 

@@ -28,11 +28,10 @@ int TranscodeJob::savingPercent(qint64 sourceBytes, qint64 outputBytes) {
     return int((1.0 - double(outputBytes) / double(sourceBytes)) * 100.0);
 }
 
-template <typename T, typename Signal>
-void TranscodeJob::publish(T &field, const T &value, Signal fieldChanged) {
-    Q_EMIT willChange();
+template <typename T> void TranscodeJob::publish(T &field, const T &value, Signal fieldChanged) {
     field = value;
-    Q_EMIT(this->*fieldChanged)();
+    if (fieldChanged)
+        Q_EMIT(this->*fieldChanged)();
     Q_EMIT changed();
 }
 
@@ -43,23 +42,24 @@ void TranscodeJob::setOutputURL(const QUrl &value) {
     publish(m_outputURL, value, &TranscodeJob::outputURLChanged);
 }
 void TranscodeJob::setOutputSizeBytes(qint64 value) {
-    publish(m_outputSizeBytes, value, &TranscodeJob::outputSizeBytesChanged);
+    publish(m_outputSizeBytes, value);
 }
 void TranscodeJob::setProgress(double value) {
-    publish(m_progress, value, &TranscodeJob::progressChanged);
+    m_progress = value;
+    Q_EMIT progressChanged();
 }
 void TranscodeJob::setStartedAt(const QDateTime &value) {
-    publish(m_startedAt, value, &TranscodeJob::startedAtChanged);
+    publish(m_startedAt, value);
 }
 void TranscodeJob::setFinishedAt(const QDateTime &value) {
-    publish(m_finishedAt, value, &TranscodeJob::finishedAtChanged);
+    publish(m_finishedAt, value);
 }
 void TranscodeJob::setStatus(JobStatus value) {
     publish(m_status, value, &TranscodeJob::statusChanged);
 }
 void TranscodeJob::setErrorMessage(const QString &value) {
-    publish(m_errorMessage, std::optional<QString>(value), &TranscodeJob::errorMessageChanged);
+    publish(m_errorMessage, std::optional<QString>(value));
 }
 void TranscodeJob::setHandOffFailed(bool value) {
-    publish(m_handOffFailed, value, &TranscodeJob::handOffFailedChanged);
+    publish(m_handOffFailed, value);
 }

@@ -10,9 +10,12 @@
 #include <optional>
 
 // One R3D source file on its way through the queue. Observable: every
-// assignment of a published field first emits willChange(), then stores the
-// value, then emits the field's own change signal and changed(), so observers
-// can redraw from the new value. `metadata` is plain and announces nothing.
+// assignment of a field but `progress` and `metadata` stores the value, then
+// emits the field's own change signal where it has one (the queue keeps its
+// counts by these), then changed(), so observers can redraw from the new
+// value. `progress` announces itself through progressChanged() alone: it
+// rises many times a second, and ConversionSession passes it on batched.
+// `metadata` is plain and announces nothing.
 //
 // Jobs belong to the main thread; the runner hands progress over through a
 // queued call.
@@ -22,12 +25,12 @@ class TranscodeJob : public QObject {
     Q_PROPERTY(QUrl sourceURL READ sourceURL CONSTANT)
     Q_PROPERTY(qint64 sourceSizeBytes READ sourceSizeBytes NOTIFY sourceSizeBytesChanged)
     Q_PROPERTY(QUrl outputURL READ outputURL NOTIFY outputURLChanged)
-    Q_PROPERTY(qint64 outputSizeBytes READ outputSizeBytes NOTIFY outputSizeBytesChanged)
+    Q_PROPERTY(qint64 outputSizeBytes READ outputSizeBytes NOTIFY changed)
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
-    Q_PROPERTY(QDateTime startedAt READ startedAt NOTIFY startedAtChanged)
-    Q_PROPERTY(QDateTime finishedAt READ finishedAt NOTIFY finishedAtChanged)
+    Q_PROPERTY(QDateTime startedAt READ startedAt NOTIFY changed)
+    Q_PROPERTY(QDateTime finishedAt READ finishedAt NOTIFY changed)
     Q_PROPERTY(JobStatus status READ status NOTIFY statusChanged)
-    Q_PROPERTY(bool handOffFailed READ handOffFailed NOTIFY handOffFailedChanged)
+    Q_PROPERTY(bool handOffFailed READ handOffFailed NOTIFY changed)
 
 public:
     // Creates a queued job and looks up the source file's size (0 when it
@@ -76,24 +79,17 @@ public:
     void setMetadata(const R3DMetadata &value) { m_metadata = value; }
 
 Q_SIGNALS:
-    // Emitted before any published field is stored.
-    void willChange();
     void sourceSizeBytesChanged();
     void outputURLChanged();
-    void outputSizeBytesChanged();
     void progressChanged();
-    void startedAtChanged();
-    void finishedAtChanged();
     void statusChanged();
-    void errorMessageChanged();
-    void handOffFailedChanged();
-    // Emitted after any published field was stored, following its own signal:
-    // one connection is enough to follow the whole job.
+    // Emitted after any field but progress was stored, following its own
+    // signal: one connection is enough to follow the rest of the job.
     void changed();
 
 private:
-    template <typename T, typename Signal>
-    void publish(T &field, const T &value, Signal fieldChanged);
+    using Signal = void (TranscodeJob::*)();
+    template <typename T> void publish(T &field, const T &value, Signal fieldChanged = nullptr);
 
     const QUuid m_id;
     const QUrl m_sourceURL;

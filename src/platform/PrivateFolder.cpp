@@ -158,3 +158,7 @@ std::optional<PlatformError> PrivateFolder::writeFile(const QString &name,
                              u"\u201C" + target + u"\u201D no longer leads to the file written"};
     return std::nullopt;
 }
+
+uint PrivateFolder::userId() {
+    return uint(::geteuid());
+}

@@ -26,6 +26,9 @@ public:
     // belongs to someone else, or others may write to it and it is not
     // sticky), or empty when it cannot.
     static QString parentProblem(const QString &parent);
+    // The id of the user this process runs as, which names a folder of the
+    // user's own in a shared parent.
+    static uint userId();
 
     PrivateFolder(PrivateFolder &&other) noexcept;
     PrivateFolder &operator=(PrivateFolder &&) = delete;

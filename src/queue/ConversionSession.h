@@ -2,13 +2,16 @@
 
 #include "RunEstimate.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 
 class DesktopNotifier;
 class LauncherProgress;
 class RunMonitor;
 class SleepInhibitor;
 class SoundPlayer;
+class TranscodeJob;
 class TranscodeQueue;
 class UserSettings;
 class Workspace;
@@ -18,7 +21,13 @@ class Workspace;
 // user who has walked away (sleep held off, task-bar progress, the time
 // left, a notification at the end). The window and tarnel-cli each build
 // one, with the settings and the desktop's services handed in, and only
-// observe it; neither puts these parts together by itself.
+// observe its events; neither puts these parts together by itself.
+//
+// The events are the queue's, passed on in the order the queue announces
+// them, and the converting job's progress, batched: the jobs whose progress
+// rose are collected and announced once per turn of the event loop, however
+// many values REDline reported meanwhile, and always before their job is
+// announced finished.
 class ConversionSession : public QObject {
     Q_OBJECT
 
@@ -55,8 +64,31 @@ public:
     // a job waiting.
     bool canStart() const;
 
+Q_SIGNALS:
+    // The list's rows, as TranscodeQueue announces them.
+    void jobsAboutToBeAdded(int first, int last);
+    void jobsAdded(int first, int last);
+    void jobsAboutToBeRemoved(int first, int last);
+    void jobsRemoved(int first, int last);
+    // A run's step began on the job; its progress rose (each job once, read
+    // its progress for the latest value); the run is done with the job.
+    void jobStarted(TranscodeJob *job);
+    void progressed(const QList<TranscodeJob *> &jobs);
+    void jobFinished(TranscodeJob *job);
+    // A job changed outside a run's steps.
+    void jobUpdated(TranscodeJob *job);
+    void runStarted();
+    void runFinished();
+
 private:
+    void followProgress(TranscodeJob *job);
+    void finishJob(TranscodeJob *job);
+    // Announces the jobs whose progress rose since the last announcement.
+    void deliverProgress();
+
     UserSettings &m_settings;
     TranscodeQueue *m_queue; // a child
     RunMonitor *m_monitor;   // a child of the queue
+    QList<QPointer<TranscodeJob>> m_progressed;
+    bool m_deliveryPosted = false;
 };

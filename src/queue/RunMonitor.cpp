@@ -1,5 +1,6 @@
 #include "RunMonitor.h"
 
+#include "ConversionSession.h"
 #include "TranscodeQueue.h"
 #include "model/FileName.h"
 #include "platform/DesktopNotifier.h"
@@ -28,19 +29,25 @@ QString summaryText(qsizetype converted, qsizetype failed) {
 
 } // namespace
 
-RunMonitor::RunMonitor(TranscodeQueue *queue, SleepInhibitor *inhibitor, DesktopNotifier *notifier,
-                       LauncherProgress *launcher, RunEstimate::Clock clock)
-    : QObject(queue), m_queue(queue), m_inhibitor(inhibitor), m_notifier(notifier),
-      m_launcher(launcher), m_estimate(std::move(clock)), m_log(queue->logPath()) {
+RunMonitor::RunMonitor(ConversionSession *session, SleepInhibitor *inhibitor,
+                       DesktopNotifier *notifier, LauncherProgress *launcher,
+                       RunEstimate::Clock clock)
+    : QObject(session->queue()), m_queue(session->queue()), m_inhibitor(inhibitor),
+      m_notifier(notifier), m_launcher(launcher), m_estimate(std::move(clock)),
+      m_log(m_queue->logPath()) {
     for (QObject *service : {static_cast<QObject *>(inhibitor), static_cast<QObject *>(notifier),
                              static_cast<QObject *>(launcher)})
         service->setParent(this);
 
-    connect(queue, &TranscodeQueue::runStarted, this, &RunMonitor::beginRun);
-    connect(queue, &TranscodeQueue::runFinished, this, &RunMonitor::endRun);
-    connect(queue, &TranscodeQueue::jobStarted, this, &RunMonitor::jobStarted);
-    connect(queue, &TranscodeQueue::jobFinished, this, &RunMonitor::jobFinished);
-    connect(queue, &TranscodeQueue::jobsChanged, this, &RunMonitor::update);
+    connect(session, &ConversionSession::runStarted, this, &RunMonitor::beginRun);
+    connect(session, &ConversionSession::runFinished, this, &RunMonitor::endRun);
+    connect(session, &ConversionSession::jobStarted, this, &RunMonitor::jobStarted);
+    connect(session, &ConversionSession::progressed, this, &RunMonitor::progressed);
+    connect(session, &ConversionSession::jobFinished, this, &RunMonitor::jobFinished);
+    // Jobs added, removed or resized during a run change what is left.
+    for (auto rows : {&ConversionSession::jobsAdded, &ConversionSession::jobsRemoved})
+        connect(session, rows, this, &RunMonitor::update);
+    connect(session, &ConversionSession::jobUpdated, this, &RunMonitor::update);
 
     connect(m_inhibitor, &SleepInhibitor::settled, this,
             [this](SleepInhibitor::Mechanism mechanism, const QString &failures) {
@@ -92,14 +99,17 @@ void RunMonitor::jobStarted(TranscodeJob *job) {
         return;
     m_current = job;
     m_estimate.fileStarted(job->sourceSizeBytes());
-    connect(job, &TranscodeJob::progressChanged, this, &RunMonitor::update);
     update();
+}
+
+void RunMonitor::progressed(const QList<TranscodeJob *> &jobs) {
+    if (m_current && jobs.contains(m_current))
+        update();
 }
 
 void RunMonitor::jobFinished(TranscodeJob *job) {
     if (!m_running)
         return;
-    disconnect(job, &TranscodeJob::progressChanged, this, nullptr);
     if (job == m_current) {
         m_current = nullptr;
         // Only a file REDline converted teaches the speed of a conversion.
@@ -145,10 +155,8 @@ void RunMonitor::endRun() {
     });
     const QString summary = summaryText(converted, m_finished.size() - converted);
     const QString body = u"Total time: " + RunEstimate::durationText(m_estimate.elapsedMs());
-    const UserSettings *settings = m_queue->settings();
-    m_outputFolder = settings && !settings->outputDirectoryURL().isEmpty()
-                         ? FileName::folderPath(settings->outputDirectoryURL())
-                         : QString();
+    const QUrl folder = m_queue->settings().outputDirectoryURL();
+    m_outputFolder = folder.isEmpty() ? QString() : FileName::folderPath(folder);
     // Once the current event is handled, after what the queue's other
     // observers make of the run's end.
     QMetaObject::invokeMethod(

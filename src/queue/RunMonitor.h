@@ -1,14 +1,17 @@
 #pragma once
 
 #include "RunEstimate.h"
+#include "model/DebugText.h"
 #include "platform/DebugLog.h"
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QUuid>
 #include <functional>
 
+class ConversionSession;
 class DesktopNotifier;
 class LauncherProgress;
 class SleepInhibitor;
@@ -21,10 +24,11 @@ class Workspace;
 // number of files left on the task bar, estimates the time left, and posts
 // one notification when a run ends while no Tarnel window is active.
 //
-// It only observes the queue (its announcements of runs and of the jobs a
-// run starts and finishes) and never changes it; it adds lines of its own
-// to the debug log saying what took effect. A child of the queue, it ends with it: a run cut short
-// by closing the window lets the machine sleep again and clears the task bar.
+// It only observes its session's events (runs, the jobs a run starts and
+// finishes, their progress, rows added and removed) and never changes the
+// queue; it adds lines of its own to the debug log saying what took effect.
+// A child of the session's queue, it ends with it: a run cut short by closing
+// the window lets the machine sleep again and clears the task bar.
 class RunMonitor : public QObject {
     Q_OBJECT
 
@@ -33,7 +37,7 @@ public:
     static constexpr auto kOpenLogAction = "open-log";
 
     // With these services, which it takes over; the clock times the run.
-    RunMonitor(TranscodeQueue *queue, SleepInhibitor *inhibitor, DesktopNotifier *notifier,
+    RunMonitor(ConversionSession *session, SleepInhibitor *inhibitor, DesktopNotifier *notifier,
                LauncherProgress *launcher, RunEstimate::Clock clock = {});
     ~RunMonitor() override;
 
@@ -52,13 +56,15 @@ Q_SIGNALS:
 private:
     void jobStarted(TranscodeJob *job);
     void jobFinished(TranscodeJob *job);
+    void progressed(const QList<TranscodeJob *> &jobs);
     void beginRun();
     void endRun();
     void update();
     void releaseSleep(const QString &when);
     void notifyRunEnd(const QString &summary, const QString &body);
     void openFromNotification(const QString &action);
-    void log(const QString &message) const { m_log.append(message); }
+    // One entry each: a service's several lines of failure read escaped.
+    void log(const QString &message) const { m_log.append(DebugText::printable(message)); }
 
     QPointer<TranscodeQueue> m_queue;
     SleepInhibitor *m_inhibitor;

@@ -10,11 +10,12 @@
 #include "settings/UserSettings.h"
 
 #include <QFileInfo>
-
+#include <QPointer>
 #include <QSet>
 
-TranscodeQueue::TranscodeQueue(QObject *parent)
-    : QObject(parent), m_runner(new REDlineRunner(this)), m_search(new ClipSearch(this)) {
+TranscodeQueue::TranscodeQueue(UserSettings &settings, QObject *parent)
+    : QObject(parent), m_settings(settings), m_runner(new REDlineRunner(this)),
+      m_search(new ClipSearch(this)) {
     connect(m_search, &ClipSearch::found, this, &TranscodeQueue::addFound);
     connect(m_search, &ClipSearch::searchingChanged, this, &TranscodeQueue::lookingForClipsChanged);
     // What drops and runs announce is shown with the list's warnings.
@@ -131,40 +132,53 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
     // The found list holds clips: a spanned clip counts once, as its first
     // piece, so "found" in the log counts clips and equals the number of jobs
     // the drop would make in an empty list.
-    const QList<FoundClip> &found = findings.clips;
     QStringList warnings = reportFindings(findings);
     // Warnings about a drop alone hold until the next drop or removal.
     ++m_intakeRound;
-    if (const QStringList &skipped = findings.unreadable; !skipped.isEmpty()) {
-        // A folder dropped again is reported once, as this drop found it.
-        for (IntakeNotice &notice : m_notices) {
-            if (notice.kind == IntakeNotice::Kind::unreadable)
-                notice.names.removeIf([&](const QString &path) { return skipped.contains(path); });
-        }
-        m_notices.removeIf([](const IntakeNotice &n) { return n.names.isEmpty(); });
-        m_notices.append({IntakeNotice::Kind::unreadable, {}, skipped});
-    }
-
-    if (found.isEmpty()) {
-        QStringList paths;
-        paths.reserve(urls.size());
-        for (const QUrl &url : urls)
-            paths.append(ClipCollector::pathText(url));
-        log(u"addFiles: no R3D files found in dropped URLs: " + DebugText::quotedList(paths));
-        // Warnings about what the drop held say enough already.
-        if (warnings.isEmpty())
-            m_notices.append(
-                {IntakeNotice::Kind::once,
-                 {},
-                 {u"no R3D files found in " + DebugText::quotedList(paths.mid(0, shownNames)) +
-                  andMore(paths.size())},
-                 m_intakeRound});
-        else
-            Q_EMIT intakeWarnings(warnings);
+    noteUnreadable(findings.unreadable);
+    if (findings.clips.isEmpty()) {
+        reportNothingFound(urls, warnings);
         reviewIntakeWarnings();
         return;
     }
+    QList<FoundClip> fresh = freshClips(findings.clips);
+    warnings << noteMissingPieces(findings.clips);
+    if (!warnings.isEmpty())
+        Q_EMIT intakeWarnings(warnings);
+    appendJobs(fresh);
+    reviewIntakeWarnings();
+}
 
+void TranscodeQueue::noteUnreadable(const QStringList &skipped) {
+    if (skipped.isEmpty())
+        return;
+    // A folder dropped again is reported once, as this drop found it.
+    for (IntakeNotice &notice : m_notices) {
+        if (notice.kind == IntakeNotice::Kind::unreadable)
+            notice.names.removeIf([&](const QString &path) { return skipped.contains(path); });
+    }
+    m_notices.removeIf([](const IntakeNotice &n) { return n.names.isEmpty(); });
+    m_notices.append({IntakeNotice::Kind::unreadable, {}, skipped});
+}
+
+void TranscodeQueue::reportNothingFound(const QList<QUrl> &urls, const QStringList &warnings) {
+    QStringList paths;
+    paths.reserve(urls.size());
+    for (const QUrl &url : urls)
+        paths.append(ClipCollector::pathText(url));
+    log(u"addFiles: no R3D files found in dropped URLs: " + DebugText::quotedList(paths));
+    // Warnings about what the drop held say enough already.
+    if (warnings.isEmpty())
+        m_notices.append({IntakeNotice::Kind::once,
+                          {},
+                          {u"no R3D files found in " +
+                           DebugText::quotedList(paths.mid(0, shownNames)) + andMore(paths.size())},
+                          m_intakeRound});
+    else
+        Q_EMIT intakeWarnings(warnings);
+}
+
+QList<FoundClip> TranscodeQueue::freshClips(const QList<FoundClip> &found) {
     QSet<QString> existing;
     existing.reserve(m_jobs.size());
     for (const TranscodeJob *job : std::as_const(m_jobs))
@@ -173,7 +187,7 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
     QList<FoundClip> fresh;
     QStringList spans;
     int folded = 0;
-    for (const FoundClip &clip : std::as_const(found)) {
+    for (const FoundClip &clip : found) {
         const QString path = ClipCollector::pathText(clip.url);
         if (!existing.contains(path))
             fresh.append(clip);
@@ -185,14 +199,18 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
                          u" pieces)");
         }
     }
-
     log(u"addFiles: found " + QString::number(found.size()) + u" R3D file(s), " +
         QString::number(fresh.size()) + u" new");
     if (folded > 0)
         log(u"addFiles: folded " + QString::number(folded) + u" later piece(s) into " +
             QString::number(spans.size()) + u" spanned clip(s): " +
             DebugText::printable(spans.join(u", ")));
-    for (const FoundClip &clip : std::as_const(found)) {
+    return fresh;
+}
+
+QStringList TranscodeQueue::noteMissingPieces(const QList<FoundClip> &found) {
+    QStringList warnings;
+    for (const FoundClip &clip : found) {
         // This drop's view of the clip replaces an earlier one.
         const QString path = ClipCollector::pathText(clip.url);
         m_notices.removeIf([&](const IntakeNotice &n) {
@@ -205,16 +223,16 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
         log(u"addFiles: " + DebugText::printable(warnings.last()));
         m_notices.append({IntakeNotice::Kind::missingPieces, path, clip.missing});
     }
-    if (!warnings.isEmpty())
-        Q_EMIT intakeWarnings(warnings);
+    return warnings;
+}
 
+void TranscodeQueue::appendJobs(QList<FoundClip> &fresh) {
     for (FoundClip &clip : fresh) {
         if (clip.bytes < 0) // not looked up by a search off the main thread
             clip.measure();
     }
     const int first = int(m_jobs.size());
     const int last = first + int(fresh.size()) - 1;
-    Q_EMIT willChange();
     if (!fresh.isEmpty())
         Q_EMIT jobsAboutToBeAdded(first, last);
     m_jobs.reserve(m_jobs.size() + fresh.size());
@@ -225,8 +243,6 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
     if (!fresh.isEmpty())
         Q_EMIT jobsAdded(first, last);
     Q_EMIT jobsChanged();
-    reviewIntakeWarnings();
-    notifyChange();
 }
 
 void TranscodeQueue::remove(TranscodeJob *job) {
@@ -235,7 +251,6 @@ void TranscodeQueue::remove(TranscodeJob *job) {
     const QUuid id = job->id();
     ++m_intakeRound;
     removeJobs([&id](const TranscodeJob *j) { return j->id() == id; });
-    notifyChange();
 }
 
 void TranscodeQueue::clearList() {
@@ -247,7 +262,6 @@ void TranscodeQueue::clearList() {
     m_notices.removeIf(
         [](const IntakeNotice &n) { return n.kind == IntakeNotice::Kind::unreadable; });
     removeJobs([](const TranscodeJob *j) { return j->status() != JobStatus::converting; });
-    notifyChange();
 }
 
 void TranscodeQueue::start() {
@@ -267,15 +281,6 @@ void TranscodeQueue::processNext() {
         endRun(false);
         return;
     }
-    if (!m_settings) {
-        log(QStringLiteral("processNext: settings is nil \u2014 aborting"));
-        // Ending the run here too keeps the window from staying in
-        // "Converting…" with nothing converting.
-        if (m_isConverting)
-            endRun(false);
-        return;
-    }
-
     TranscodeJob *job = nextQueued();
     if (!job) {
         log(QStringLiteral("processNext: no queued jobs"));
@@ -283,22 +288,25 @@ void TranscodeQueue::processNext() {
             endRun(true);
         return;
     }
-
-    const QUrl outputDirectory = m_settings->outputDirectoryURL();
+    const QUrl outputDirectory = m_settings.outputDirectoryURL();
     if (outputDirectory.isEmpty()) {
-        log(QStringLiteral("processNext: outputDirectoryURL is nil \u2014 aborting"));
-        job->setStatus(JobStatus::failed);
-        job->setErrorMessage(
-            QStringLiteral("No output folder selected. Tap 'Change' to pick one."));
-        notifyChange();
-        Q_EMIT jobFinished(job);
-        endRun(false);
+        failWithoutOutputFolder(job);
         return;
     }
+    launch(job, outputDirectory);
+}
 
-    const QString outputPath = FileName::folderPath(outputDirectory);
-    const QString redlinePath = m_settings->redlinePath();
-    const ProResPreset preset = m_settings->selectedPreset();
+void TranscodeQueue::failWithoutOutputFolder(TranscodeJob *job) {
+    log(QStringLiteral("processNext: outputDirectoryURL is nil \u2014 aborting"));
+    job->setStatus(JobStatus::failed);
+    job->setErrorMessage(QStringLiteral("No output folder selected. Tap 'Change' to pick one."));
+    Q_EMIT jobFinished(job);
+    endRun(false);
+}
+
+void TranscodeQueue::logStep(const TranscodeJob *job, const QString &outputPath) const {
+    const QString redlinePath = m_settings.redlinePath();
+    const ProResPreset preset = m_settings.selectedPreset();
     const auto yesNo = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
     log(u"processNext: starting " +
         DebugText::printable(FileName::lastComponent(job->sourcePath())));
@@ -308,11 +316,14 @@ void TranscodeQueue::processNext() {
     log(u"  output exists  = " + yesNo(QFileInfo::exists(outputPath)));
     log(u"  preset      = " + ProResPresets::rawValue(preset));
     log(u"  PRcodec flag= " + ProResPresets::prCodec(preset));
+}
 
+void TranscodeQueue::launch(TranscodeJob *job, const QUrl &outputDirectory) {
+    const QString outputPath = FileName::folderPath(outputDirectory);
+    logStep(job, outputPath);
     job->setStatus(JobStatus::converting);
     job->setStartedAt(QDateTime::currentDateTime());
     job->setProgress(0);
-    notifyChange();
     Q_EMIT jobStarted(job);
 
     // The folder's movies just before REDline starts: only what this
@@ -324,7 +335,8 @@ void TranscodeQueue::processNext() {
     // The result arrives on the main thread, and not at all once the queue
     // is gone. The job may be gone by then; the run goes on all the same.
     m_runner->transcode(
-        job, outputName, preset, outputDirectory, redlinePath, this,
+        job, outputName, m_settings.selectedPreset(), outputDirectory, m_settings.redlinePath(),
+        this,
         [this, job = QPointer<TranscodeJob>(job)](const TranscodeResult &result) {
             finishConversion(job, result);
         },
@@ -366,7 +378,7 @@ QString TranscodeQueue::claimOutputName(TranscodeJob *job, const QString &output
         unclaimed = std::get<PlatformError>(taken).description;
         return true;
     });
-    const bool likeClip = m_settings && m_settings->nameMoviesLikeClips();
+    const bool likeClip = m_settings.nameMoviesLikeClips();
     const QString first = REDlineRunner::outputName(job->sourcePath(), 1, likeClip);
     if (!held.isEmpty())
         log(u"  output name = " + DebugText::printable(name) +
@@ -393,7 +405,6 @@ void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &
         }
         log(u"FAILED: " + result.error->debugDescription());
         log(u"FAILED description: " + description);
-        notifyChange();
         if (job)
             Q_EMIT jobFinished(job);
         processNext();
@@ -436,7 +447,7 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
     }
     job->setMetadata(metadata);
 
-    if (!m_settings || !m_settings->autoSendToFCP()) {
+    if (!m_settings.autoSendToFCP()) {
         log(QStringLiteral("step 3 skipped: auto-send off (use the Send to Final Cut button)"));
     } else {
         log(QStringLiteral("step 3: sending to FCP (auto-send on)..."));
@@ -456,7 +467,6 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
             log(u"FAILED description: " + error->description);
         }
     }
-    notifyChange();
     Q_EMIT jobFinished(job);
     processNext();
 }
@@ -479,7 +489,7 @@ void TranscodeQueue::queueFinished() {
     const int failed = count(JobStatus::failed);
     log(u"queue finished \u2014 " + QString::number(m_jobs.size()) + u" file(s), " +
         QString::number(failed) + u" failed");
-    if (m_settings && !m_settings->playCompletionSound())
+    if (!m_settings.playCompletionSound())
         return;
     SoundPlayer &player = m_soundPlayer ? *m_soundPlayer : SoundPlayer::system();
     player.play(QLatin1String(failed > 0 ? SoundPlayer::kFailure : SoundPlayer::kSuccess));
@@ -499,7 +509,7 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
         job->setHandOffFailed(true);
         log(u"manual send FAILED: " + error->description);
     }
-    notifyChange();
+    Q_EMIT jobUpdated(job);
 }
 
 QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outputFolder,
@@ -529,7 +539,7 @@ QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outpu
                 taken.insert(it.key());
         }
     }
-    const bool likeClip = m_settings && m_settings->nameMoviesLikeClips();
+    const bool likeClip = m_settings.nameMoviesLikeClips();
     const auto firstFree = [&taken, likeClip](const QString &sourcePath) {
         int number = 1;
         while (taken.contains(REDlineRunner::outputName(sourcePath, number, likeClip)))
@@ -549,10 +559,8 @@ QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outpu
 }
 
 qint64 TranscodeQueue::estimatedOutputBytes() const {
-    if (!m_settings)
-        return 0;
     return qint64(double(totalSourceBytes()) *
-                  ProResPresets::sizeRatio(m_settings->selectedPreset()));
+                  ProResPresets::sizeRatio(m_settings.selectedPreset()));
 }
 
 bool TranscodeQueue::canStart() const {
@@ -631,7 +639,6 @@ void TranscodeQueue::removeJobs(const std::function<bool(const TranscodeJob *)> 
         if (gone(m_jobs.at(row)))
             rows.append(row);
     }
-    Q_EMIT willChange();
     // Runs of adjacent rows, the last run first, so that earlier rows keep
     // their numbers.
     QList<TranscodeJob *> removed;
@@ -666,6 +673,7 @@ void TranscodeQueue::remeasure(const QString &path, const FoundClip &found) {
         if (clip.bytes < 0) // not looked up by a search off the main thread
             clip.measure();
         job->setSourceSizeBytes(clip.bytes);
+        Q_EMIT jobUpdated(job);
     }
 }
 
@@ -747,18 +755,11 @@ void TranscodeQueue::reviewIntakeWarnings() {
 }
 
 void TranscodeQueue::setIsConverting(bool value) {
-    Q_EMIT willChange();
     m_isConverting = value;
     Q_EMIT isConvertingChanged();
 }
 
 void TranscodeQueue::setLastSentToFCPName(const QString &name) {
-    Q_EMIT willChange();
     m_lastSentToFCPName = name;
     Q_EMIT lastSentToFCPNameChanged();
-}
-
-void TranscodeQueue::notifyChange() const {
-    if (onChange)
-        onChange();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fcpxml/FCPXMLGenerator.h"
+#include "model/DebugText.h"
 #include "model/TranscodeJob.h"
 #include "platform/DebugLog.h"
 #include "runner/OutputClaim.h"
@@ -11,7 +12,6 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
-#include <QPointer>
 #include <QUrl>
 #include <array>
 #include <functional>
@@ -31,27 +31,23 @@ class SoundPlayer;
 // reads the list and the settings afresh, and the main thread stays free
 // while REDline converts a file or a movie is measured.
 //
-// Observable: jobs, lastSentToFCPName and isConverting announce every
-// assignment through willChange() before storing and their own signal after.
+// It announces events (rows added and removed, jobs started, updated and
+// finished, runs started and finished); ConversionSession passes them on to
+// the faces, with the converting job's progress batched.
 class TranscodeQueue : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isConverting READ isConverting NOTIFY isConvertingChanged)
 
 public:
-    explicit TranscodeQueue(QObject *parent = nullptr);
+    // The settings are read at every step and outlive the queue.
+    explicit TranscodeQueue(UserSettings &settings, QObject *parent = nullptr);
     ~TranscodeQueue() override;
 
     const QList<TranscodeJob *> &jobs() const { return m_jobs; }
     std::optional<QString> lastSentToFCPName() const { return m_lastSentToFCPName; }
     bool isConverting() const { return m_isConverting; }
 
-    // Plain field: attached by the main window each time it is shown.
-    UserSettings *settings() const { return m_settings; }
-    void setSettings(UserSettings *settings) { m_settings = settings; }
-
-    // Called after the queue changed its list or a job; nothing installs it
-    // in the application, the views rely on the signals.
-    std::function<void()> onChange;
+    UserSettings &settings() const { return m_settings; }
 
     QString logPath() const { return m_log.path(); }
     // Moves the debug log; the application never does, tests do.
@@ -95,7 +91,7 @@ public:
     // a movie's name is chosen.
     QString outputName(const TranscodeJob *job, const QString &outputFolder,
                        const std::function<bool(const QString &name)> &isFree = {}) const;
-    // The expected size of all outputs at the selected preset; 0 without settings.
+    // The expected size of all outputs at the selected preset.
     qint64 estimatedOutputBytes() const;
 
     // The intake warnings that hold for the list as it is now, one text each
@@ -119,13 +115,15 @@ public:
     // The source bytes of the jobs still queued.
     qint64 queuedSourceBytes() const { return m_queuedBytes; }
 
-    void log(const QString &message) const { m_log.append(message); }
+    // Writes one entry: line feeds and other control characters in the
+    // message (an error's several lines, a name) are written escaped, so no
+    // text can start a line that reads as an entry of its own.
+    void log(const QString &message) const { m_log.append(DebugText::printable(message)); }
 
     // The completion sound's player; the platform's by default.
     void setSoundPlayer(SoundPlayer *player) { m_soundPlayer = player; }
 
 Q_SIGNALS:
-    void willChange();
     // The list's rows: jobs about to be added at rows first to last (at the
     // end) and added; rows about to be removed and removed, a run of
     // adjacent rows at a time, the last run first. jobsChanged() follows
@@ -147,6 +145,9 @@ Q_SIGNALS:
     // are all set.
     void jobStarted(TranscodeJob *job);
     void jobFinished(TranscodeJob *job);
+    // A job changed outside a run's steps: a later drop gave it more pieces,
+    // or it was handed to Final Cut Pro by hand.
+    void jobUpdated(TranscodeJob *job);
     // What a drop held that the user should know about, once per drop, one
     // text each, as the log has them without their prefix (but naming only
     // the first few files): files that could not be added, spanned clips
@@ -164,8 +165,24 @@ private:
     void addFound(const QList<QUrl> &urls, const FoundClips &found);
     // Logs what else the drop held; the warnings to show for it.
     QStringList reportFindings(const FoundClips &found) const;
+    // Keeps the files of a drop that could not be added as a notice.
+    void noteUnreadable(const QStringList &skipped);
+    // A drop without any clip: logged, and a warning unless `warnings` say enough.
+    void reportNothingFound(const QList<QUrl> &urls, const QStringList &warnings);
+    // The clips not listed yet; a listed spanned clip takes its new size.
+    QList<FoundClip> freshClips(const QList<FoundClip> &found);
+    // Notices and warnings for the spanned clips that lack pieces.
+    QStringList noteMissingPieces(const QList<FoundClip> &found);
+    // Lists the clips as queued jobs, measured where the search did not.
+    void appendJobs(QList<FoundClip> &fresh);
     // One step of the run: the first queued job, or the end of the run.
     void processNext();
+    // The job fails at once: the settings name no output folder.
+    void failWithoutOutputFolder(TranscodeJob *job);
+    // What a step starts from, for the log.
+    void logStep(const TranscodeJob *job, const QString &outputPath) const;
+    // Starts converting the job into the folder.
+    void launch(TranscodeJob *job, const QUrl &outputDirectory);
     // `job` is null when the job left the list meanwhile; the run goes on.
     void finishConversion(TranscodeJob *job, const TranscodeResult &result);
     void finishMeasurement(TranscodeJob *job, const R3DMetadata &metadata);
@@ -186,7 +203,6 @@ private:
     void removeJobs(const std::function<bool(const TranscodeJob *)> &gone);
     void setIsConverting(bool value);
     void setLastSentToFCPName(const QString &name);
-    void notifyChange() const;
     // Gives the queued job of that source path the size of the clip found.
     void remeasure(const QString &path, const FoundClip &found);
 
@@ -224,7 +240,7 @@ private:
     std::optional<QString> m_lastSentToFCPName;
     bool m_isConverting = false;
     bool m_abandoning = false;
-    QPointer<UserSettings> m_settings;
+    UserSettings &m_settings;
     // The claim on the movie being written; released when REDline is done.
     std::optional<OutputClaim> m_claim;
     REDlineRunner *m_runner = nullptr; // owned as a child

@@ -1,16 +1,13 @@
 #include "MediaProbe.h"
 
 #include "model/Timecode.h"
+#include "platform/ReadOnlyFile.h"
 
-#include <QFile>
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
-#include <fcntl.h>
+#include <memory>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -24,7 +21,7 @@ namespace {
 // regular file that was opened without blocking and without following a
 // link at its name is ever handed to the demuxer.
 struct MovieInput {
-    int fd = -1;
+    std::unique_ptr<ReadOnlyFile> file;
     AVIOContext *io = nullptr;
     AVFormatContext *ctx = nullptr;
     ~MovieInput() {
@@ -34,39 +31,26 @@ struct MovieInput {
             av_freep(&io->buffer);
             avio_context_free(&io);
         }
-        if (fd >= 0)
-            ::close(fd);
     }
 
+    // The file's answers as the demuxer takes them: errors as AVERROR(errno).
     static int read(void *opaque, uint8_t *buffer, int size) {
-        const int fd = static_cast<MovieInput *>(opaque)->fd;
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, size_t(size));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return AVERROR(errno);
-            return n == 0 ? AVERROR_EOF : int(n);
-        }
+        const qint64 n = static_cast<MovieInput *>(opaque)->file->read(buffer, size);
+        if (n < 0)
+            return AVERROR(int(-n));
+        return n == 0 ? AVERROR_EOF : int(n);
     }
     static int64_t seek(void *opaque, int64_t offset, int whence) {
-        const int fd = static_cast<MovieInput *>(opaque)->fd;
-        if (whence == AVSEEK_SIZE) {
-            struct stat st {};
-            return ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : AVERROR(errno);
-        }
-        const off_t at = ::lseek(fd, off_t(offset), whence & ~AVSEEK_FORCE);
-        return at < 0 ? AVERROR(errno) : int64_t(at);
+        ReadOnlyFile &file = *static_cast<MovieInput *>(opaque)->file;
+        const qint64 at =
+            whence == AVSEEK_SIZE ? file.size() : file.seek(offset, whence & ~AVSEEK_FORCE);
+        return at < 0 ? AVERROR(int(-at)) : int64_t(at);
     }
 
     // Opens the file; false when it is not a regular file or cannot be read.
     bool open(const QString &path) {
-        // O_NONBLOCK: opening a pipe named like the movie must not wait for
-        // a writer. It changes nothing for the regular file we go on with.
-        fd = ::open(QFile::encodeName(path).constData(),
-                    O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-        struct stat st {};
-        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        file = std::make_unique<ReadOnlyFile>(path);
+        if (!file->isOpen())
             return false;
         constexpr int kBufferSize = 64 * 1024;
         auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferSize));
@@ -185,6 +169,59 @@ QString colorTags(const AVCodecParameters *p) {
            u'-' + QString::number(int(p->color_space));
 }
 
+// The movie's length in seconds: the movie-wide duration in the header, else
+// the longest track's; 0 when none is given.
+double movieSeconds(const AVFormatContext *ctx) {
+    if (ctx->duration != AV_NOPTS_VALUE && ctx->duration > 0)
+        return double(ctx->duration) / AV_TIME_BASE;
+    double seconds = 0;
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+        const AVStream *s = ctx->streams[i];
+        if (s->duration != AV_NOPTS_VALUE && s->duration > 0)
+            seconds = std::max(seconds, double(s->duration) * av_q2d(s->time_base));
+    }
+    return seconds;
+}
+
+// The video track's exact rate, picture size and colour tags, into
+// `record`; returns the rate (0/0 when unknown).
+AVRational readVideo(AVFormatContext *ctx, const AVStream *video, R3DMetadata &record) {
+    AVRational rate = video->avg_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0)
+        rate = video->r_frame_rate;
+    rate = exactRate(rate);
+    if (rate.num > 0) {
+        record.rateNumerator = rate.num;
+        record.rateDenominator = rate.den;
+        record.frameRate = std::max<qint64>(1, std::llround(av_q2d(rate)));
+    }
+    if (video->codecpar->width <= 0 || video->codecpar->height <= 0) {
+        // ProRes movies carry their picture size in the header; codecs that
+        // keep it in the bitstream need a look at the first frame, bounded
+        // so that it never becomes a pass over the file.
+        ctx->probesize = 4 << 20;
+        ctx->max_analyze_duration = AV_TIME_BASE / 2;
+        avformat_find_stream_info(ctx, nullptr);
+    }
+    const double width = video->codecpar->width;
+    const double height = video->codecpar->height;
+    record.width = width > 0 ? qint64(std::trunc(width)) : 4096;
+    record.height = height > 0 ? qint64(std::trunc(height)) : 2160;
+    record.colorTags = colorTags(video->codecpar);
+    return rate;
+}
+
+void readAudio(const AVFormatContext *ctx, R3DMetadata &record) {
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+        const AVStream *s = ctx->streams[i];
+        if (s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO &&
+            !(s->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            record.audioTracks.append(
+                AudioTrack{s->codecpar->ch_layout.nb_channels, s->codecpar->sample_rate});
+    }
+    record.hasAudio = !record.audioTracks.isEmpty();
+}
+
 } // namespace
 
 R3DMetadata MediaProbe::readMetadata(const QString &path) {
@@ -196,46 +233,9 @@ R3DMetadata MediaProbe::readMetadata(const QString &path) {
     if (!input.open(path))
         return record;
     const AVFormatContext *ctx = input.ctx;
-    double seconds = 0;
-    if (ctx->duration != AV_NOPTS_VALUE && ctx->duration > 0) {
-        seconds = double(ctx->duration) / AV_TIME_BASE;
-    } else {
-        // No movie-wide duration in the header: the longest track's.
-        for (unsigned i = 0; i < ctx->nb_streams; ++i) {
-            const AVStream *s = ctx->streams[i];
-            if (s->duration != AV_NOPTS_VALUE && s->duration > 0)
-                seconds = std::max(seconds, double(s->duration) * av_q2d(s->time_base));
-        }
-    }
-
+    const double seconds = movieSeconds(ctx);
     const AVStream *video = firstStream(ctx, AVMEDIA_TYPE_VIDEO);
-    AVRational rate{0, 0};
-    if (video) {
-        rate = video->avg_frame_rate;
-        if (rate.num <= 0 || rate.den <= 0)
-            rate = video->r_frame_rate;
-        rate = exactRate(rate);
-        if (rate.num > 0) {
-            record.rateNumerator = rate.num;
-            record.rateDenominator = rate.den;
-            record.frameRate = std::max<qint64>(1, std::llround(av_q2d(rate)));
-        }
-
-        if (video->codecpar->width <= 0 || video->codecpar->height <= 0) {
-            // ProRes movies carry their picture size in the header; codecs
-            // that keep it in the bitstream need a look at the first frame,
-            // bounded so that it never becomes a pass over the file.
-            input.ctx->probesize = 4 << 20;
-            input.ctx->max_analyze_duration = AV_TIME_BASE / 2;
-            avformat_find_stream_info(input.ctx, nullptr);
-        }
-        const double width = video->codecpar->width;
-        const double height = video->codecpar->height;
-        record.width = width > 0 ? qint64(std::trunc(width)) : 4096;
-        record.height = height > 0 ? qint64(std::trunc(height)) : 2160;
-        record.colorTags = colorTags(video->codecpar);
-    }
-
+    const AVRational rate = video ? readVideo(input.ctx, video, record) : AVRational{0, 0};
     // The video track's own count of frames; else its length at the exact
     // rate (the whole rate when no rate could be read).
     if (video && video->nb_frames > 0) {
@@ -244,17 +244,8 @@ R3DMetadata MediaProbe::readMetadata(const QString &path) {
         const double perSecond = rate.num > 0 ? av_q2d(rate) : double(record.frameRate);
         record.frameCount = qint64(std::llround(seconds * perSecond));
     }
-
     readTimecode(ctx, video, rate, record);
-
-    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
-        const AVStream *s = ctx->streams[i];
-        if (s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO &&
-            !(s->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            record.audioTracks.append(
-                AudioTrack{s->codecpar->ch_layout.nb_channels, s->codecpar->sample_rate});
-    }
-    record.hasAudio = !record.audioTracks.isEmpty();
+    readAudio(ctx, record);
     return record;
 }
 
@@ -268,8 +259,7 @@ QString MediaProbe::unreadableReason(const QString &path) {
     const AVStream *video = firstStream(ctx, AVMEDIA_TYPE_VIDEO);
     if (!video)
         return QStringLiteral("no video track");
-    struct stat st {};
-    const int64_t fileSize = ::fstat(input.fd, &st) == 0 ? int64_t(st.st_size) : 0;
+    const int64_t fileSize = std::max<qint64>(0, input.file->size());
     for (unsigned i = 0; i < ctx->nb_streams; ++i) {
         AVStream *s = ctx->streams[i];
         const int count = avformat_index_get_entries_count(s);

@@ -170,7 +170,7 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
 
     // The rows: painted by the list, which is as tall as they are and
     // scrolls with the rest of the body.
-    m_model = new JobListModel(m_queue, this);
+    m_model = new JobListModel(m_session, this);
     m_list = new JobListView(body);
     m_list->setModel(m_model);
     bodyColumn->addWidget(m_list);
@@ -195,13 +195,17 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
     connect(m_list, &JobListView::sendToFCPRequested, m_queue, &TranscodeQueue::manualSend);
     connect(m_list, &JobListView::revealRequested, this, &AppMainView::reveal);
 
-    // Redraw on every announced change of the queue or the settings. The
-    // list follows the jobs by itself; job states feed the counts and the
-    // run status as well.
-    for (auto signal : {&TranscodeQueue::jobsChanged, &TranscodeQueue::isConvertingChanged,
-                        &TranscodeQueue::lastSentToFCPNameChanged})
-        connect(m_queue, signal, this, &AppMainView::refresh);
-    connect(m_model, &JobListModel::statusChanged, this, &AppMainView::refreshSoon);
+    // Redraw at the session's events and every change of the settings. The
+    // list follows the jobs by itself; the counts and the run status follow
+    // the rows, the runs and the jobs a run starts and finishes.
+    using S = ConversionSession;
+    for (auto event : {&S::jobsAdded, &S::jobsRemoved})
+        connect(m_session, event, this, &AppMainView::refresh);
+    for (auto event : {&S::runStarted, &S::runFinished})
+        connect(m_session, event, this, &AppMainView::refresh);
+    for (auto event : {&S::jobStarted, &S::jobFinished, &S::jobUpdated})
+        connect(m_session, event, this, &AppMainView::refreshSoon);
+    connect(m_queue, &TranscodeQueue::lastSentToFCPNameChanged, this, &AppMainView::refresh);
     for (auto signal :
          {&UserSettings::outputDirectoryURLChanged, &UserSettings::autoSendToFCPChanged,
           &UserSettings::playCompletionSoundChanged, &UserSettings::selectedPresetChanged,

@@ -2,27 +2,30 @@
 
 #include "JobRowText.h"
 #include "model/TranscodeJob.h"
+#include "queue/ConversionSession.h"
 #include "queue/TranscodeQueue.h"
 
-JobListModel::JobListModel(TranscodeQueue *queue, QObject *parent)
-    : QAbstractListModel(parent), m_queue(queue) {
-    connect(queue, &TranscodeQueue::jobsAboutToBeAdded, this, &JobListModel::aboutToAdd);
-    connect(queue, &TranscodeQueue::jobsAdded, this, &JobListModel::added);
-    connect(queue, &TranscodeQueue::jobsAboutToBeRemoved, this, &JobListModel::aboutToRemove);
-    connect(queue, &TranscodeQueue::jobsRemoved, this, &JobListModel::removed);
+JobListModel::JobListModel(ConversionSession *session, QObject *parent)
+    : QAbstractListModel(parent), m_queue(session->queue()) {
+    using S = ConversionSession;
+    connect(session, &S::jobsAboutToBeAdded, this, &JobListModel::aboutToAdd);
+    connect(session, &S::jobsAdded, this, &JobListModel::added);
+    connect(session, &S::jobsAboutToBeRemoved, this, &JobListModel::aboutToRemove);
+    connect(session, &S::jobsRemoved, this, &JobListModel::removed);
+    connect(session, &S::progressed, this, [this](const QList<TranscodeJob *> &jobs) {
+        for (const TranscodeJob *job : jobs)
+            jobChanged(job);
+    });
     // The queue deletes its jobs after announcing its end; forget them first.
-    connect(queue, &QObject::destroyed, this, [this] {
+    connect(m_queue, &QObject::destroyed, this, [this] {
         beginResetModel();
         m_jobs.clear();
         m_rows.clear();
-        m_statuses.clear();
         endResetModel();
     });
-    m_jobs = queue->jobs();
-    for (TranscodeJob *job : std::as_const(m_jobs)) {
-        m_statuses.append(job->status());
+    m_jobs = m_queue->jobs();
+    for (TranscodeJob *job : std::as_const(m_jobs))
         watch(job);
-    }
     indexRows();
 }
 
@@ -74,11 +77,9 @@ void JobListModel::aboutToAdd(int first, int last) {
 void JobListModel::added(int first, int last) {
     m_jobs = m_queue->jobs(); // shares the queue's list
     m_rows.reserve(m_jobs.size());
-    m_statuses.reserve(m_jobs.size());
     for (int row = first; row <= last; ++row) {
         TranscodeJob *job = m_jobs.at(row);
         m_rows.insert(job, row);
-        m_statuses.append(job->status());
         watch(job);
     }
     endInsertRows();
@@ -92,7 +93,6 @@ void JobListModel::aboutToRemove(int first, int last) {
 
 void JobListModel::removed(int first, int last) {
     m_jobs.remove(first, last - first + 1);
-    m_statuses.remove(first, last - first + 1);
     indexRows();
     endRemoveRows();
 }
@@ -102,16 +102,12 @@ void JobListModel::watch(TranscodeJob *job) {
     connect(job, &TranscodeJob::changed, this, [this, job] { jobChanged(job); });
 }
 
-void JobListModel::jobChanged(TranscodeJob *job) {
+void JobListModel::jobChanged(const TranscodeJob *job) {
     const int row = rowOf(job);
     if (row < 0)
         return;
     const QModelIndex changed = index(row);
     Q_EMIT dataChanged(changed, changed);
-    if (job->status() != m_statuses.at(row)) {
-        m_statuses[row] = job->status();
-        Q_EMIT statusChanged();
-    }
 }
 
 void JobListModel::indexRows() {

@@ -7,13 +7,14 @@
 #include <QList>
 #include <QPointer>
 
+class ConversionSession;
 class TranscodeJob;
 class TranscodeQueue;
 
-// The queue's jobs as a list, one row per job in list order. It observes the
-// queue's row announcements: jobs added become rows inserted at the end,
-// removed jobs removed rows, and a change inside a job announces that job's
-// row alone. It reads the jobs and never changes them.
+// The session's jobs as a list, one row per job in list order. It observes
+// the session's events: jobs added become rows inserted at the end, removed
+// jobs removed rows, and a change inside a job (its batched progress too)
+// announces that job's row alone. It reads the jobs and never changes them.
 class JobListModel : public QAbstractListModel {
     Q_OBJECT
 
@@ -27,7 +28,7 @@ public:
         NoticeRole,                 // the error text under the row, or empty
     };
 
-    explicit JobListModel(TranscodeQueue *queue, QObject *parent = nullptr);
+    explicit JobListModel(ConversionSession *session, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -37,21 +38,16 @@ public:
     // The job's row, or -1 when it is not listed.
     int rowOf(const TranscodeJob *job) const { return m_rows.value(job, -1); }
 
-Q_SIGNALS:
-    // A listed job changed its state; the window's counts depend on states.
-    void statusChanged();
-
 private:
     void aboutToAdd(int first, int last);
     void added(int first, int last);
     void aboutToRemove(int first, int last);
     void removed(int first, int last);
     void watch(TranscodeJob *job);
-    void jobChanged(TranscodeJob *job);
+    void jobChanged(const TranscodeJob *job);
     void indexRows();
 
     QPointer<TranscodeQueue> m_queue;
     QList<TranscodeJob *> m_jobs;
     QHash<const TranscodeJob *, int> m_rows;
-    QList<JobStatus> m_statuses; // the state last announced, per row
 };

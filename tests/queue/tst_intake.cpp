@@ -3,6 +3,7 @@
 #include "queue/ClipCollector.h"
 #include "queue/ClipSearch.h"
 #include "queue/TranscodeQueue.h"
+#include "settings/UserSettings.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
@@ -63,9 +64,11 @@ class IntakeTest : public QObject {
 
     QTemporaryDir m_dir;
     QString m_log;
+    // A real store in the throwaway home; intake reads no setting.
+    mutable UserSettings m_settings;
 
     std::unique_ptr<TranscodeQueue> queue() const {
-        auto q = std::make_unique<TranscodeQueue>();
+        auto q = std::make_unique<TranscodeQueue>(m_settings);
         q->setLogPath(m_log);
         return q;
     }
@@ -472,7 +475,8 @@ private Q_SLOTS:
         QDir().mkpath(home.path() + folder);
         const QByteArray savedHome = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(home.path()));
-        const QString location = DebugLog::defaultLocation(), used = TranscodeQueue().logPath();
+        const QString location = DebugLog::defaultLocation(),
+                      used = TranscodeQueue(m_settings).logPath();
         qputenv("HOME", savedHome);
         QCOMPARE(location, home.path() + folder + "/Tarnel_debug.txt");
         QCOMPARE(used, location);

@@ -1,3 +1,4 @@
+#include "model/TranscodeJob.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/LauncherProgress.h"
 #include "platform/SleepInhibitor.h"
@@ -291,6 +292,40 @@ private Q_SLOTS:
         QTRY_COMPARE(m_workspace.opened.size(), 2);
         QCOMPARE(m_workspace.opened, (QList<QUrl>{QUrl::fromLocalFile(m_dir->filePath("out")),
                                                   QUrl::fromLocalFile(m_dir->filePath("log"))}));
+    }
+
+    // The session announces progress batched: the values of one turn of the event loop
+    // come as one announcement of the job, with its latest value, on the next turn, and
+    // what is pending when the job finishes comes before it is announced finished.
+    void progressIsBatched() {
+        m_settings.setRedlinePath(TestTools::gatedRedline(m_dir->path()));
+        makeQueue(false);
+        QStringList events;
+        connect(m_conversion.get(), &ConversionSession::progressed, this,
+                [&](const QList<TranscodeJob *> &jobs) {
+                    for (const TranscodeJob *job : jobs)
+                        events << QString::number(job->progress());
+                });
+        connect(m_conversion.get(), &ConversionSession::jobFinished, this,
+                [&] { events << "finished"; });
+        QSignalSpy started(m_conversion.get(), &ConversionSession::jobStarted);
+        m_queue->start();
+        QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, 30'000);
+        auto *job = started.first().first().value<TranscodeJob *>();
+        for (const double value : {0.1, 0.2, 0.3})
+            job->setProgress(value); // as REDline's lines arrive within one turn
+        QVERIFY(events.isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(events, QStringList{"0.3"});
+
+        // A last value, set as the job fails: announced first.
+        connect(job, &TranscodeJob::statusChanged, this, [job] {
+            if (job->status() == JobStatus::failed)
+                job->setProgress(0.4);
+        });
+        m_queue->abandonRun(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_queue->isConverting(), 30'000);
+        QCOMPARE(events, (QStringList{"0.3", "0.4", "finished"}));
     }
 
     void noBusAtAll() { // the test environment points both buses at nothing

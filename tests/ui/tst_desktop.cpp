@@ -13,6 +13,7 @@
 #include "model/TranscodeJob.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
+#include "support/OfflineSession.h"
 #include "support/RecordingWorkspace.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
@@ -176,10 +177,10 @@ private Q_SLOTS:
     }
     void rowTextContrast() {
         QFETCH(bool, dark);
-        TranscodeQueue queue;
-        queue.setLogPath(m_dir->filePath("log.txt"));
-        fillList(&queue, m_dir->path());
-        JobListModel model(&queue);
+        UserSettings settings;
+        OfflineSession session(settings, m_dir->filePath("log.txt"));
+        fillList(&session.queue(), m_dir->path());
+        JobListModel model(&session.session);
         JobListView list;
         list.setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
         list.setModel(&model);
