@@ -92,6 +92,14 @@ void TarnelApp::closeEverything() {
 
 TarnelApp::~TarnelApp() {
     delete m_preferences;
+    // Windows still open (the event loop was left under them) use the settings
+    // and the workspace, so they go first; a run still going is abandoned.
+    QList<MainWindow *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<MainWindow *>(widget))
+            windows << window;
+    }
+    qDeleteAll(windows);
 }
 
 MainWindow *TarnelApp::newWindow() {

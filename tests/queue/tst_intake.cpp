@@ -434,22 +434,25 @@ private Q_SLOTS:
         QTemporaryDir root;
         makeTree(root.path(), {"A.RDM/A2.RDC/A2.R3D 2", "A.RDM/A1.RDC/A1.R3D 1", "B/B.R3D 3"});
         auto q = queue();
-        QSemaphore held, entered;
-        q->clipSearch()->setBeforeListing([&](const QString &) {
-            entered.release();
-            held.acquire();
+        // Shared with the search's thread, which a failing test leaves running; its
+        // wait is bounded and let go of on every way out.
+        const auto held = std::make_shared<QSemaphore>(), entered = std::make_shared<QSemaphore>();
+        q->clipSearch()->setBeforeListing([held, entered](const QString &) {
+            entered->release();
+            held->tryAcquire(1, 60'000);
         });
+        const auto letGo = qScopeGuard([held] { held->release(100); });
         QSignalSpy looking(q.get(), &TranscodeQueue::lookingForClipsChanged);
         QSignalSpy changed(q.get(), &TranscodeQueue::jobsChanged);
         q->addFilesInBackground({folderUrl(root.filePath("A.RDM"))});
         q->addFilesInBackground({folderUrl(root.filePath("B"))});
         QVERIFY(q->isLookingForClips());
-        entered.acquire();
+        QVERIFY2(entered->tryAcquire(1, 60'000), "the search never listed a folder");
         if (meanwhile == "clear")
             q->clearList();
         else if (meanwhile == "delete")
             q.reset();
-        held.release(100); // every listing to come
+        held->release(100); // every listing to come
         if (q)
             QTRY_VERIFY(!q->isLookingForClips());
         QVERIFY(QThreadPool::globalInstance()->waitForDone(30'000));

@@ -227,10 +227,11 @@ private Q_SLOTS:
         const QString script = TestTools::script(
             m_dir.filePath("daemon.sh"),
             "echo started\nsetsid sh -c 'echo $$ > \"$2.part\"; mv \"$2.part\" \"$2\"\n"
-            "while kill -0 $1 2>/dev/null; do sleep 0.01; done\necho late; exec sleep 600' sh $$ "
+            "while kill -0 $1 2>/dev/null; do sleep 0.01; done\necho late; exec sleep 60' sh $$ "
             "'" +
                 pidFile + "' &\nuntil [ -e '" + pidFile + "' ]; do sleep 0.01; done\n");
         ProcessRunner runner;
+        runner.timeout = std::chrono::seconds(60); // the pid file never comes: fails, not hangs
         runner.drainLimit = std::chrono::milliseconds(3000);
         const auto result = runOk(runner, script);
         const qint64 daemon = TestTools::recordedGroup(QFile::decodeName(pidFile));

@@ -224,14 +224,20 @@ private Q_SLOTS:
         const QByteArray lock =
             QFile::encodeName(TestEnvironment::instance().settingsFile()) + ".lock";
         TestTools::touch(QFile::decodeName(lock), 0);
-        std::atomic<bool> stop{false};
+        // Kept fresh for a minute at most: a change that waits for the lock ends then,
+        // and fails here, instead of at the suite's time limit.
+        std::atomic<bool> stop{false}, gaveUp{false};
         std::thread keepFresh([&] {
-            while (!stop && ::utimensat(AT_FDCWD, lock.constData(), nullptr, 0) == 0)
+            int round = 0;
+            while (!stop && round++ < 300 &&
+                   ::utimensat(AT_FDCWD, lock.constData(), nullptr, 0) == 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            gaveUp = round > 300;
         });
         s.setSelectedPreset(ProResPreset::proRes4444);
         stop = true;
         keepFresh.join();
+        QVERIFY2(!gaveUp, "the change waited for the lock");
         QVERIFY(s.saveError().isEmpty());
         QCOMPARE(UserSettings().selectedPreset(), ProResPreset::proRes4444);
     }

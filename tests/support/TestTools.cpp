@@ -16,9 +16,22 @@ QString TestTools::redlineSim() {
 QString TestTools::gatedRedline(const QString &dir) {
     const QByteArray d = QFile::encodeName(dir);
     return redlineWithHelper(dir + QStringLiteral("/redline"), dir + QStringLiteral("/started"),
-                             "while [ ! -e '" + d + "/go' ]; do sleep 0.05; done\n[ -e '" + d +
-                                 "/fail' ] && exit 1\nexec '" + QFile::encodeName(redlineSim()) +
-                                 "' \"$@\"\n");
+                             "i=0; until [ -e '" + d + "/go' ]; do\n" +
+                                 giveUpAfter(2400, "the test never let REDline go") +
+                                 "  sleep 0.05\ndone\n[ -e '" + d + "/fail' ] && exit 1\nexec '" +
+                                 QFile::encodeName(redlineSim()) + "' \"$@\"\n");
+}
+
+QString TestTools::pairedRedline(const QString &path, const QByteArray &environment) {
+    return script(path, "touch \"$0.$$\"; i=0\nwhile [ $(ls \"$0\".* | wc -l) -lt 2 ]; do\n" +
+                            giveUpAfter(600, "the other REDline never started") +
+                            "  sleep 0.1\ndone\n" + environment + " exec '" +
+                            QFile::encodeName(redlineSim()) + "' \"$@\"\n");
+}
+
+QByteArray TestTools::giveUpAfter(int rounds, const QByteArray &why) {
+    return "  i=$((i+1)); [ $i -gt " + QByteArray::number(rounds) + " ] && { echo '" + why +
+           "' >&2; exit 9; }\n";
 }
 
 bool TestTools::ffmpeg(const QStringList &arguments) {
@@ -36,6 +49,10 @@ QJsonObject TestTools::ffprobe(const QString &path) {
     if (!p.waitForFinished(60'000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return {};
     return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+QString TestTools::movieSource(const QString &path) {
+    return ffprobe(path)[u"format"_qs][u"tags"_qs][u"comment"_qs].toString();
 }
 
 QString TestTools::fcpxmlProblems(const QString &document) {

@@ -13,13 +13,20 @@ public:
     // A REDline in `dir`, made with redlineWithHelper(), that records its
     // group in <dir>/started, waits until <dir>/go exists, then fails with
     // status 1 if <dir>/fail exists and else runs the stand-in: tests act
-    // while a conversion is surely running.
+    // while a conversion is surely running. After two minutes without "go"
+    // it gives up with status 9, so a failed test leaves nothing behind.
     static QString gatedRedline(const QString &dir);
+    // A REDline at `path` that waits until a second process runs it, then
+    // runs the stand-in with `environment` ("NAME=value …") added: two
+    // conversions surely overlap. After a minute alone it exits with status 9.
+    static QString pairedRedline(const QString &path, const QByteArray &environment = {});
     // Runs ffmpeg with the given arguments (quiet, overwriting); true on success.
     static bool ffmpeg(const QStringList &arguments);
     // ffprobe's account of a movie's streams and format (its JSON output),
     // empty when ffprobe cannot read it.
     static QJsonObject ffprobe(const QString &path);
+    // The source a movie of the stand-in was made from (its "comment" tag).
+    static QString movieSource(const QString &path);
     // xmllint's complaints about an FCPXML document checked against the
     // FCPXML 1.14 DTD; empty when it is valid. Without the DTD beside the
     // checkout (../shared/fcpxml) the check is skipped, with a note saying so.
@@ -48,4 +55,9 @@ public:
     static qint64 endedProcessId();
     // The group id that redlineWithHelper() recorded, or 0.
     static qint64 recordedGroup(const QString &record);
+
+private:
+    // A shell loop's step that counts rounds in $i and exits 9 with `why`
+    // after `rounds` of them.
+    static QByteArray giveUpAfter(int rounds, const QByteArray &why);
 };
