@@ -147,8 +147,11 @@ void CliReporter::started(TranscodeJob *job) {
 }
 
 void CliReporter::progressed(const QList<TranscodeJob *> &jobs) {
+    // Progress is batched and may arrive after the conversion has ended and
+    // set the job's final state (its 100 % comes then): it counts until the
+    // job's end is reported.
     TranscodeJob *job = m_current;
-    if (!job || !jobs.contains(job) || job->status() != JobStatus::converting)
+    if (!job || !jobs.contains(job))
         return;
     const int percent = int(std::floor(job->progress() * 100.0 + 1e-9));
     if (percent == m_percent)
