@@ -1,5 +1,6 @@
 #include "UserSettings.h"
 
+#include "model/DebugText.h"
 #include "model/FileName.h"
 #include "platform/DebugLog.h"
 
@@ -123,10 +124,9 @@ void UserSettings::setSaveError(const QString &message) {
     if (message == m_saveError)
         return;
     if (!message.isEmpty())
-        DebugLog().append(u"settings: " + message);
+        DebugLog().append(u"settings: " + DebugText::printable(message));
     else
         DebugLog().append(QStringLiteral("settings: saved again"));
-    Q_EMIT willChange();
     m_saveError = message;
     Q_EMIT saveErrorChanged();
 }
@@ -139,7 +139,6 @@ ProResPreset UserSettings::selectedPreset() const {
 }
 
 void UserSettings::setSelectedPreset(ProResPreset preset) {
-    Q_EMIT willChange();
     store(kSelectedPresetKey, ProResPresets::rawValue(preset));
     Q_EMIT selectedPresetChanged();
 }
@@ -150,7 +149,6 @@ QString UserSettings::redlinePath() const {
 }
 
 void UserSettings::setRedlinePath(const QString &path) {
-    Q_EMIT willChange();
     store(kRedlinePathKey, path);
     Q_EMIT redlinePathChanged();
 }
@@ -160,7 +158,6 @@ bool UserSettings::autoSendToFCP() const {
 }
 
 void UserSettings::setAutoSendToFCP(bool on) {
-    Q_EMIT willChange();
     store(kAutoSendToFCPKey, on);
     Q_EMIT autoSendToFCPChanged();
 }
@@ -170,7 +167,6 @@ bool UserSettings::playCompletionSound() const {
 }
 
 void UserSettings::setPlayCompletionSound(bool on) {
-    Q_EMIT willChange();
     store(kPlayCompletionSoundKey, on);
     Q_EMIT playCompletionSoundChanged();
 }
@@ -180,7 +176,6 @@ bool UserSettings::nameMoviesLikeClips() const {
 }
 
 void UserSettings::setNameMoviesLikeClips(bool on) {
-    Q_EMIT willChange();
     store(kNameMoviesLikeClipsKey, on);
     Q_EMIT nameMoviesLikeClipsChanged();
 }
@@ -249,7 +244,6 @@ void UserSettings::setOutputDirectory(const QUrl &folder) {
 }
 
 void UserSettings::publishOutputDirectory(const QUrl &folder) {
-    Q_EMIT willChange();
     m_outputDirectoryURL = folder;
     Q_EMIT outputDirectoryURLChanged();
 }

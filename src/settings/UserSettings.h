@@ -15,8 +15,8 @@
 // later change, and saveError() says what happened (once in the debug log,
 // and for as long as it lasts to the windows).
 //
-// Observable: every change is announced by willChange() before the value is
-// stored and by the property's own signal afterwards.
+// Observable: every change is announced by the property's own signal once
+// the value is stored.
 class UserSettings : public QObject {
     Q_OBJECT
     Q_PROPERTY(QUrl outputDirectoryURL READ outputDirectoryURL NOTIFY outputDirectoryURLChanged)
@@ -89,7 +89,6 @@ public:
     static void ensureDirectoryExists(const QUrl &folder);
 
 Q_SIGNALS:
-    void willChange();
     void outputDirectoryURLChanged();
     void autoSendToFCPChanged();
     void playCompletionSoundChanged();
