@@ -146,8 +146,10 @@ void CliReporter::started(TranscodeJob *job) {
 }
 
 void CliReporter::progressed(const QList<TranscodeJob *> &jobs) {
+    // The last value comes with the job's end, when its state has changed
+    // already: the job counts as converting until finished() lets it go.
     TranscodeJob *job = m_current;
-    if (!job || !jobs.contains(job) || job->status() != JobStatus::converting)
+    if (!job || !jobs.contains(job))
         return;
     const int percent = int(std::floor(job->progress() * 100.0 + 1e-9));
     if (percent == m_percent)
