@@ -146,8 +146,9 @@ void CliReporter::started(TranscodeJob *job) {
 }
 
 void CliReporter::progressed(const QList<TranscodeJob *> &jobs) {
-    // The last value comes with the job's end, when its state has changed
-    // already: the job counts as converting until finished() lets it go.
+    // Progress is batched and may arrive after the conversion has ended and
+    // set the job's final state (its 100 % comes then): it counts until the
+    // job's end is reported.
     TranscodeJob *job = m_current;
     if (!job || !jobs.contains(job))
         return;
