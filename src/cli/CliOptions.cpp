@@ -29,104 +29,100 @@ std::optional<ProResPreset> CliOptions::presetNamed(const QString &name) {
     return ProResPresets::allCases().at(i);
 }
 
+void CliOptions::describe(QCommandLineParser &parser) {
+    parser.setApplicationDescription(
+        tr("Converts RED .R3D clips to Apple ProRes with REDline, one after another, with the "
+           "settings of the Tarnel window. Options apply to this run only."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const auto option = [&parser](const char *name, const QString &description,
+                                  const QString &valueName = {}) {
+        parser.addOption(QCommandLineOption(QLatin1String(name), description, valueName));
+    };
+    option("preset", tr("ProRes flavour: %1.").arg(presetNames().join(QLatin1Char('|'))),
+           tr("name"));
+    option("output", tr("Folder for the movies (created if missing)."), tr("dir"));
+    option("redline", tr("The REDline program to run."), tr("path"));
+    option("send-to-fcp", tr("Hand each converted clip to Final Cut Pro."));
+    option("no-send-to-fcp", tr("Do not hand clips to Final Cut Pro."));
+    option("fcpxml",
+           tr("After the run, write one Final Cut Pro document (FCPXML) with every converted "
+              "clip to this file."),
+           tr("file"));
+    option("name-like-clip", tr("Name each movie exactly like its clip (no \"_tarnel\"), so "
+                                "editors relink proxies by name."));
+    option("dry-run",
+           tr("Print each REDline command line, quoted for a POSIX shell; convert nothing."));
+    option("json", tr("Print one JSON object per line for each event."));
+    option("quiet", tr("Print only errors (with --json: leave out the progress events)."));
+    parser.addPositionalArgument(QStringLiteral("PATH"),
+                                 tr("R3D files, or folders: searched one level deep, RED card "
+                                    "(.RDM) and clip (.RDC) folders below them entered."),
+                                 QStringLiteral("PATH..."));
+}
+
 CliParseResult CliOptions::parse(const QStringList &arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Converts RED .R3D clips to Apple ProRes with REDline, one after another, "
-                       "with the settings of the Tarnel window. Options apply to this run only."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption preset(QStringLiteral("preset"),
-                                    QStringLiteral("ProRes flavour: ") +
-                                        presetNames().join(QLatin1Char('|')) + u'.',
-                                    QStringLiteral("name"));
-    const QCommandLineOption output(QStringLiteral("output"),
-                                    QStringLiteral("Folder for the movies (created if missing)."),
-                                    QStringLiteral("dir"));
-    const QCommandLineOption redline(QStringLiteral("redline"),
-                                     QStringLiteral("The REDline program to run."),
-                                     QStringLiteral("path"));
-    const QCommandLineOption send(QStringLiteral("send-to-fcp"),
-                                  QStringLiteral("Hand each converted clip to Final Cut Pro."));
-    const QCommandLineOption noSend(QStringLiteral("no-send-to-fcp"),
-                                    QStringLiteral("Do not hand clips to Final Cut Pro."));
-    const QCommandLineOption fcpxml(
-        QStringLiteral("fcpxml"),
-        QStringLiteral("After the run, write one Final Cut Pro document (FCPXML) with every "
-                       "converted clip to this file."),
-        QStringLiteral("file"));
-    const QCommandLineOption nameLikeClip(
-        QStringLiteral("name-like-clip"),
-        QStringLiteral("Name each movie exactly like its clip (no \"_tarnel\"), so editors "
-                       "relink proxies by name."));
-    const QCommandLineOption dryRun(
-        QStringLiteral("dry-run"),
-        QStringLiteral("Print each REDline command line, quoted for a POSIX shell; convert "
-                       "nothing."));
-    const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("Print one JSON object per line for each event."));
-    const QCommandLineOption quiet(
-        QStringLiteral("quiet"),
-        QStringLiteral("Print only errors (with --json: leave out the progress events)."));
-    parser.addOptions(
-        {preset, output, redline, send, noSend, fcpxml, nameLikeClip, dryRun, json, quiet});
-    parser.addPositionalArgument(
-        QStringLiteral("PATH"),
-        QStringLiteral("R3D files, or folders: searched one level deep, RED card (.RDM) "
-                       "and clip (.RDC) folders below them entered."),
-        QStringLiteral("PATH..."));
-
-    const auto usageError = [](const QString &why) {
-        return CliParseResult{
-            std::nullopt, why + QStringLiteral("\nTry 'tarnel-cli --help' for more information.\n"),
-            exitUsage};
-    };
+    describe(parser);
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(help)) {
-        return CliParseResult{
-            std::nullopt,
-            parser.helpText() +
-                QStringLiteral("\nExit status: 0 every file converted, 1 some failed, 2 usage "
-                               "error, 3 cannot start,\n130 interrupted (Ctrl-C). More in "
-                               "tarnel-cli(1).\n"),
-            exitConverted};
+    if (parser.isSet(QStringLiteral("help"))) {
+        return CliParseResult{std::nullopt,
+                              parser.helpText() + u'\n' +
+                                  tr("Exit status: 0 every file converted, 1 some failed, 2 usage "
+                                     "error, 3 cannot start,\n130 interrupted (Ctrl-C). More in "
+                                     "tarnel-cli(1).") +
+                                  u'\n',
+                              exitConverted};
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(QStringLiteral("version"))) {
         return CliParseResult{std::nullopt,
                               QCoreApplication::applicationName() + u' ' +
                                   QCoreApplication::applicationVersion() + u'\n',
                               exitConverted};
     }
+    return read(parser);
+}
 
+CliParseResult CliOptions::usageError(const QString &why) {
+    return CliParseResult{std::nullopt,
+                          why + u'\n' + tr("Try 'tarnel-cli --help' for more information.") + u'\n',
+                          exitUsage};
+}
+
+CliParseResult CliOptions::read(const QCommandLineParser &parser) {
     CliOptions o;
-    if (parser.isSet(preset)) {
-        o.preset = presetNamed(parser.value(preset));
+    if (const QString preset = parser.value(QStringLiteral("preset"));
+        parser.isSet(QStringLiteral("preset"))) {
+        o.preset = presetNamed(preset);
         if (!o.preset) {
-            return usageError(u"Unknown preset '" + parser.value(preset) + u"' (use one of " +
-                              presetNames().join(QStringLiteral(", ")) + u").");
+            return usageError(tr("Unknown preset '%1' (use one of %2).")
+                                  .arg(preset, presetNames().join(QStringLiteral(", "))));
         }
     }
-    if (parser.isSet(send) && parser.isSet(noSend))
-        return usageError(QStringLiteral("--send-to-fcp and --no-send-to-fcp exclude each other."));
-    if (parser.isSet(send) || parser.isSet(noSend))
-        o.sendToFCP = parser.isSet(send);
-    for (const auto &[option, target] :
-         {std::pair{&output, &o.outputDirectory}, std::pair{&redline, &o.redlinePath},
-          std::pair{&fcpxml, &o.fcpxmlPath}}) {
-        if (!parser.isSet(*option))
+    const bool send = parser.isSet(QStringLiteral("send-to-fcp"));
+    const bool noSend = parser.isSet(QStringLiteral("no-send-to-fcp"));
+    if (send && noSend)
+        return usageError(tr("--send-to-fcp and --no-send-to-fcp exclude each other."));
+    if (send || noSend)
+        o.sendToFCP = send;
+    for (const auto &[name, target] :
+         {std::pair{"output", &o.outputDirectory}, std::pair{"redline", &o.redlinePath},
+          std::pair{"fcpxml", &o.fcpxmlPath}}) {
+        const QString option = QLatin1String(name);
+        if (!parser.isSet(option))
             continue;
-        if (parser.value(*option).isEmpty())
-            return usageError(u"--" + option->names().constFirst() + u" needs a path.");
-        *target = absolute(parser.value(*option));
+        if (parser.value(option).isEmpty())
+            return usageError(tr("--%1 needs a path.").arg(option));
+        *target = absolute(parser.value(option));
     }
-    o.nameLikeClip = parser.isSet(nameLikeClip);
-    o.dryRun = parser.isSet(dryRun);
-    o.json = parser.isSet(json);
-    o.quiet = parser.isSet(quiet);
+    o.nameLikeClip = parser.isSet(QStringLiteral("name-like-clip"));
+    o.dryRun = parser.isSet(QStringLiteral("dry-run"));
+    o.json = parser.isSet(QStringLiteral("json"));
+    o.quiet = parser.isSet(QStringLiteral("quiet"));
     o.paths = parser.positionalArguments();
     if (o.paths.isEmpty())
-        return usageError(QStringLiteral("No files or folders given."));
+        return usageError(tr("No files or folders given."));
     return CliParseResult{std::move(o), {}, exitConverted};
 }
 

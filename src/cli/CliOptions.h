@@ -2,16 +2,20 @@
 
 #include "model/ProResPreset.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <QVariantHash>
 #include <optional>
 
+class QCommandLineParser;
 struct CliParseResult;
 
 // tarnel-cli's command line. Each option overrides a stored setting for one
 // run only (sessionValues()); nothing given here is ever written to the
 // settings store.
 class CliOptions {
+    Q_DECLARE_TR_FUNCTIONS(CliOptions)
+
 public:
     std::optional<ProResPreset> preset;
     QString outputDirectory; // absolute; empty when not given
@@ -33,6 +37,14 @@ public:
 
     // The overrides, keyed like the settings store.
     QVariantHash sessionValues() const;
+
+private:
+    // The options, their help texts and the positional PATH.
+    static void describe(QCommandLineParser &parser);
+    // The options of a parse that succeeded, or a usage error.
+    static CliParseResult read(const QCommandLineParser &parser);
+    // `why`, with the hint to --help, and the usage exit status.
+    static CliParseResult usageError(const QString &why);
 };
 
 // How parsing ended: with options to run, or with a text to print and an

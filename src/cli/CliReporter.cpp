@@ -54,8 +54,8 @@ QString saving(qint64 source, qint64 movie) {
         return {};
     const int change = TranscodeJob::savingPercent(source, movie);
     if (change >= 0)
-        return u" (saved " + QString::number(change) + u"%)";
-    return u" (" + QString::number(-change) + QStringLiteral("% larger)");
+        return u" " + CliReporter::tr("(saved %1%)").arg(change);
+    return u" " + CliReporter::tr("(%1% larger)").arg(-change);
 }
 
 int terminalColumns() {
@@ -138,7 +138,7 @@ void CliReporter::started(TranscodeJob *job) {
     if (m_quiet)
         return;
     if (m_style == Style::plain)
-        out(position(*job) + u' ' + shownName(*job) + QStringLiteral(": converting\n"));
+        out(position(*job) + u' ' + shownName(*job) + u": " + tr("converting") + u'\n');
     if (m_style == Style::terminal) {
         drawLive();
         m_tick.start();
@@ -179,12 +179,11 @@ void CliReporter::finished(const TranscodeJob &job) {
     const QString sep = terminal ? QStringLiteral("  ") : QStringLiteral(", ");
     QString verdict;
     if (stopped)
-        verdict = QStringLiteral("stopped");
+        verdict = tr("stopped");
     else if (failed)
-        verdict = terminal ? QStringLiteral("FAILED") : QStringLiteral("failed");
+        verdict = terminal ? tr("FAILED") : tr("failed");
     else
-        verdict = (job.status() == JobStatus::sentToFCP ? QStringLiteral("done, sent to FCP")
-                                                        : QStringLiteral("done")) +
+        verdict = (job.status() == JobStatus::sentToFCP ? tr("done, sent to FCP") : tr("done")) +
                   sep + ByteCountFormatter::fileSize(job.sourceSizeBytes()) +
                   QStringLiteral(" → ") + ByteCountFormatter::fileSize(job.outputSizeBytes()) +
                   saving(job.sourceSizeBytes(), job.outputSizeBytes());
@@ -252,12 +251,14 @@ void CliReporter::interrupted(int signal, bool immediately) {
         return;
     const char *name = signal == SIGINT ? "Ctrl-C" : strsignal(signal);
     if (immediately) {
-        err(u"tarnel-cli: " + QString::fromLocal8Bit(name) +
-            QStringLiteral(" again: killing REDline and exiting now.\n"));
+        err(u"tarnel-cli: " +
+            tr("%1 again: killing REDline and exiting now.").arg(QString::fromLocal8Bit(name)) +
+            u'\n');
     } else if (m_current) {
-        err(u"tarnel-cli: " + QString::fromLocal8Bit(name) +
-            QStringLiteral(": stopping REDline (") + shownName(*m_current) +
-            QStringLiteral(" is left unfinished); press Ctrl-C again to stop at once.\n"));
+        err(u"tarnel-cli: " +
+            tr("%1: stopping REDline (%2 is left unfinished); press Ctrl-C again to stop at once.")
+                .arg(QString::fromLocal8Bit(name), shownName(*m_current)) +
+            u'\n');
     }
 }
 
@@ -288,22 +289,22 @@ void CliReporter::summary() {
                {QStringLiteral("seconds"), m_runClock.elapsed() / 1000.0}});
     if (m_style == Style::json || m_quiet)
         return;
-    QString text = QString::number(converted) + u" of " + QString::number(m_queue->jobs().size()) +
-                   u" converted";
+    QString text = tr("%1 of %2 converted")
+                       .arg(QString::number(converted), QString::number(m_queue->jobs().size()));
     if (failed > 0)
-        text += u", " + QString::number(failed) + u" failed";
+        text += u", " + tr("%1 failed").arg(failed);
     if (stopped > 0)
-        text += u", " + QString::number(stopped) + u" stopped";
+        text += u", " + tr("%1 stopped").arg(stopped);
     if (left > 0)
-        text += u", " + QString::number(left) + u" not converted";
+        text += u", " + tr("%1 not converted").arg(left);
     if (converted > 0)
         text += u", " + ByteCountFormatter::fileSize(sourceBytes) + QStringLiteral(" → ") +
                 ByteCountFormatter::fileSize(movieBytes) + saving(sourceBytes, movieBytes);
-    text += u" in " + duration(m_runClock.elapsed());
+    text += u" " + tr("in %1").arg(duration(m_runClock.elapsed()));
     if (m_interrupted)
-        text += QStringLiteral(" (interrupted)");
+        text += u" " + tr("(interrupted)");
     if (failed > 0)
-        text += u"\nDetails in the debug log: " + m_queue->logPath();
+        text += u'\n' + tr("Details in the debug log: %1").arg(m_queue->logPath());
     out(text + u'\n');
 }
 
@@ -311,8 +312,10 @@ void CliReporter::exported(const QString &path, int clips) {
     jsonEvent(QStringLiteral("fcpxml"),
               {{QStringLiteral("file"), path}, {QStringLiteral("clips"), clips}});
     if (m_style != Style::json && !m_quiet)
-        out(u"Final Cut document: " + printable(path) + u" (" + QString::number(clips) +
-            (clips == 1 ? QStringLiteral(" clip)\n") : QStringLiteral(" clips)\n")));
+        out((clips == 1 ? tr("Final Cut document: %1 (%2 clip)")
+                        : tr("Final Cut document: %1 (%2 clips)"))
+                .arg(printable(path), QString::number(clips)) +
+            u'\n');
 }
 
 void CliReporter::error(const QString &message) {
@@ -324,7 +327,7 @@ void CliReporter::error(const QString &message) {
 void CliReporter::warning(const QString &message) {
     if (m_style == Style::json)
         jsonEvent(QStringLiteral("warning"), {{QStringLiteral("message"), message}});
-    err(u"tarnel-cli: warning: " + printable(message) + u'\n');
+    err(u"tarnel-cli: " + tr("warning: %1").arg(printable(message)) + u'\n');
 }
 
 void CliReporter::out(const QString &text) {

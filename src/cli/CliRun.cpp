@@ -38,19 +38,20 @@ QString CliRun::cannotStart() const {
     // As in the window, and checked up front for a program that can run and
     // a folder that exists, so that a script learns it at once.
     if (obstacle == Obstacle::redlineMissing || !program.isFile() || !program.isExecutable())
-        return u"REDline not found at: " + redline +
-               QStringLiteral(" (set it in the Tarnel window's settings, or use --redline)");
+        return tr("REDline not found at: %1 (set it in the Tarnel window's settings, or use "
+                  "--redline)")
+            .arg(redline);
     const QString output = FileName::folderPath(m_settings->outputDirectoryURL());
     // A stored folder that cannot be used stops the run; the settings keep
     // it as it is.
     if (const QString problem = m_settings->outputDirectoryProblem();
         output.isEmpty() && !problem.isEmpty())
-        return problem + QStringLiteral(" (use --output, or pick a folder in the Tarnel window)");
+        return tr("%1 (use --output, or pick a folder in the Tarnel window)").arg(problem);
     if (obstacle == Obstacle::noOutputFolder || !QFileInfo(output).isDir())
-        return u"no output folder: " + output;
+        return tr("no output folder: %1").arg(output);
     for (const QString &path : m_options.paths) {
         if (!QFileInfo::exists(path))
-            return u"no such file or folder: " + path;
+            return tr("no such file or folder: %1").arg(path);
     }
     return {};
 }
@@ -78,7 +79,7 @@ int CliRun::exec() {
     if (const QString output = m_options.outputDirectory; !output.isEmpty()) {
         UserSettings::ensureDirectoryExists(QUrl::fromLocalFile(output + u'/'));
         if (!QFileInfo(output).isDir()) {
-            m_reporter->error(u"no output folder: " + output);
+            m_reporter->error(tr("no output folder: %1").arg(output));
             return exitCannotStart;
         }
     }
@@ -92,7 +93,8 @@ int CliRun::exec() {
     m_reporter->follow(m_session.get());
     queue()->addFiles(urls());
     if (queue()->jobs().isEmpty()) {
-        m_reporter->error(u"no R3D files found in: " + m_options.paths.join(QStringLiteral(", ")));
+        m_reporter->error(
+            tr("no R3D files found in: %1").arg(m_options.paths.join(QStringLiteral(", "))));
         return exitCannotStart;
     }
     return m_options.dryRun ? dryRun() : convert();

@@ -3,6 +3,7 @@
 // and debug log as the Tarnel window.
 #include "CliOptions.h"
 #include "CliRun.h"
+#include "platform/Translations.h"
 
 #include <QCoreApplication>
 #include <csignal>
@@ -17,7 +18,12 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("tarnel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
 
+    // Texts for people (help, progress, summary, errors) in the system
+    // locale's language; --json is read by programs and stays as written.
+    Translations::install();
     CliParseResult parsed = CliOptions::parse(QCoreApplication::arguments());
+    if (parsed.options && parsed.options->json)
+        Translations::remove();
     if (!parsed.options) {
         const QByteArray text = parsed.text.toUtf8();
         std::fputs(text.constData(), parsed.exitStatus == 0 ? stdout : stderr);

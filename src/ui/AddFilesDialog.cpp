@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QTreeView>
 
-AddFilesDialog::AddFilesDialog(QWidget *parent) : QFileDialog(parent, QStringLiteral("Add Files")) {
+AddFilesDialog::AddFilesDialog(QWidget *parent) : QFileDialog(parent, tr("Add Files")) {
     setOption(QFileDialog::DontUseNativeDialog, true);
     setFileMode(QFileDialog::ExistingFiles);
-    setLabelText(QFileDialog::Accept, QStringLiteral("Add"));
+    setLabelText(QFileDialog::Accept, tr("Add"));
     for (auto *view : findChildren<QAbstractItemView *>())
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // The panel renames its button "Open" whenever a folder is selected (it
@@ -21,7 +21,7 @@ AddFilesDialog::AddFilesDialog(QWidget *parent) : QFileDialog(parent, QStringLit
     // here folders are added like files, so the prompt is put back and the
     // button turned on for any choice after each of those changes.
     const auto keepPrompt = [this] {
-        setLabelText(QFileDialog::Accept, QStringLiteral("Add"));
+        setLabelText(QFileDialog::Accept, tr("Add"));
         auto *buttons = findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
         QPushButton *add = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
         auto *list = findChild<QListView *>(QStringLiteral("listView"));

@@ -109,7 +109,16 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
     column->setSpacing(0);
     column->addWidget(buildHeader());
     column->addWidget(divider(this));
+    column->addWidget(buildBody(), 1);
+    column->addWidget(divider(this));
+    column->addWidget(buildBottomBar());
+    followRun();
+    connectActions();
+    observe();
+    refresh();
+}
 
+QWidget *AppMainView::buildBody() {
     // The body scrolls vertically only and reflows with the window's width.
     auto *scroll = new VerticalScrollArea(this);
     scroll->setObjectName(QStringLiteral("body"));
@@ -127,17 +136,27 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
     m_dropZone = new DropZone(body);
     bodyColumn->addWidget(m_dropZone);
 
-    m_placeholder = new QLabel(
-        QStringLiteral(
-            "No files yet \u2014 drop R3D files above or use \u201CAdd Files\u2026\u201D"),
-        body);
+    m_placeholder = new QLabel(tr("No files yet — drop R3D files above or use “Add Files…”"), body);
     m_placeholder->setObjectName(QStringLiteral("placeholder"));
     m_placeholder->setFont(UiText::font(11));
     m_placeholder->setAlignment(Qt::AlignCenter);
     m_placeholder->setContentsMargins(0, 6, 0, 0);
     UiText::setColor(m_placeholder, UiText::tertiary(this));
     bodyColumn->addWidget(m_placeholder);
+    bodyColumn->addWidget(buildListHeader(body));
 
+    // The rows: painted by the list, which is as tall as they are and
+    // scrolls with the rest of the body.
+    m_model = new JobListModel(m_session, this);
+    m_list = new JobListView(body);
+    m_list->setModel(m_model);
+    bodyColumn->addWidget(m_list);
+    bodyColumn->addStretch(1);
+    scroll->setWidget(body);
+    return scroll;
+}
+
+QWidget *AppMainView::buildListHeader(QWidget *body) {
     m_listHeader = new QWidget(body);
     auto *header = new QHBoxLayout(m_listHeader);
     header->setContentsMargins(0, 0, 0, 0);
@@ -149,11 +168,11 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
     m_sizeSummary = new QLabel(m_listHeader);
     m_sizeSummary->setObjectName(QStringLiteral("sizeSummary"));
     m_sizeSummary->setFont(UiText::font(10));
-    m_clear = new QPushButton(QStringLiteral("Clear list"), m_listHeader);
+    m_clear = new QPushButton(tr("Clear list"), m_listHeader);
     m_clear->setObjectName(QStringLiteral("clearList"));
     m_clear->setFlat(true);
     m_clear->setFont(UiText::font(11));
-    m_clear->setAccessibleName(QStringLiteral("Clear list"));
+    m_clear->setAccessibleName(tr("Clear list"));
     QPalette clearColors = m_clear->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive})
         clearColors.setColor(group, QPalette::ButtonText, UiText::tertiary(this));
@@ -166,20 +185,10 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
     header->addWidget(m_sizeSummary);
     header->addStretch(1);
     header->addWidget(m_clear);
-    bodyColumn->addWidget(m_listHeader);
+    return m_listHeader;
+}
 
-    // The rows: painted by the list, which is as tall as they are and
-    // scrolls with the rest of the body.
-    m_model = new JobListModel(m_session, this);
-    m_list = new JobListView(body);
-    m_list->setModel(m_model);
-    bodyColumn->addWidget(m_list);
-    bodyColumn->addStretch(1);
-    scroll->setWidget(body);
-    column->addWidget(scroll, 1);
-    column->addWidget(divider(this));
-    column->addWidget(buildBottomBar());
-
+void AppMainView::followRun() {
     // Long runs: sleep held off, task-bar progress, the time left as the run
     // status's tooltip, and a notification at the end if no window is active.
     RunMonitor *monitor = m_session->monitor();
@@ -187,14 +196,18 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
         [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; });
     connect(monitor, &RunMonitor::remainingTextChanged, m_runStatus,
             [this, monitor] { m_runStatus->setToolTip(monitor->remainingText()); });
+}
 
+void AppMainView::connectActions() {
     // A card or a day's offload can take a while to search: off the main thread.
     connect(m_dropZone, &DropZone::filesDropped, m_queue, &TranscodeQueue::addFilesInBackground);
     connect(m_clear, &QPushButton::clicked, m_queue, &TranscodeQueue::clearList);
     connect(m_list, &JobListView::removeRequested, m_queue, &TranscodeQueue::remove);
     connect(m_list, &JobListView::sendToFCPRequested, m_queue, &TranscodeQueue::manualSend);
     connect(m_list, &JobListView::revealRequested, this, &AppMainView::reveal);
+}
 
+void AppMainView::observe() {
     // Redraw at the session's events and every change of the settings. The
     // list follows the jobs by itself; the counts and the run status follow
     // the rows, the runs and the jobs a run starts and finishes.
@@ -211,7 +224,6 @@ AppMainView::AppMainView(UserSettings *settings, Workspace &workspace, QWidget *
           &UserSettings::playCompletionSoundChanged, &UserSettings::selectedPresetChanged,
           &UserSettings::redlinePathChanged})
         connect(m_settings, signal, this, &AppMainView::refresh);
-    refresh();
 }
 
 AppMainView::~AppMainView() = default;
@@ -236,7 +248,7 @@ QWidget *AppMainView::buildHeader() {
     name->setText(
         QStringLiteral("Ta<span style=\"color:%1\">rnel</span>").arg(Palette::red().name()));
     name->setAccessibleName(QStringLiteral("Tarnel"));
-    auto *subtitle = new QLabel(QStringLiteral("R3D \u2192 ProRes converter"), bar);
+    auto *subtitle = new QLabel(tr("R3D → ProRes converter"), bar);
     subtitle->setFont(UiText::font(11));
     UiText::setColor(subtitle, UiText::secondary(this));
     titles->addWidget(name);
@@ -255,7 +267,7 @@ QWidget *AppMainView::buildStatusRow() {
     m_statusDot->setFixedSize(8, 8);
     row->addWidget(m_statusDot, 0, Qt::AlignVCenter);
 
-    m_foundRow = new QLabel(QStringLiteral("REDCINE-X Professional detected"), status);
+    m_foundRow = new QLabel(tr("REDCINE-X Professional detected"), status);
     m_foundRow->setObjectName(QStringLiteral("redlineFound"));
     m_foundRow->setFont(UiText::font(11));
     UiText::setColor(static_cast<QLabel *>(m_foundRow), UiText::secondary(this));
@@ -266,11 +278,11 @@ QWidget *AppMainView::buildStatusRow() {
     auto *missing = new QVBoxLayout(m_missingRow);
     missing->setContentsMargins(0, 0, 0, 0);
     missing->setSpacing(3);
-    auto *notFound = new QLabel(QStringLiteral("REDCINE-X Professional not found"), m_missingRow);
+    auto *notFound = new QLabel(tr("REDCINE-X Professional not found"), m_missingRow);
     notFound->setFont(UiText::font(11, true));
     UiText::setColor(notFound, Palette::darkRed(palette()));
-    auto *download = linkButton(QStringLiteral("Download REDCINE-X Professional (free) from RED"),
-                                10, m_missingRow);
+    auto *download =
+        linkButton(tr("Download REDCINE-X Professional (free) from RED"), 10, m_missingRow);
     download->setObjectName(QStringLiteral("downloadLink"));
     connect(download, &QPushButton::clicked, this, [this] { m_workspace.openURL(kDownloadPage); });
     missing->addWidget(notFound);
@@ -285,16 +297,16 @@ QWidget *AppMainView::buildBottomBar() {
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(18, 12, 18, 12);
     row->setSpacing(10);
-    m_addFiles = new QPushButton(QStringLiteral("Add Files\u2026"), bar);
+    m_addFiles = new QPushButton(tr("Add Files…"), bar);
     m_addFiles->setObjectName(QStringLiteral("addFiles"));
-    m_addFiles->setAccessibleName(QStringLiteral("Add Files"));
+    m_addFiles->setAccessibleName(tr("Add Files"));
     m_spinner = new Spinner(bar);
     m_runStatus = new QLabel(bar);
     m_runStatus->setObjectName(QStringLiteral("runStatus"));
-    m_start = new QPushButton(QStringLiteral("Start"), bar);
+    m_start = new QPushButton(tr("Start"), bar);
     m_start->setObjectName(QStringLiteral("start"));
     m_start->setDefault(true);
-    m_start->setAccessibleName(QStringLiteral("Start"));
+    m_start->setAccessibleName(tr("Start"));
     m_start->setMinimumWidth(qRound(110 * UiText::fontScale()));
     row->addWidget(m_addFiles);
     row->addStretch(1);
@@ -338,7 +350,9 @@ bool AppMainView::startEnabled() const {
 }
 
 QString AppMainView::fileCountText(int count) {
-    return QString::number(count) + (count == 1 ? u" FILE" : u" FILES");
+    // Two texts rather than one plural form: the English texts are the
+    // source, and "%n FILE(S)" would read so when untranslated.
+    return count == 1 ? tr("%1 FILE").arg(count) : tr("%1 FILES").arg(count);
 }
 
 QString AppMainView::sizeSummaryText(qint64 totalSource, qint64 estimatedOutput) {
@@ -348,10 +362,10 @@ QString AppMainView::sizeSummaryText(qint64 totalSource, qint64 estimatedOutput)
 
 QString AppMainView::runStatusText(bool converting, int finished, int total, int queued) {
     if (converting)
-        return u"Converting " + QString::number(finished + 1) + u" of " + QString::number(total) +
-               u'\u2026';
+        return tr("Converting %1 of %2…")
+            .arg(QString::number(finished + 1), QString::number(total));
     if (queued >= 1)
-        return QString::number(queued) + u" ready";
+        return tr("%1 ready").arg(queued);
     return {};
 }
 
@@ -377,8 +391,7 @@ void AppMainView::refresh() {
                             .arg((found ? Palette::green() : Palette::red()).name());
     if (m_statusDot->styleSheet() != dot)
         m_statusDot->setStyleSheet(dot);
-    m_statusDot->setAccessibleName(found ? QStringLiteral("REDline found")
-                                         : QStringLiteral("REDline not found"));
+    m_statusDot->setAccessibleName(found ? tr("REDline found") : tr("REDline not found"));
     m_foundRow->setVisible(found);
     m_missingRow->setVisible(!found);
 
@@ -407,6 +420,6 @@ void AppMainView::refresh() {
         m_runStatus->palette().color(QPalette::WindowText) != color)
         UiText::setColor(m_runStatus, color);
     m_spinner->setVisible(converting);
-    m_start->setText(converting ? QStringLiteral("Converting\u2026") : QStringLiteral("Start"));
+    m_start->setText(converting ? tr("Converting…") : tr("Start"));
     m_start->setEnabled(startEnabled());
 }

@@ -47,8 +47,16 @@ protected:
 
 private:
     QWidget *buildHeader();
+    QWidget *buildBody();
     QWidget *buildStatusRow();
+    QWidget *buildListHeader(QWidget *body);
     QWidget *buildBottomBar();
+    // The run monitor's window check and time-left tooltip.
+    void followRun();
+    // The buttons, the drop zone and the rows' actions, wired to the queue.
+    void connectActions();
+    // Refreshes at the session's events and every change of the settings.
+    void observe();
     void reveal(TranscodeJob *job);
     void refresh();
     // Refreshes once the current event is handled: a run changes job states

@@ -25,17 +25,16 @@ bool carriesFiles(const QMimeData *mime) {
 DropZone::DropZone(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("dropZone"));
     setAcceptDrops(true);
-    setAccessibleName(QStringLiteral("Drop R3D files or folders here"));
+    setAccessibleName(tr("Drop R3D files or folders here"));
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(12, 18, 12, 18);
     column->setSpacing(5);
     m_symbol = new QLabel(QStringLiteral("\u2913"), this); // downwards arrow to bar
     m_symbol->setFont(UiText::font(22));
-    m_title = new QLabel(QStringLiteral("Drop R3D files or folders here"), this);
+    m_title = new QLabel(tr("Drop R3D files or folders here"), this);
     m_title->setFont(UiText::font(12, true));
-    m_hint = new QLabel(
-        QStringLiteral("Files are added to the list \u2014 nothing converts until you press Start"),
-        this);
+    m_hint = new QLabel(tr("Files are added to the list — nothing converts until you press Start"),
+                        this);
     m_hint->setFont(UiText::font(10));
     m_hint->setWordWrap(true);
     for (QLabel *l : {m_symbol, m_title, m_hint}) {

@@ -22,11 +22,10 @@ QList<QUrl> FolderUrls::markingFolders(const QList<QUrl> &urls) {
 }
 
 QUrl FolderUrls::chooseOutputFolder(QWidget *parent, const QUrl &current) {
-    QFileDialog dialog(parent, QStringLiteral("Select Output Folder"),
-                       FileName::folderPath(current));
+    QFileDialog dialog(parent, tr("Select Output Folder"), FileName::folderPath(current));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Select Output Folder"));
+    dialog.setLabelText(QFileDialog::Accept, tr("Select Output Folder"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedUrls().isEmpty())
         return {};
     return markingFolders({dialog.selectedUrls().first()}).first();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QList>
 #include <QUrl>
 
@@ -9,6 +10,8 @@ class QWidget;
 // "/"; the queue tells folders from files by that "/" alone, so the views add
 // it for every entry that is a folder on disk.
 class FolderUrls {
+    Q_DECLARE_TR_FUNCTIONS(FolderUrls)
+
 public:
     static QList<QUrl> markingFolders(const QList<QUrl> &urls);
 

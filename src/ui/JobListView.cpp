@@ -21,7 +21,7 @@ JobListView::JobListView(QWidget *parent)
     }();
     Q_UNUSED(accessible)
     setObjectName(QStringLiteral("jobList"));
-    setAccessibleName(QStringLiteral("Files"));
+    setAccessibleName(tr("Files"));
     setItemDelegate(m_delegate);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -397,7 +397,7 @@ void JobListView::contextMenuEvent(QContextMenuEvent *event) {
     if (index.data(JobListModel::NoticeRole).toString().isEmpty())
         return;
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Copy Error Text"), this, [this, index] { copyNotice(index); });
+    menu.addAction(tr("Copy Error Text"), this, [this, index] { copyNotice(index); });
     menu.exec(event->globalPos());
 }
 

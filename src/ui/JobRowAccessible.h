@@ -14,7 +14,7 @@ class TranscodeJob;
 // name, its description the status, sizes and error text; its children are
 // those texts and its buttons (JobRowPartAccessible). The buttons' actions
 // can also be invoked on the row itself by name ("Remove from list", "Send
-// to Final Cut", "Show in Finder"), the ones its state offers.
+// to Final Cut", "Show in Files"), the ones its state offers.
 class JobRowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     // The parts of a row, in order.

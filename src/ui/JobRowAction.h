@@ -6,5 +6,5 @@ enum class JobRowAction {
     none,
     remove,    // "Remove from list", on queued rows
     sendToFCP, // "Send to Final Cut", on finished rows while automatic sending is off
-    reveal,    // "Show in Finder", on finished rows
+    reveal,    // "Show in Files", on finished rows
 };

@@ -96,9 +96,10 @@ JobRowDelegate::JobRowDelegate(QObject *parent) : QStyledItemDelegate(parent) {
 
 int JobRowDelegate::minimumWidth(const QStyleOptionViewItem &option) const {
     const Metrics &m = metrics(option);
-    // The widest badge beside a short name, or the action line.
+    // The widest badge (in the user's language) beside a short name, or the
+    // action line.
     const int badge =
-        QFontMetrics(m.smallMedium).horizontalAdvance(QStringLiteral("converting 100%"));
+        QFontMetrics(m.smallMedium).horizontalAdvance(JobRowText::tr("converting %1%").arg(100));
     const int title =
         QFontMetrics(m.name).horizontalAdvance(QStringLiteral("A001_C0")) + kLineSpacing + badge;
     const int actions = m.send.width() + kLineSpacing + m.reveal.width();
@@ -234,15 +235,7 @@ void JobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     const QPalette &palette = option.palette;
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-
-    // The card, outlined in red while its file converts.
-    QPainterPath card;
-    card.addRoundedRect(QRectF(option.rect).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
-    painter->fillPath(card, palette.color(QPalette::Base));
-    if (status == JobStatus::converting) {
-        painter->setPen(QPen(Palette::withAlpha(Palette::red(), 0.45), 1));
-        painter->drawPath(card);
-    }
+    paintCard(painter, option, status);
 
     // Title line: the name on one line, cut in the middle when too long.
     QString name = index.data(Qt::DisplayRole).toString();
@@ -264,18 +257,9 @@ void JobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     painter->drawText(l.sizes, Qt::AlignLeft | Qt::AlignVCenter,
                       index.data(JobListModel::SizesRole).toString());
 
-    if (!l.bar.isEmpty()) {
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(Palette::withAlpha(palette.color(QPalette::WindowText), 0.25));
-        painter->drawRoundedRect(l.bar, 2, 2);
-        const double progress =
-            std::clamp(index.data(JobListModel::ProgressRole).toDouble(), 0.0, 1.0);
-        const int filled = l.bar.width() * int(progress * 1000) / 1000;
-        if (filled > 0) {
-            painter->setBrush(isFinished(status) ? Palette::green() : Palette::red());
-            painter->drawRoundedRect(QRect(l.bar.topLeft(), QSize(filled, l.bar.height())), 2, 2);
-        }
-    }
+    if (!l.bar.isEmpty())
+        paintBar(painter, palette, l.bar, index.data(JobListModel::ProgressRole).toDouble(),
+                 status);
 
     if (!l.send.isEmpty())
         paintPushButton(painter, option, l.send, JobRowAction::sendToFCP, index.row());
@@ -300,6 +284,30 @@ void JobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
         styleOf(option)->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
     }
     painter->restore();
+}
+
+void JobRowDelegate::paintCard(QPainter *painter, const QStyleOptionViewItem &option,
+                               JobStatus status) {
+    // The card, outlined in red while its file converts.
+    QPainterPath card;
+    card.addRoundedRect(QRectF(option.rect).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    painter->fillPath(card, option.palette.color(QPalette::Base));
+    if (status == JobStatus::converting) {
+        painter->setPen(QPen(Palette::withAlpha(Palette::red(), 0.45), 1));
+        painter->drawPath(card);
+    }
+}
+
+void JobRowDelegate::paintBar(QPainter *painter, const QPalette &palette, const QRect &bar,
+                              double progress, JobStatus status) {
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(Palette::withAlpha(palette.color(QPalette::WindowText), 0.25));
+    painter->drawRoundedRect(bar, 2, 2);
+    const int filled = bar.width() * int(std::clamp(progress, 0.0, 1.0) * 1000) / 1000;
+    if (filled > 0) {
+        painter->setBrush(isFinished(status) ? Palette::green() : Palette::red());
+        painter->drawRoundedRect(QRect(bar.topLeft(), QSize(filled, bar.height())), 2, 2);
+    }
 }
 
 void JobRowDelegate::paintRemoveButton(QPainter *painter, const QStyleOptionViewItem &option,
@@ -360,7 +368,7 @@ bool JobRowDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
         tip = JobRowText::actionName(JobRowAction::remove);
         area = l.remove;
     } else if (l.reveal.contains(event->pos())) {
-        tip = QStringLiteral("Show the movie in the file manager");
+        tip = tr("Show the movie in the file manager");
         area = l.reveal;
     } else if (l.name.contains(event->pos())) {
         tip = index.data(Qt::ToolTipRole).toString();

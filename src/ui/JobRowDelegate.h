@@ -1,6 +1,7 @@
 #pragma once
 
 #include "JobRowAction.h"
+#include "model/JobStatus.h"
 
 #include <QFont>
 #include <QList>
@@ -69,6 +70,10 @@ private:
     // positions (nor the badge's text), so `titleLine` may skip them.
     int layoutParts(const QStyleOptionViewItem &option, const QModelIndex &index, Layout &l,
                     bool titleLine = true) const;
+    // The card behind the row, and the progress bar.
+    static void paintCard(QPainter *painter, const QStyleOptionViewItem &option, JobStatus status);
+    static void paintBar(QPainter *painter, const QPalette &palette, const QRect &bar,
+                         double progress, JobStatus status);
     void paintRemoveButton(QPainter *painter, const QStyleOptionViewItem &option, const QRect &rect,
                            int row) const;
     void paintPushButton(QPainter *painter, const QStyleOptionViewItem &option, const QRect &rect,

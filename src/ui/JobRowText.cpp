@@ -1,5 +1,7 @@
 #include "JobRowText.h"
 
+#include "CoreText.h"
+#include "PlatformWords.h"
 #include "model/FileName.h"
 #include "model/TranscodeJob.h"
 #include "platform/ByteCountFormatter.h"
@@ -11,17 +13,17 @@ QString JobRowText::name(const TranscodeJob &job) {
 QString JobRowText::badgeText(const TranscodeJob &job) {
     switch (job.status()) {
     case JobStatus::queued:
-        return QStringLiteral("waiting");
+        return tr("waiting");
     case JobStatus::converting:
         if (job.progress() > 0.001)
-            return u"converting " + QString::number(int(job.progress() * 100)) + u'%';
-        return QStringLiteral("starting\u2026");
+            return tr("converting %1%").arg(int(job.progress() * 100));
+        return tr("starting…");
     case JobStatus::done:
-        return QStringLiteral("\u2713 done");
+        return tr("✓ done");
     case JobStatus::sentToFCP:
-        return QStringLiteral("\u2713 in Final Cut");
+        return tr("✓ in Final Cut");
     case JobStatus::failed:
-        return QStringLiteral("failed");
+        return tr("failed");
     }
     return {};
 }
@@ -33,7 +35,7 @@ QString JobRowText::sizeText(const TranscodeJob &job) {
     const int saving = TranscodeJob::savingPercent(job.sourceSizeBytes(), job.outputSizeBytes());
     QString text = source + u" \u2192 " + ByteCountFormatter::fileSize(job.outputSizeBytes());
     if (saving >= 1)
-        text += u"  (" + QString::number(saving) + u"% smaller)";
+        text += u"  " + tr("(%1% smaller)").arg(saving);
     return text;
 }
 
@@ -47,7 +49,7 @@ QString JobRowText::noticeText(const TranscodeJob &job) {
         qsizetype end = error->size();
         while (end > 0 && error->at(end - 1).isSpace())
             --end;
-        return error->left(end);
+        return CoreText::message(error->left(end));
     };
     switch (job.status()) {
     case JobStatus::failed:
@@ -67,11 +69,11 @@ QString JobRowText::noticeText(const TranscodeJob &job) {
 QString JobRowText::actionName(JobRowAction action) {
     switch (action) {
     case JobRowAction::remove:
-        return QStringLiteral("Remove from list");
+        return tr("Remove from list");
     case JobRowAction::sendToFCP:
-        return QStringLiteral("Send to Final Cut");
+        return tr("Send to Final Cut");
     case JobRowAction::reveal:
-        return QStringLiteral("Show in Finder");
+        return PlatformWords::showInFileManager();
     case JobRowAction::none:
         break;
     }

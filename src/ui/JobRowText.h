@@ -2,6 +2,7 @@
 
 #include "JobRowAction.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 class TranscodeJob;
@@ -9,6 +10,8 @@ class TranscodeJob;
 // The texts a job's row shows, shared by the list model, the row painter and
 // accessibility.
 class JobRowText {
+    Q_DECLARE_TR_FUNCTIONS(JobRowText)
+
 public:
     // The file name without its last extension (A001_C002.R3D reads A001_C002).
     static QString name(const TranscodeJob &job);

@@ -63,7 +63,7 @@ void MainWindow::showStatus() {
         return;
     }
     if (m_view->queue()->isLookingForClips()) {
-        m_statusLine->setText(QStringLiteral("Looking for clips\u2026"), StatusLine::Look::plain);
+        m_statusLine->setText(tr("Looking for clips…"), StatusLine::Look::plain);
         return;
     }
     const QStringList &messages = m_view->queue()->currentIntakeWarnings();
@@ -72,8 +72,7 @@ void MainWindow::showStatus() {
     for (const QString &text : messages.mid(0, shown))
         lines << text.left(1).toUpper() + text.mid(1);
     if (messages.size() > shown)
-        lines << u"\u2026 and " + QString::number(messages.size() - shown) +
-                     u" more in the debug log";
+        lines << tr("… and %1 more in the debug log").arg(messages.size() - shown);
     if (lines.isEmpty())
         m_statusLine->setText(m_exportNote,
                               m_exportFailed ? StatusLine::Look::warning : StatusLine::Look::plain);
@@ -82,17 +81,25 @@ void MainWindow::showStatus() {
 }
 
 void MainWindow::buildMenus(TarnelApp *app) {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction *newWindow = file->addAction(QStringLiteral("New Window"), app, &TarnelApp::newWindow);
+    buildFileMenu(app);
+    QMenu *edit = menuBar()->addMenu(tr("&Edit"));
+    QAction *prefs = edit->addAction(tr("Settings…"), app, &TarnelApp::showPreferences);
+    prefs->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
+    prefs->setMenuRole(QAction::PreferencesRole);
+    buildOptionsMenu();
+}
+
+void MainWindow::buildFileMenu(TarnelApp *app) {
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    QAction *newWindow = file->addAction(tr("New Window"), app, &TarnelApp::newWindow);
     newWindow->setShortcut(QKeySequence::New);
-    QAction *add =
-        file->addAction(QStringLiteral("Add Files\u2026"), m_view, &AppMainView::addFiles);
+    QAction *add = file->addAction(tr("Add Files…"), m_view, &AppMainView::addFiles);
     add->setShortcut(QKeySequence::Open);
     connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, add,
             [this, add] { add->setEnabled(!m_view->queue()->isConverting()); });
     // One document for every converted clip, to import a whole card at once.
     QAction *exportAll =
-        file->addAction(tr("Export for Final Cut\u2026"), this, &MainWindow::chooseExportFile);
+        file->addAction(tr("Export for Final Cut…"), this, &MainWindow::chooseExportFile);
     exportAll->setObjectName(QStringLiteral("exportAction"));
     const auto syncExport = [this, exportAll] {
         const QList<TranscodeJob *> &jobs = m_view->queue()->jobs();
@@ -104,28 +111,24 @@ void MainWindow::buildMenus(TarnelApp *app) {
     connect(m_view->queue(), &TranscodeQueue::jobsChanged, this, syncExport);
     connect(m_view->queue(), &TranscodeQueue::isConvertingChanged, this, syncExport);
     file->addSeparator();
-    QAction *close = file->addAction(QStringLiteral("Close Window"), this, &QWidget::close);
+    QAction *close = file->addAction(tr("Close Window"), this, &QWidget::close);
     close->setShortcut(QKeySequence::Close);
-    QAction *quit = file->addAction(QStringLiteral("Quit Tarnel"), app, &TarnelApp::quit);
+    QAction *quit = file->addAction(tr("Quit Tarnel"), app, &TarnelApp::quit);
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
+}
 
-    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    QAction *prefs =
-        edit->addAction(QStringLiteral("Settings\u2026"), app, &TarnelApp::showPreferences);
-    prefs->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
-    prefs->setMenuRole(QAction::PreferencesRole);
-
-    QMenu *options = menuBar()->addMenu(QStringLiteral("Options"));
+void MainWindow::buildOptionsMenu() {
+    QMenu *options = menuBar()->addMenu(tr("Options"));
     options->setObjectName(QStringLiteral("optionsMenu"));
-    QAction *autoSend = options->addAction(QStringLiteral("Send to Final Cut Pro when finished"));
+    QAction *autoSend = options->addAction(tr("Send to Final Cut Pro when finished"));
     autoSend->setObjectName(QStringLiteral("autoSendAction"));
     autoSend->setCheckable(true);
     QAction *likeClips = options->addAction(tr("Name movies like their clips"));
     likeClips->setObjectName(QStringLiteral("nameLikeClipsAction"));
     likeClips->setCheckable(true);
     options->addSeparator();
-    QAction *sound = options->addAction(QStringLiteral("Play sound when finished"));
+    QAction *sound = options->addAction(tr("Play sound when finished"));
     sound->setObjectName(QStringLiteral("soundAction"));
     sound->setCheckable(true);
     // The check marks always show the stored values.
@@ -219,9 +222,9 @@ void MainWindow::askToStop(const std::function<void(bool)> &answered) {
         return;
     }
     auto *question = new QMessageBox(
-        QMessageBox::Question, QStringLiteral("Stop converting?"),
-        QStringLiteral("This window is still converting. Closing it stops REDline; the file "
-                       "being converted is left unfinished."),
+        QMessageBox::Question, tr("Stop converting?"),
+        tr("This window is still converting. Closing it stops REDline; the file being converted "
+           "is left unfinished."),
         QMessageBox::Close | QMessageBox::Cancel, this);
     question->setObjectName(QStringLiteral("closeQuestion"));
     question->setDefaultButton(QMessageBox::Cancel);

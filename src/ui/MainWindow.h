@@ -39,6 +39,8 @@ protected:
 
 private:
     void buildMenus(TarnelApp *app);
+    void buildFileMenu(TarnelApp *app);
+    void buildOptionsMenu();
     void answer(bool stop);
     void runEnded();
     // Asks where to write the whole list's Final Cut Pro document.

@@ -20,6 +20,9 @@ public:
     void refresh();
 
 private:
+    QWidget *buildRedlineBox();
+    QWidget *buildOutputBox();
+    QWidget *buildQualityBox();
     void detect();
     void chooseFolder();
 

@@ -1,8 +1,10 @@
 #include "SettingsCard.h"
 
+#include "CoreText.h"
 #include "ElidedLabel.h"
 #include "FolderUrls.h"
 #include "Palette.h"
+#include "PlatformWords.h"
 #include "UiText.h"
 #include "model/FileName.h"
 #include "platform/Workspace.h"
@@ -38,53 +40,64 @@ SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, Worksp
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(10);
+    column->addLayout(buildQualityRow());
+    column->addLayout(buildFolderRow());
+    column->addWidget(buildDefaultRow());
+    connectControls();
+    refresh();
+}
 
+QLayout *SettingsCard::buildQualityRow() {
     auto *quality = new QHBoxLayout;
     quality->setSpacing(8);
-    auto *qualityLabel = rowLabel(QStringLiteral("Quality"), this);
+    auto *qualityLabel = rowLabel(tr("Quality"), this);
     m_quality = new QComboBox(this);
     m_quality->setObjectName(QStringLiteral("quality"));
-    m_quality->setAccessibleName(QStringLiteral("Quality"));
+    m_quality->setAccessibleName(tr("Quality"));
     qualityLabel->setBuddy(m_quality);
     for (ProResPreset p : ProResPresets::allCases())
-        m_quality->addItem(ProResPresets::detailedLabel(p), int(p));
+        m_quality->addItem(CoreText::presetLabel(p), int(p));
     // The picker shortens its entry rather than widen the window.
     m_quality->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_quality->setMinimumContentsLength(14);
     quality->addWidget(qualityLabel);
     quality->addWidget(m_quality, 1);
-    column->addLayout(quality);
+    return quality;
+}
 
+QLayout *SettingsCard::buildFolderRow() {
     auto *saveTo = new QHBoxLayout;
     saveTo->setSpacing(8);
     m_folder = new ElidedLabel(this);
     m_folder->setObjectName(QStringLiteral("outputFolder"));
     m_folder->setFont(UiText::font(11, false, true));
-    m_folder->setAccessibleName(QStringLiteral("Output folder"));
+    m_folder->setAccessibleName(tr("Output folder"));
     UiText::setColor(m_folder, UiText::secondary(this));
     m_reveal = new QToolButton(this);
     m_reveal->setObjectName(QStringLiteral("revealFolder"));
     m_reveal->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
     m_reveal->setAutoRaise(true);
-    m_reveal->setToolTip(QStringLiteral("Reveal output folder in Finder"));
-    m_reveal->setAccessibleName(QStringLiteral("Reveal output folder in Finder"));
-    m_change = new QPushButton(QStringLiteral("Change"), this);
+    m_reveal->setToolTip(PlatformWords::revealOutputFolder());
+    m_reveal->setAccessibleName(PlatformWords::revealOutputFolder());
+    m_change = new QPushButton(tr("Change"), this);
     m_change->setObjectName(QStringLiteral("change"));
     m_change->setFont(UiText::font(11));
-    m_change->setAccessibleName(QStringLiteral("Change output folder"));
-    saveTo->addWidget(rowLabel(QStringLiteral("Save to"), this));
+    m_change->setAccessibleName(tr("Change output folder"));
+    saveTo->addWidget(rowLabel(tr("Save to"), this));
     saveTo->addWidget(m_folder, 1);
     saveTo->addWidget(m_reveal);
     saveTo->addWidget(m_change);
-    column->addLayout(saveTo);
+    return saveTo;
+}
 
+QWidget *SettingsCard::buildDefaultRow() {
     m_defaultRow = new QWidget(this);
     auto *defaultRow = new QHBoxLayout(m_defaultRow);
     defaultRow->setContentsMargins(0, 0, 0, 0);
     defaultRow->setSpacing(8);
     defaultRow->addSpacing(qRound(58 * UiText::fontScale()));
-    m_useDefault =
-        new QPushButton(QStringLiteral("Use default folder (Movies \u25B8 Tarnel)"), m_defaultRow);
+    m_useDefault = new QPushButton(
+        PlatformWords::useDefaultFolder(UserSettings::defaultOutputDirectory()), m_defaultRow);
     m_useDefault->setObjectName(QStringLiteral("useDefault"));
     m_useDefault->setFlat(true);
     m_useDefault->setCursor(Qt::PointingHandCursor);
@@ -97,8 +110,10 @@ SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, Worksp
                  Palette::withAlpha(Palette::redText(palette()), 0.4).name(QColor::HexArgb)));
     defaultRow->addWidget(m_useDefault);
     defaultRow->addStretch(1);
-    column->addWidget(m_defaultRow);
+    return m_defaultRow;
+}
 
+void SettingsCard::connectControls() {
     connect(m_quality, &QComboBox::activated, this, [this](int index) {
         m_settings->setSelectedPreset(ProResPreset(m_quality->itemData(index).toInt()));
     });
@@ -109,7 +124,6 @@ SettingsCard::SettingsCard(UserSettings *settings, TranscodeQueue *queue, Worksp
     connect(m_change, &QPushButton::clicked, this, &SettingsCard::chooseFolder);
     connect(m_useDefault, &QPushButton::clicked, this,
             [this] { m_settings->setOutputDirectory(UserSettings::defaultOutputDirectory()); });
-    refresh();
 }
 
 void SettingsCard::chooseFolder() {

@@ -4,6 +4,7 @@
 
 class ElidedLabel;
 class QComboBox;
+class QLayout;
 class QPushButton;
 class QToolButton;
 class TranscodeQueue;
@@ -26,6 +27,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    QLayout *buildQualityRow();
+    QLayout *buildFolderRow();
+    QWidget *buildDefaultRow();
+    void connectControls();
     void chooseFolder();
 
     UserSettings *m_settings;

@@ -22,10 +22,10 @@ const QString kSign = QStringLiteral("\u26A0"); // warning sign
 
 StatusLine::StatusLine(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("statusLine"));
-    setAccessibleName(QStringLiteral("Warning"));
+    setAccessibleName(tr("Warning"));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     setContextMenuPolicy(Qt::ActionsContextMenu);
-    auto *copy = new QAction(QStringLiteral("Copy"), this);
+    auto *copy = new QAction(tr("Copy"), this);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
     connect(copy, &QAction::triggered, this,
@@ -41,7 +41,7 @@ void StatusLine::setText(const QString &text, Look look) {
         return;
     m_text = text;
     m_look = look;
-    setAccessibleName(look == Look::warning ? QStringLiteral("Warning") : QStringLiteral("Status"));
+    setAccessibleName(look == Look::warning ? tr("Warning") : tr("Status"));
     setAccessibleDescription(text);
     setVisible(!text.isEmpty());
     fitHeight();

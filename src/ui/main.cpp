@@ -1,6 +1,7 @@
 #include "AppMainView.h"
 #include "MainWindow.h"
 #include "TarnelApp.h"
+#include "platform/Translations.h"
 #include "platform/Workspace.h"
 #include "queue/JobReport.h"
 #include "queue/TranscodeQueue.h"
@@ -60,6 +61,8 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationDisplayName(QStringLiteral("Tarnel"));
     QApplication::setDesktopFileName(QStringLiteral("tarnel"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
+    // The window speaks the system locale's language where Tarnel has it.
+    Translations::install();
 
     TarnelApp tarnel(Workspace::shared());
     takeDemoFolder(tarnel.newWindow());

@@ -118,6 +118,12 @@ private Q_SLOTS:
                "[\"CARD/Day/A001/A001_0101AB.RDM/A001_C001_0101XY.RDC\"]";
         QTest::newRow("missing path")
             << QStringList{"CARD/gone.R3D"} << none << 3 << "no such file or folder";
+        // The system locale's language for people; English for programs.
+        const QStringList german{"LC_ALL=de_DE.UTF-8", "LANGUAGE="};
+        QTest::newRow("German") << QStringList{"CARD/gone.R3D"} << german << 3
+                                << "tarnel-cli: Datei oder Ordner nicht vorhanden: CARD/gone.R3D";
+        QTest::newRow("German, --json") << QStringList{"--json", "CARD/gone.R3D"} << german << 3
+                                        << "tarnel-cli: no such file or folder: CARD/gone.R3D";
         QTest::newRow("no output folder")
             << QStringList{"--output", "CARD/A.R3D/x", "CARD"} << none << 3 << "no output folder";
     }

@@ -66,13 +66,13 @@ private Q_SLOTS:
         row("barely started", S::converting, 0.0015, 1000, 0, "converting 0% | 1 KB | ");
         row("converting", S::converting, 0.4267, 1000, 0, "converting 42% | 1 KB | ");
         row("done, smaller", S::done, 1, 10'000'000'000, 3'550'000'000,
-            "✓ done | 10 GB → 3.55 GB  (64% smaller) | Send to Final Cut, Show in Finder");
+            "✓ done | 10 GB → 3.55 GB  (64% smaller) | Send to Final Cut, Show in Files");
         row("in Final Cut, larger", S::sentToFCP, 1, 1000, 1200,
-            "✓ in Final Cut | 1 KB → 1 KB | Send to Final Cut, Show in Finder");
+            "✓ in Final Cut | 1 KB → 1 KB | Send to Final Cut, Show in Files");
         row("unknown source size", S::done, 1, 0, 5000,
-            "✓ done | Zero KB → 5 KB | Send to Final Cut, Show in Finder");
+            "✓ done | Zero KB → 5 KB | Send to Final Cut, Show in Files");
         row("less than 1 % smaller", S::done, 1, 100'000, 99'500,
-            "✓ done | 100 KB → 100 KB | Send to Final Cut, Show in Finder");
+            "✓ done | 100 KB → 100 KB | Send to Final Cut, Show in Files");
     }
     void rowTexts() {
         QFETCH(int, status);

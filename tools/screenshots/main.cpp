@@ -4,16 +4,19 @@
 // through the same queue operations their controls call. Run it through
 // scripts/screenshots, which prepares a throwaway profile first.
 //
-//   tarnel-screenshots <sample-clips-folder> <damaged-clip> <output-folder> [dark|scaled]
+//   tarnel-screenshots <sample-clips-folder> <damaged-clip> <output-folder>
+//                      [dark|scaled|german]
 //
 // "dark" takes only the window after a run, in a dark theme's colours, as
 // screenshot-dark.png; "scaled" only that window as screenshot-scaled.png
-// (run it with QT_SCALE_FACTOR=2 and a larger font).
+// (run it with QT_SCALE_FACTOR=2 and a larger font); "german" only that
+// window in German, as screenshot-german.png.
 #include "AppMainView.h"
 #include "MainWindow.h"
 #include "PreferencesView.h"
 #include "TarnelApp.h"
 #include "model/TranscodeJob.h"
+#include "platform/Translations.h"
 #include "platform/Workspace.h"
 #include "queue/TranscodeQueue.h"
 
@@ -90,9 +93,10 @@ int main(int argc, char *argv[]) {
     QApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QApplication::setApplicationName(QStringLiteral("Tarnel"));
     const QString mode = argc == 5 ? QString::fromLocal8Bit(argv[4]) : QString();
-    if ((argc != 4 && argc != 5) || !(mode.isEmpty() || mode == u"dark" || mode == u"scaled")) {
-        QTextStream(stderr)
-            << "usage: tarnel-screenshots <clips-folder> <damaged-clip> <out> [dark|scaled]\n";
+    if ((argc != 4 && argc != 5) ||
+        !(mode.isEmpty() || mode == u"dark" || mode == u"scaled" || mode == u"german")) {
+        QTextStream(stderr) << "usage: tarnel-screenshots <clips-folder> <damaged-clip> <out> "
+                               "[dark|scaled|german]\n";
         return 2;
     }
     const QString clips = QString::fromLocal8Bit(argv[1]);
@@ -103,6 +107,8 @@ int main(int argc, char *argv[]) {
         QApplication::setStyle(QStringLiteral("Fusion"));
         QApplication::setPalette(darkPalette());
     }
+    if (mode == u"german")
+        Translations::install(QLocale(QStringLiteral("de_DE")));
     const bool all = mode.isEmpty();
 
     TarnelApp tarnel(Workspace::shared());
