@@ -76,7 +76,7 @@
     </message>
     <message>
         <source>Converting…</source>
-        <translation>Konvertiert …</translation>
+        <translation>Wird konvertiert …</translation>
     </message>
 </context>
 <context>

@@ -2,14 +2,10 @@
 
 #include "model/FileName.h"
 #include "model/NaturalOrder.h"
+#include "platform/OpenFolder.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -68,34 +64,16 @@ bool foldsPieces(const QString &folder, const QString &clip) {
 }
 
 // Whether the entry is a folder to search: a real folder, not a link to one.
-bool isSubfolder(DIR *dir, const dirent *item) {
-    if (item->d_type == DT_DIR)
-        return true;
-    if (item->d_type != DT_UNKNOWN)
-        return false;
-    struct stat st {};
-    return ::fstatat(::dirfd(dir), item->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISDIR(st.st_mode);
-}
-
-DIR *openFolder(const QString &folder, bool followLink) {
-    // A folder reached by the search is never a link (it could lead out of
-    // the tree or round in a loop); O_NONBLOCK keeps a FIFO put in its place
-    // from blocking the open.
-    const int flags =
-        O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW);
-    const int fd = ::open(QFile::encodeName(folder).constData(), flags);
-    if (fd < 0)
-        return nullptr;
-    DIR *dir = ::fdopendir(fd);
-    if (!dir)
-        ::close(fd);
-    return dir;
+bool isSubfolder(const OpenFolder &folder, const OpenFolder::Entry &entry) {
+    if (entry.kind != OpenFolder::Kind::unknown)
+        return entry.kind == OpenFolder::Kind::folder;
+    const auto status = folder.status(entry.name.data());
+    return status && status->kind == OpenFolder::Kind::folder;
 }
 
 qint64 fileSize(const QString &path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_size) : 0;
+    const auto status = OpenFolder::statusOf(path);
+    return status ? status->size : 0;
 }
 
 QString withoutSlash(const QString &folder) {
@@ -236,21 +214,22 @@ const ClipCollector::Listing &ClipCollector::listing(const QString &folder, Open
 ClipCollector::Listing ClipCollector::read(const QString &folder, Open how) {
     // One level deep, hidden entries included. A folder that cannot be
     // listed contributes nothing. The names come as bytes, so that one that
-    // is not UTF-8 is seen rather than skipped.
+    // is not UTF-8 is seen rather than skipped. A folder reached by the
+    // search is never a link (it could lead out of the tree or round in a
+    // loop).
     Listing l;
-    DIR *dir = openFolder(folder, how == Open::followingLinks);
-    l.opened = dir != nullptr;
-    while (const dirent *item = dir ? ::readdir(dir) : nullptr) {
-        const QByteArrayView bytes(item->d_name);
-        if (bytes == "." || bytes == "..")
-            continue;
+    OpenFolder dir(folder, how == Open::followingLinks ? OpenFolder::Links::follow
+                                                       : OpenFolder::Links::refuse);
+    l.opened = dir.isOpen();
+    OpenFolder::Entry item;
+    while (dir.next(item)) {
         // A leading U+FEFF is part of the name, not a byte-order mark.
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
                                                       QStringDecoder::Flag::ConvertInitialBom);
-        QString name = utf8(bytes);
+        QString name = utf8(item.name);
         if (!hasR3DExtension(name)) {
             // Hidden folders and names that cannot be paths are not searched.
-            if (!utf8.hasError() && !bytes.startsWith('.') && isSubfolder(dir, item))
+            if (!utf8.hasError() && !item.name.startsWith('.') && isSubfolder(dir, item))
                 l.folders.append(std::move(name));
             continue;
         }
@@ -260,8 +239,6 @@ ClipCollector::Listing ClipCollector::read(const QString &folder, Open how) {
         }
         l.names.append(std::move(name));
     }
-    if (dir)
-        ::closedir(dir);
     for (QStringList *names : {&l.names, &l.folders, &l.unreadable})
         std::sort(names->begin(), names->end(), &NaturalOrder::less);
     groupPieces(withoutSlash(folder), l);

@@ -1,14 +1,10 @@
 #include "OutputClaim.h"
 
+#include "platform/ProcessInfo.h"
+
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -17,88 +13,28 @@ constexpr QByteArrayView kSuffix = ".tarnel-claim";
 // A claim file is a few hundred bytes; anything longer is not one of ours.
 constexpr qsizetype kMaxClaimBytes = 4096;
 
-QByteArray readSmallFile(const char *path) {
-    QFile file(QString::fromLocal8Bit(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(kMaxClaimBytes);
-}
-
-QString bootId() {
-    return QString::fromLatin1(readSmallFile("/proc/sys/kernel/random/boot_id")).trimmed();
-}
-
-QString hostName() {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0)
-        return QStringLiteral("localhost");
-    return QString::fromLocal8Bit(name);
-}
-
-// A process's start in clock ticks since boot (field 22 of its stat file),
-// or 0 when there is no such process.
-qint64 processStartTicks(qint64 pid) {
-    const QByteArray stat =
-        readSmallFile(QByteArray("/proc/" + QByteArray::number(pid) + "/stat").constData());
-    // The command name (field 2) may hold spaces and parentheses: the fields
-    // after it start past the last ')'.
-    const qsizetype close = stat.lastIndexOf(')');
-    if (close < 0)
-        return 0;
-    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-    // Field 3 (state) is fields[0]; field 22 is fields[19].
-    return fields.size() > 19 ? fields[19].toLongLong() : 0;
-}
-
-// A claim is a few hundred bytes: one write puts it all, or the claim fails.
-bool writeWhole(int fd, const QByteArray &bytes) {
-    ssize_t n;
-    do {
-        n = ::write(fd, bytes.constData(), size_t(bytes.size()));
-    } while (n < 0 && errno == EINTR);
-    return n == bytes.size();
-}
-
-// Reads a claim file through the open folder, never following a link and
-// never blocking on a pipe. False when it is not a regular file.
-bool readClaim(int folderFd, const QByteArray &name, QByteArray *text, struct stat *st) {
-    const int fd =
-        ::openat(folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = ::fstat(fd, st) == 0 && S_ISREG(st->st_mode);
-    if (ok) {
-        text->resize(kMaxClaimBytes);
-        const ssize_t n = ::read(fd, text->data(), size_t(kMaxClaimBytes));
-        ok = n >= 0;
-        text->resize(ok ? qsizetype(n) : 0);
-    }
-    ::close(fd);
-    return ok;
-}
-
 } // namespace
 
 OutputClaim::Owner OutputClaim::Owner::self() {
     Owner owner;
-    owner.host = hostName();
-    owner.boot = bootId();
-    owner.pid = ::getpid();
-    owner.processStart = processStartTicks(owner.pid);
+    owner.host = ProcessInfo::hostName();
+    owner.boot = ProcessInfo::bootId();
+    owner.pid = ProcessInfo::currentId();
+    owner.processStart = ProcessInfo::startTicks(owner.pid);
     owner.program = QCoreApplication::applicationName();
     owner.claimedAt = QDateTime::currentDateTimeUtc();
     return owner;
 }
 
 bool OutputClaim::Owner::isGone() const {
-    if (host != hostName() || pid <= 0)
+    if (host != ProcessInfo::hostName() || pid <= 0)
         return false;
-    if (!boot.isEmpty() && boot != bootId())
+    if (!boot.isEmpty() && boot != ProcessInfo::bootId())
         return true;
-    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+    if (ProcessInfo::isSurelyGone(pid))
         return true;
     // Another process that got the same id later.
-    const qint64 start = processStartTicks(pid);
+    const qint64 start = ProcessInfo::startTicks(pid);
     return start != 0 && processStart != 0 && start != processStart;
 }
 
@@ -152,41 +88,27 @@ bool OutputClaim::isClaimFileName(QByteArrayView fileName) {
 
 std::variant<OutputClaim, OutputClaim::Held, PlatformError> OutputClaim::take(const QString &folder,
                                                                               const QString &name) {
-    const int folderFd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0)
-        return PlatformError::fromErrno(errno,
+    OpenFolder open(folder);
+    if (!open.isOpen())
+        return PlatformError::fromErrno(open.openError(),
                                         u"Could not open the folder \u201C" + folder + u"\u201D");
     const QByteArray claimName = QFile::encodeName(fileName(name));
-    const int fd = ::openat(folderFd, claimName.constData(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == EEXIST) {
-            // Held by someone: who, as far as the file says (it may be
-            // being written this moment, and then names nobody yet).
-            QByteArray text;
-            struct stat st {};
-            readClaim(folderFd, claimName, &text, &st);
-            ::close(folderFd);
-            return Held{Owner::fromText(text)};
-        }
-        ::close(folderFd);
-        return PlatformError::fromErrno(error, u"Could not claim \u201C" + folder + u'/' + name +
-                                                   u".mov\u201D");
-    }
-    struct stat st {};
     QByteArray text = Owner::self().toText();
-    const bool written = writeWhole(fd, text) && ::fstat(fd, &st) == 0;
-    const int writeError = errno;
-    if (::close(fd) != 0 || !written) {
-        ::unlinkat(folderFd, claimName.constData(), 0);
-        ::close(folderFd);
-        return PlatformError::fromErrno(written ? EIO : writeError,
-                                        u"Could not write the claim on \u201C" + folder + u'/' +
-                                            name + u".mov\u201D");
+    const auto made = open.createFile(claimName.constData(), text);
+    if (const auto *failure = std::get_if<OpenFolder::CreateFailure>(&made)) {
+        // Held by someone: who, as far as the file says (it may be being
+        // written this moment, and then names nobody yet).
+        if (failure->error == EEXIST && !failure->whileWriting) {
+            const auto held = open.readFile(claimName.constData(), kMaxClaimBytes);
+            return Held{Owner::fromText(held ? held->bytes : QByteArray())};
+        }
+        const QString movie = folder + u'/' + name + u".mov\u201D";
+        const QString what = failure->whileWriting ? QStringLiteral("Could not write the claim on")
+                                                   : QStringLiteral("Could not claim");
+        return PlatformError::fromErrno(failure->error, what + u" \u201C" + movie);
     }
-    return OutputClaim(folderFd, name, std::move(text), quint64(st.st_dev), quint64(st.st_ino));
+    const auto &st = std::get<OpenFolder::Status>(made);
+    return OutputClaim(std::move(open), name, std::move(text), st.device, st.inode);
 }
 
 QList<OutputClaim::Abandoned> OutputClaim::collectAbandoned(const QString &folder,
@@ -194,55 +116,49 @@ QList<OutputClaim::Abandoned> OutputClaim::collectAbandoned(const QString &folde
     QList<Abandoned> abandoned;
     if (claimFiles.isEmpty())
         return abandoned;
-    const int folderFd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0)
+    const OpenFolder open(folder);
+    if (!open.isOpen())
         return abandoned;
     for (const QString &file : claimFiles) {
         const QByteArray name = QFile::encodeName(file);
         if (!isClaimFileName(name))
             continue;
-        QByteArray text;
-        struct stat st {};
-        if (!readClaim(folderFd, name, &text, &st))
+        const auto claim = open.readFile(name.constData(), kMaxClaimBytes);
+        if (!claim)
             continue;
-        const Owner owner = Owner::fromText(text);
+        const Owner owner = Owner::fromText(claim->bytes);
         if (!owner.isGone())
             continue;
         // Moved aside before it is removed, and removed only when it is
         // still the file judged: a run that took the name over meanwhile
         // keeps its fresh claim.
-        const QByteArray aside = name + ".gone." + QByteArray::number(::getpid());
-        if (::renameat(folderFd, name.constData(), folderFd, aside.constData()) != 0)
+        const QByteArray aside = name + ".gone." + QByteArray::number(ProcessInfo::currentId());
+        if (!open.rename(name.constData(), aside.constData(), OpenFolder::Replace::yes))
             continue;
-        struct stat moved {};
-        if (::fstatat(folderFd, aside.constData(), &moved, AT_SYMLINK_NOFOLLOW) == 0 &&
-            moved.st_dev == st.st_dev && moved.st_ino == st.st_ino) {
-            ::unlinkat(folderFd, aside.constData(), 0);
+        const auto moved = open.status(aside.constData());
+        if (moved && moved->device == claim->status.device && moved->inode == claim->status.inode) {
+            open.remove(aside.constData());
             abandoned.append({file.mid(1, file.size() - 1 - kSuffix.size()), owner});
         } else {
-            ::renameat2(folderFd, aside.constData(), folderFd, name.constData(), RENAME_NOREPLACE);
+            open.rename(aside.constData(), name.constData(), OpenFolder::Replace::no);
         }
     }
-    ::close(folderFd);
     return abandoned;
 }
 
 OutputClaim::OutputClaim(OutputClaim &&other) noexcept
-    : m_folderFd(std::exchange(other.m_folderFd, -1)), m_name(std::move(other.m_name)),
+    : m_folder(std::move(other.m_folder)), m_name(std::move(other.m_name)),
       m_text(std::move(other.m_text)), m_device(other.m_device), m_inode(other.m_inode) {
 }
 
 OutputClaim::~OutputClaim() {
-    if (m_folderFd < 0)
+    if (!m_folder.isOpen())
         return;
     // Ours when it is the file made (a file made after ours was removed may
     // get the same inode) and still says what we wrote.
     const QByteArray claimName = QFile::encodeName(fileName(m_name));
-    QByteArray text;
-    struct stat st {};
-    if (readClaim(m_folderFd, claimName, &text, &st) && quint64(st.st_dev) == m_device &&
-        quint64(st.st_ino) == m_inode && text == m_text)
-        ::unlinkat(m_folderFd, claimName.constData(), 0);
-    ::close(m_folderFd);
+    const auto claim = m_folder.readFile(claimName.constData(), kMaxClaimBytes);
+    if (claim && claim->status.device == m_device && claim->status.inode == m_inode &&
+        claim->bytes == m_text)
+        m_folder.remove(claimName.constData());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/OpenFolder.h"
 #include "platform/PlatformError.h"
 
 #include <QByteArrayView>
@@ -75,11 +76,11 @@ public:
     QString name() const { return m_name; }
 
 private:
-    OutputClaim(int folderFd, QString name, QByteArray text, quint64 device, quint64 inode)
-        : m_folderFd(folderFd), m_name(std::move(name)), m_text(std::move(text)), m_device(device),
-          m_inode(inode) {}
+    OutputClaim(OpenFolder folder, QString name, QByteArray text, quint64 device, quint64 inode)
+        : m_folder(std::move(folder)), m_name(std::move(name)), m_text(std::move(text)),
+          m_device(device), m_inode(inode) {}
 
-    int m_folderFd = -1;
+    OpenFolder m_folder; // not open once moved from
     QString m_name;
     QByteArray m_text; // what the claim file says
     quint64 m_device = 0;

@@ -187,7 +187,13 @@ void REDlineRunner::transcode(TranscodeJob *job, const QString &outputName, ProR
             return {{}, TranscodeError{REDlineError::outputUnreadable(*movie, why)}};
         return {QUrl::fromLocalFile(*movie), std::nullopt};
     };
-    submit<TranscodeResult>(work, receiver, std::move(done));
+    // Once the result is in, no progress of this conversion is applied: the
+    // table stays as short as the conversions going on.
+    submit<TranscodeResult>(work, receiver,
+                            [this, jobId, done = std::move(done)](const TranscodeResult &result) {
+                                m_progressTargets.remove(jobId);
+                                done(result);
+                            });
 }
 
 void REDlineRunner::readMetadata(const QUrl &url, QObject *receiver, MetadataDone done) {

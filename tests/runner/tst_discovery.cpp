@@ -47,6 +47,8 @@ private Q_SLOTS:
             QTest::newRow(tag) << QString(files) << QString(base) << QString(expected);
         };
         row("extension ignores case", "A_tarnel.MOV@1", "A", "A_tarnel.MOV");
+        row("two spellings of the extension, the newer", "A_tarnel.mov@1 A_tarnel.MOV@2", "A",
+            "A_tarnel.MOV");
         row("unrelated name, only fresh movie", "other.mov@3 stale.mov@-3600 notes.txt@4", "A",
             "other.mov");
         row("1.5 s before start still counts", "x.mov@-1.5", "A", "x.mov");
@@ -97,11 +99,13 @@ private Q_SLOTS:
         QFETCH(QString, change);
         QTemporaryDir dir;
         const QDateTime start = QDateTime::currentDateTimeUtc();
-        // A 2-day-old movie of the expected name and one from just before the start.
+        // A 2-day-old movie of the expected name, and two from just before
+        // the start, one named for the clip and one not.
         QVERIFY(writeAt(dir.filePath("A_tarnel.mov"), start.addDays(-2)));
         TestTools::touch(dir.filePath("A_take1.mov"), 10);
+        TestTools::touch(dir.filePath("take2.mov"), 10);
         const OutputDiscovery::Snapshot before = OutputDiscovery::snapshot(dir.path(), "A");
-        QCOMPARE(before.movies.size(), 2);
+        QCOMPARE(before.movieCount(), 3);
 
         if (change == "replace") {
             QVERIFY(writeAt(dir.filePath("new"), start.addDays(-2)));
