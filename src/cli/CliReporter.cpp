@@ -146,8 +146,10 @@ void CliReporter::started(TranscodeJob *job) {
 }
 
 void CliReporter::progressed(const QList<TranscodeJob *> &jobs) {
+    // The session announces a job's last progress (100 % as its movie is
+    // measured) before its end, when the job may already read done.
     TranscodeJob *job = m_current;
-    if (!job || !jobs.contains(job) || job->status() != JobStatus::converting)
+    if (!job || !jobs.contains(job))
         return;
     const int percent = int(std::floor(job->progress() * 100.0 + 1e-9));
     if (percent == m_percent)
