@@ -110,9 +110,9 @@ int main(int argc, char *argv[]) {
         << (same     ? " holding the clip's name"
             : suffix ? ", movie written with a suffix"
                      : "")
-        << ": snapshot " << ms(snapshotWall) << ", + abandoned claims + claim " << ms(beforeWall)
-        << "; discovery + release " << ms(afterWall) << "; total " << ms(totalWall)
-        << " per conversion (CPU " << ms(totalCpu) << "; median of 50; " << found
+        << ": snapshot " << ms(snapshotWall) << " (with abandoned claims and the claim "
+        << ms(beforeWall) << "); discovery + release " << ms(afterWall) << "; total "
+        << ms(totalWall) << " per conversion (CPU " << ms(totalCpu) << "; median of 50; " << found
         << "/50 movies found)\n";
     return found == 50 ? 0 : 1;
 }

@@ -146,8 +146,9 @@ void CliReporter::started(TranscodeJob *job) {
 }
 
 void CliReporter::progressed(const QList<TranscodeJob *> &jobs) {
-    // The session announces a job's last progress (100 % as its movie is
-    // measured) before its end, when the job may already read done.
+    // Progress is batched and may arrive after the conversion has ended and
+    // set the job's final state (its 100 % comes then): it counts until the
+    // job's end is reported.
     TranscodeJob *job = m_current;
     if (!job || !jobs.contains(job))
         return;
