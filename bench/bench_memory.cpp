@@ -48,12 +48,14 @@ int main(int argc, char *argv[]) {
     std::optional<TranscodeResult> result;
     QElapsedTimer t;
     t.start();
-    runner.transcode(&job, QStringLiteral("A001_tarnel"), ProResPreset::proRes422LT,
-                     QUrl::fromLocalFile(scratch.path() + u'/'), redline, &app,
-                     [&](const TranscodeResult &r) {
-                         result = r;
-                         QCoreApplication::quit();
-                     });
+    runner.transcode(
+        {job.sourcePath(), QStringLiteral("A001_tarnel"), ProResPreset::proRes422LT, scratch.path(),
+         redline, std::nullopt},
+        &app, [&](double value) { job.setProgress(value); },
+        [&](const TranscodeResult &r) {
+            result = r;
+            QCoreApplication::quit();
+        });
     QCoreApplication::exec();
     const double seconds = t.nsecsElapsed() / 1e9;
     const QString text = result && result->error ? result->error->description() : QString();

@@ -3,9 +3,8 @@
 //  2. capturing a child that prints 200 MB to its two pipes, against `cat`
 //     of the same bytes to /dev/null (the ratio is the figure);
 //  3. readMetadata on a movie of more than 1 GB (header only).
+#include "platform/ProcessRunner.h"
 #include "runner/MediaProbe.h"
-#include "runner/ProcessRunner.h"
-#include "runner/ProgressBox.h"
 #include "runner/ProgressParser.h"
 #include "runner/REDlineRunner.h"
 
@@ -93,12 +92,9 @@ void benchCapture(const QString &scratch) {
         QElapsedTimer t;
         t.start();
         ProcessRunner runner;
-        ProgressBox box;
         int delivered = 0;
-        auto outcome = runner.run(
-            QStringLiteral("/bin/sh"), {QStringLiteral("-c"), captured}, [&](const QString &chunk) {
-                REDlineRunner::reportProgress(chunk, box, [&](double) { ++delivered; });
-            });
+        auto outcome = runner.run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), captured},
+                                  REDlineRunner::progressReader([&](double) { ++delivered; }));
         runs.push_back(t.nsecsElapsed() / 1e9);
         if (std::get<ProcessResult>(outcome).standardOutputText.size() != runner.tailBytes)
             out << "capture lost its tail!\n";

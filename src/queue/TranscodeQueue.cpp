@@ -333,14 +333,18 @@ void TranscodeQueue::launch(TranscodeJob *job, const QUrl &outputDirectory) {
         OutputDiscovery::snapshot(outputPath, FileName::baseName(job->sourcePath()));
     const QString outputName = claimOutputName(job, outputPath, before.claims);
     log(QStringLiteral("step 1: launching REDline transcode..."));
-    // The result arrives on the main thread, and not at all once the queue
-    // is gone. The job may be gone by then; the run goes on all the same.
+    // Progress and the result arrive on the main thread, and not at all once
+    // the queue is gone. The job may be gone by then; the run goes on all the
+    // same.
     m_runner->transcode(
-        job, outputName, preset, outputDirectory, redlinePath, this,
+        {job->sourcePath(), outputName, preset, outputPath, redlinePath, std::move(before)}, this,
+        [job = QPointer<TranscodeJob>(job)](double progress) {
+            if (job)
+                job->setProgress(progress);
+        },
         [this, job = QPointer<TranscodeJob>(job)](const TranscodeResult &result) {
             finishConversion(job, result);
-        },
-        std::move(before));
+        });
 }
 
 QString TranscodeQueue::claimOutputName(TranscodeJob *job, const QString &outputPath,

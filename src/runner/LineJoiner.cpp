@@ -1,6 +1,6 @@
 #include "LineJoiner.h"
 
-#include "ProcessRunner.h"
+#include "platform/ProcessRunner.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
 #include "REDlineRunner.h"
 
+#include "LineJoiner.h"
 #include "MediaProbe.h"
 #include "OutputDiscovery.h"
 #include "ProgressBox.h"
 #include "ProgressParser.h"
 #include "REDlineLocator.h"
 #include "model/FileName.h"
-#include "model/TranscodeJob.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <QPointer>
-#include <QTimer>
-#include <csignal>
+#include <memory>
+#include <utility>
 
 QString TranscodeError::description() const {
     if (const auto *platform = std::get_if<PlatformError>(&error))
@@ -29,26 +29,14 @@ REDlineRunner::REDlineRunner(QObject *parent) : QObject(parent) {
 }
 
 REDlineRunner::~REDlineRunner() {
-    processRunner.signalRunningChild(SIGTERM);
-    if (!m_context.waitForIdle(processRunner.gracePeriod))
-        processRunner.signalRunningChild(SIGKILL);
-    // The executor's destructor then waits for the worker to finish.
+    // The run's loop kills REDline if it is still running a grace period later.
+    processRunner.requestStop(false);
+    if (m_worker.joinable())
+        m_worker.join();
 }
 
 void REDlineRunner::stop(bool immediately) {
-    if (immediately) {
-        processRunner.signalRunningChild(SIGKILL);
-        return;
-    }
-    processRunner.signalRunningChild(SIGTERM);
-    // A REDline that ignores the request is killed after the grace period,
-    // unless the work it belonged to has finished by then (the next
-    // conversion's REDline is never hit).
-    const quint64 ticket = m_lastTicket;
-    QTimer::singleShot(processRunner.gracePeriod, this, [this, ticket] {
-        if (m_pending.contains(ticket))
-            processRunner.signalRunningChild(SIGKILL);
-    });
+    processRunner.requestStop(immediately);
 }
 
 QStringList REDlineRunner::arguments(const QString &sourcePath, const QString &expectedName,
@@ -72,24 +60,13 @@ QStringList REDlineRunner::arguments(const QString &sourcePath, const QString &e
             QStringLiteral("34")};
 }
 
-void REDlineRunner::reportProgress(const QString &chunk, ProgressBox &box,
-                                   const std::function<void(double)> &deliver) {
-    const std::optional<double> p = ProgressParser::parseProgress(chunk);
-    if (p && box.offer(*p))
-        deliver(*p);
-}
-
-void REDlineRunner::applyProgress(const QUuid &jobId, double value) {
-    // Standard output and standard error are read on two threads, and a
-    // value one of them accepted may be posted after a higher one the other
-    // accepted meanwhile: a late lower value is dropped, so progress never
-    // runs backwards.
-    TranscodeJob *job = m_progressTargets.value(jobId);
-    if (job && value > job->progress())
-        job->setProgress(value);
-}
-
 namespace {
+
+// What reading one conversion's output keeps between reads.
+struct ProgressReading {
+    LineJoiner lines[2]; // standard output, standard error
+    ProgressBox box;
+};
 
 // A copy that shares no data with the original, for handing text to the
 // worker thread.
@@ -97,33 +74,53 @@ QString detached(const QString &text) {
     return QString(text.constData(), text.size());
 }
 
-} // namespace
-
-template <typename Result, typename Work>
-void REDlineRunner::submit(Work work, QObject *receiver, std::function<void(const Result &)> done) {
-    const quint64 ticket = ++m_lastTicket;
-    m_pending.insert(ticket, Pending{receiver, [done = std::move(done)](const std::any &result) {
-                                         done(std::any_cast<const Result &>(result));
-                                     }});
-    m_context.submit([this, ticket, work = std::move(work)] {
-        Result result = work();
-        // The runner outlives its worker (its destructor waits), so posting
-        // to it is safe; the event is dropped if the runner is gone by then.
-        // The result is moved, so the worker keeps no share of its data.
-        postToMainThread(
-            [this, ticket, result = std::move(result)] { complete(ticket, std::any(result)); });
-    });
+TranscodeResult failed(TranscodeError error) {
+    return {{}, std::move(error)};
 }
 
-void REDlineRunner::postToMainThread(std::function<void()> call) {
-    std::lock_guard lock(m_postLock);
+} // namespace
+
+ProcessRunner::OutputHandler REDlineRunner::progressReader(ProgressHandler deliver) {
+    return [reading = std::make_shared<ProgressReading>(),
+            deliver = std::move(deliver)](ProcessRunner::Stream stream, QByteArrayView bytes) {
+        bool valid = false;
+        const QString text = reading->lines[int(stream)].feed(bytes, &valid);
+        if (!valid)
+            return;
+        const std::optional<double> p = ProgressParser::parseProgress(text);
+        if (p && reading->box.offer(*p))
+            deliver(*p);
+    };
+}
+
+void REDlineRunner::startWorker(std::function<void()> work) {
+    // The previous operation's result has arrived, so its thread is ending.
+    if (m_worker.joinable())
+        m_worker.join();
+    m_worker = std::thread(std::move(work));
+}
+
+void REDlineRunner::post(std::function<void()> call) {
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }
 
-void REDlineRunner::complete(quint64 ticket, const std::any &result) {
-    const Pending pending = m_pending.take(ticket);
-    if (pending.receiver && pending.deliver)
-        pending.deliver(result);
+void REDlineRunner::deliverProgress(double value) {
+    if (m_receiver && m_onProgress)
+        m_onProgress(value);
+}
+
+void REDlineRunner::finish(const TranscodeResult &result) {
+    // Cleared first: `done` may ask for the next operation.
+    const TranscodeDone done = std::exchange(m_transcodeDone, nullptr);
+    m_onProgress = nullptr;
+    if (m_receiver && done)
+        done(result);
+}
+
+void REDlineRunner::finish(const R3DMetadata &metadata) {
+    const MetadataDone done = std::exchange(m_metadataDone, nullptr);
+    if (m_receiver && done)
+        done(metadata);
 }
 
 QString REDlineRunner::outputName(const QString &sourcePath, int number, bool likeClip) {
@@ -132,72 +129,64 @@ QString REDlineRunner::outputName(const QString &sourcePath, int number, bool li
     return likeClip ? numbered : numbered + QStringLiteral("_tarnel");
 }
 
-void REDlineRunner::transcode(TranscodeJob *job, const QString &outputName, ProResPreset preset,
-                              const QUrl &outputDirectory, const QString &redlinePath,
-                              QObject *receiver, TranscodeDone done,
-                              std::optional<OutputDiscovery::Snapshot> before) {
+void REDlineRunner::transcode(TranscodeRequest request, QObject *receiver,
+                              ProgressHandler onProgress, TranscodeDone done) {
     // The worker gets its own copies of every text: nothing it holds is
     // shared with the main thread.
-    const QString sourcePath = detached(job->sourcePath());
-    const QString outDir = detached(FileName::folderPath(outputDirectory));
-    const QString redline = detached(redlinePath);
-    const QString expectedName = detached(outputName);
-    const QUuid jobId = job->id();
-    m_progressTargets.removeIf([](const auto &entry) { return entry.value().isNull(); });
-    m_progressTargets.insert(jobId, job);
+    for (QString *text :
+         {&request.sourcePath, &request.outputName, &request.outputFolder, &request.redlinePath})
+        *text = detached(*text);
+    m_receiver = receiver;
+    m_onProgress = std::move(onProgress);
+    m_transcodeDone = std::move(done);
     // From now on a stop reaches this conversion, even before REDline starts.
     processRunner.expectRun();
-    // Exactly these values go to the worker.
-    const auto work = [this, sourcePath, outDir, redline, expectedName, jobId, preset,
-                       runner = processRunner, before = std::move(before)]() -> TranscodeResult {
-        if (!REDlineLocator::isFound(redline))
-            return {{}, TranscodeError{REDlineError::executableNotFound(redline)}};
-        if (!QFileInfo::exists(outDir))
-            return {{}, TranscodeError{REDlineError::outputDirectoryMissing()}};
+    startWorker([this, request = std::move(request), runner = processRunner] {
+        TranscodeResult result = convert(request, runner, [this](double value) {
+            post([this, value] { deliverProgress(value); });
+        });
+        // Moved: the worker keeps no share of the result's data.
+        post([this, result = std::move(result)] { finish(result); });
+    });
+}
 
-        const QString baseName = FileName::baseName(sourcePath);
-        const OutputDiscovery::Snapshot snapshot =
-            before ? *before : OutputDiscovery::snapshot(outDir, baseName);
-        const QDateTime startedAt = QDateTime::currentDateTimeUtc();
-        ProgressBox box;
-        const auto outcome = runner.run(
-            redline, arguments(sourcePath, expectedName, outDir, preset),
-            [this, &box, jobId](const QString &chunk) {
-                // The job belongs to the main thread: post each accepted
-                // value there, never wait for it.
-                reportProgress(chunk, box, [this, jobId](double value) {
-                    postToMainThread([this, jobId, value] { applyProgress(jobId, value); });
-                });
-            });
-        if (const auto *launchError = std::get_if<PlatformError>(&outcome))
-            return {{}, TranscodeError{*launchError}};
-        const ProcessResult &result = std::get<ProcessResult>(outcome);
-        if (result.terminationStatus != 0) {
-            return {
-                {},
-                TranscodeError{REDlineError::processFailure(
-                    result.terminationStatus,
-                    ProcessRunner::lastCharacters(result.standardErrorText, failureTailLength))}};
-        }
-        const auto movie =
-            OutputDiscovery::findOutputFile(outDir, baseName, expectedName, startedAt, snapshot);
-        if (!movie)
-            return {{}, TranscodeError{REDlineError::outputFileMissing()}};
-        if (const QString why = MediaProbe::unreadableReason(*movie); !why.isEmpty())
-            return {{}, TranscodeError{REDlineError::outputUnreadable(*movie, why)}};
-        return {QUrl::fromLocalFile(*movie), std::nullopt};
-    };
-    // Once the result is in, no progress of this conversion is applied: the
-    // table stays as short as the conversions going on.
-    submit<TranscodeResult>(work, receiver,
-                            [this, jobId, done = std::move(done)](const TranscodeResult &result) {
-                                m_progressTargets.remove(jobId);
-                                done(result);
-                            });
+TranscodeResult REDlineRunner::convert(const TranscodeRequest &request, const ProcessRunner &runner,
+                                       const ProgressHandler &onProgress) {
+    if (!REDlineLocator::isFound(request.redlinePath))
+        return failed({REDlineError::executableNotFound(request.redlinePath)});
+    if (!QFileInfo::exists(request.outputFolder))
+        return failed({REDlineError::outputDirectoryMissing()});
+
+    const QString baseName = FileName::baseName(request.sourcePath);
+    const OutputDiscovery::Snapshot snapshot =
+        request.before ? *request.before
+                       : OutputDiscovery::snapshot(request.outputFolder, baseName);
+    const QDateTime startedAt = QDateTime::currentDateTimeUtc();
+    const auto outcome = runner.run(
+        request.redlinePath,
+        arguments(request.sourcePath, request.outputName, request.outputFolder, request.preset),
+        progressReader(onProgress));
+    if (const auto *launchError = std::get_if<PlatformError>(&outcome))
+        return failed({*launchError});
+    const ProcessResult &result = std::get<ProcessResult>(outcome);
+    if (result.terminationStatus != 0)
+        return failed({REDlineError::processFailure(
+            result.terminationStatus,
+            ProcessRunner::lastCharacters(result.standardErrorText, failureTailLength))});
+    const auto movie = OutputDiscovery::findOutputFile(request.outputFolder, baseName,
+                                                       request.outputName, startedAt, snapshot);
+    if (!movie)
+        return failed({REDlineError::outputFileMissing()});
+    if (const QString why = MediaProbe::unreadableReason(*movie); !why.isEmpty())
+        return failed({REDlineError::outputUnreadable(*movie, why)});
+    return {QUrl::fromLocalFile(*movie), std::nullopt};
 }
 
 void REDlineRunner::readMetadata(const QUrl &url, QObject *receiver, MetadataDone done) {
-    const QString path = detached(url.toLocalFile());
-    submit<R3DMetadata>([path] { return MediaProbe::readMetadata(path); }, receiver,
-                        std::move(done));
+    m_receiver = receiver;
+    m_metadataDone = std::move(done);
+    startWorker([this, path = detached(url.toLocalFile())] {
+        R3DMetadata metadata = MediaProbe::readMetadata(path);
+        post([this, metadata = std::move(metadata)] { finish(metadata); });
+    });
 }

@@ -2,24 +2,18 @@
 
 #include "OutputDiscovery.h"
 #include "REDlineError.h"
-#include "SerialExecutor.h"
 #include "model/ProResPreset.h"
 #include "model/R3DMetadata.h"
 #include "platform/PlatformError.h"
-#include "runner/ProcessRunner.h"
+#include "platform/ProcessRunner.h"
 
-#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
-#include <QUuid>
-#include <any>
 #include <functional>
-#include <mutex>
+#include <optional>
+#include <thread>
 #include <variant>
-
-class TranscodeJob;
-class ProgressBox;
 
 // Why a conversion failed: one of the runner's own errors, or the platform's
 // error when REDline could not be launched at all.
@@ -38,15 +32,27 @@ struct TranscodeResult {
     bool succeeded() const { return !error.has_value(); }
 };
 
+// One conversion: REDline converts `sourcePath` into `outputFolder` (a
+// folder path), asked for a movie named `outputName` (see
+// REDlineRunner::outputName()). Only a movie that is new or changed since
+// `before` (the output folder noted just before the call; noted by the runner
+// right before REDline starts when absent) can be the result.
+struct TranscodeRequest {
+    QString sourcePath;
+    QString outputName;
+    ProResPreset preset = ProResPreset::proRes422;
+    QString outputFolder;
+    QString redlinePath;
+    std::optional<OutputDiscovery::Snapshot> before;
+};
+
 // Converts one R3D file at a time by running REDline, and measures movies.
-// Both operations run in the runner's own serial context (one worker
-// thread), never on the main thread. Results come back to the main thread:
-// the `done` callback runs there, later, unless `receiver` is gone by then.
-// Progress reaches the job through queued calls to the main thread.
-//
-// Nothing that belongs to the main thread (jobs, receivers, callbacks) is
-// handed to the worker: it gets plain values and a ticket, and posts the
-// ticket back with the result.
+// Both operations run on the runner's worker thread, never on the main
+// thread, one at a time: the next one is asked for once the previous one's
+// result has arrived. The worker gets plain values and hands plain values
+// back: the conversion's progress and the result are posted to the main
+// thread, in the order they came, where the callbacks run, unless `receiver`
+// is gone by then.
 class REDlineRunner : public QObject {
     Q_OBJECT
 
@@ -60,19 +66,16 @@ public:
     // after the grace period) and waits for the worker.
     ~REDlineRunner() override;
 
+    using ProgressHandler = std::function<void(double)>;
     using TranscodeDone = std::function<void(const TranscodeResult &)>;
     using MetadataDone = std::function<void(const R3DMetadata &)>;
 
-    // Converts the job's source into `outputDirectory`, asking REDline for a
-    // movie named `outputName` (see outputName()). Only a movie that is new
-    // or changed since `before` (the output folder noted just before the
-    // call; noted by the runner right before REDline starts when absent) can
-    // be the result, and only one that can be played: a movie cut short or
-    // without video fails the conversion (outputUnreadable) and is kept.
-    void transcode(TranscodeJob *job, const QString &outputName, ProResPreset preset,
-                   const QUrl &outputDirectory, const QString &redlinePath, QObject *receiver,
-                   TranscodeDone done,
-                   std::optional<OutputDiscovery::Snapshot> before = std::nullopt);
+    // Runs the conversion. Each progress value the gate lets through (see
+    // ProgressBox) goes to `onProgress`, rising; then `done` gets the movie,
+    // which must be playable: a movie cut short or without video fails the
+    // conversion (outputUnreadable) and is kept.
+    void transcode(TranscodeRequest request, QObject *receiver, ProgressHandler onProgress,
+                   TranscodeDone done);
     void readMetadata(const QUrl &url, QObject *receiver, MetadataDone done);
 
     // Stops the conversion in progress, if any: asks REDline to terminate
@@ -89,41 +92,33 @@ public:
     static QStringList arguments(const QString &sourcePath, const QString &expectedName,
                                  const QString &outputDirectory, ProResPreset preset);
 
-    // Hands one chunk's progress to the job when the gate lets it through.
-    // Called on a reader thread: hands the chunk's progress to `deliver`
-    // when the gate lets it through.
-    static void reportProgress(const QString &chunk, ProgressBox &box,
-                               const std::function<void(double)> &deliver);
+    // How a conversion reads REDline's output: each stream's reads joined
+    // into whole lines (see LineJoiner), searched for progress, and each
+    // value the gate lets through handed to `deliver`, on the reading thread.
+    static ProcessRunner::OutputHandler progressReader(ProgressHandler deliver);
 
     // The process settings every conversion uses (time limit, grace period);
     // tests shorten them.
     ProcessRunner processRunner;
 
 private:
-    // Runs `work` in the serial context and hands its result to `deliver` on
-    // the main thread.
-    template <typename Result, typename Work>
-    void submit(Work work, QObject *receiver, std::function<void(const Result &)> done);
-    // From any thread: runs `call` on the main thread, later. Posts from the
-    // worker and both pipe readers go through one lock, so they are ordered
-    // in a way the thread sanitizer can check as well.
-    void postToMainThread(std::function<void()> call);
-    // Main thread only: delivers a finished ticket's result.
-    void complete(quint64 ticket, const std::any &result);
-    // Main thread only: raises a job's progress if the job still exists.
-    void applyProgress(const QUuid &jobId, double value);
+    // On the worker: the whole conversion.
+    static TranscodeResult convert(const TranscodeRequest &request, const ProcessRunner &runner,
+                                   const ProgressHandler &onProgress);
+    // Runs `work` on a new worker thread, once the previous one has ended.
+    void startWorker(std::function<void()> work);
+    // From the worker: runs `call` on the main thread, later. The runner
+    // outlives its worker (its destructor waits), so posting to it is safe.
+    void post(std::function<void()> call);
+    // Main thread only: hand a value to the operation's callbacks.
+    void deliverProgress(double value);
+    void finish(const TranscodeResult &result);
+    void finish(const R3DMetadata &metadata);
 
-    struct Pending {
-        QPointer<QObject> receiver;
-        std::function<void(const std::any &)> deliver;
-    };
-    // Main thread only.
-    QHash<quint64, Pending> m_pending;
-    quint64 m_lastTicket = 0;
-    std::mutex m_postLock;
-
-    // Main thread only: the jobs that conversions report progress to. The
-    // worker threads carry only a job's id, never the job itself.
-    QHash<QUuid, QPointer<TranscodeJob>> m_progressTargets;
-    SerialExecutor m_context; // last: its destructor waits for the worker
+    // Main thread only: where the operation in progress reports.
+    QPointer<QObject> m_receiver;
+    ProgressHandler m_onProgress;
+    TranscodeDone m_transcodeDone;
+    MetadataDone m_metadataDone;
+    std::thread m_worker;
 };

@@ -1,5 +1,5 @@
+#include "platform/ProcessRunner.h"
 #include "runner/LineJoiner.h"
-#include "runner/ProcessRunner.h"
 #include "runner/ProgressBox.h"
 #include "runner/ProgressParser.h"
 #include "support/TestEnvironment.h"

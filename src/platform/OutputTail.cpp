@@ -1,10 +1,9 @@
-#include "LockedData.h"
+#include "OutputTail.h"
 
 #include <QStringDecoder>
 #include <algorithm>
 
-void LockedData::append(const char *bytes, qsizetype size) {
-    std::lock_guard lock(m_lock);
+void OutputTail::append(const char *bytes, qsizetype size) {
     m_data.append(bytes, size);
     // Trimmed now and then rather than at every chunk, back to the last
     // `limit` bytes; text() cuts at a character boundary.
@@ -14,8 +13,7 @@ void LockedData::append(const char *bytes, qsizetype size) {
     }
 }
 
-QString LockedData::text() const {
-    std::lock_guard lock(m_lock);
+QString OutputTail::text() const {
     // The last `limit` bytes, from a character boundary.
     qsizetype from = std::max<qsizetype>(0, m_data.size() - m_limit);
     const bool cut = m_cut || from > 0;
