@@ -98,7 +98,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("says");
         const QStringList none;
-        QTest::newRow("converted") << QStringList{"CARD"} << none << 0 << "";
         QTest::newRow("one fails") << QStringList{"CARD"} << QStringList{"REDLINE_SIM_FAIL_MATCH=B"}
                                    << 1 << "B.R3D: REDline exited with code 3:\nR3D SDK";
         QTest::newRow("no paths") << QStringList{} << none << 2 << "No files or folders given.";
@@ -144,8 +143,6 @@ private Q_SLOTS:
         const Outcome o = run(cli(), args, env);
         QCOMPARE(o.status, status);
         QVERIFY2(o.err.contains(says), qPrintable(o.err));
-        if (status == 0 && !args.contains("--help"))
-            QCOMPARE(QDir(m_out).entryList({"*_tarnel.mov"}).size(), 2);
     }
 
     void dryRunPastesIntoAShell() {
@@ -232,8 +229,7 @@ private Q_SLOTS:
         QCOMPARE(events["fcpxml"].size(), 1);
         QCOMPARE(events["fcpxml"].first()["file"].toString(), document);
         QCOMPARE(events["fcpxml"].first()["clips"].toInt(), 1);
-        QFile written(document);
-        const QString xml = written.open(QIODevice::ReadOnly) ? written.readAll() : "";
+        const QString xml = TestTools::readFile(document);
         QVERIFY(xml.count("<asset-clip ") == 1 &&
                 xml.contains("name=\"Good\" start=\"86400000/2400s\""));
         const QString problems = TestTools::fcpxmlProblems(xml);
@@ -501,9 +497,7 @@ private Q_SLOTS:
         QFETCH(bool, stored);
         if (!stored)
             QFile::remove(env.settingsFile());
-        QFile settings(env.settingsFile());
-        const QByteArray before = settings.open(QIODevice::ReadOnly) ? settings.readAll() : "";
-        settings.close();
+        const QString before = TestTools::readFile(env.settingsFile());
         const QString other = m_dir->filePath("other/out");
         const QString args = m_dir->filePath("args");
         const Outcome o = run(cli(),
@@ -518,11 +512,8 @@ private Q_SLOTS:
         QVERIFY(o.err.contains(other + "/A_tarnel.fcpxml"));
         QVERIFY(QFile::exists(other + "/A_tarnel.fcpxml"));
         QCOMPARE(TestTools::recordedArguments(args).at(9), "3"); // Proxy's codec
-        QCOMPARE(settings.exists(), stored);
-        if (stored) {
-            QVERIFY(settings.open(QIODevice::ReadOnly));
-            QCOMPARE(settings.readAll(), before);
-        }
+        QCOMPARE(QFile::exists(env.settingsFile()), stored);
+        QCOMPARE(TestTools::readFile(env.settingsFile()), before);
     }
 
     // A stored output folder that cannot be used (an unmounted volume, a
@@ -545,20 +536,16 @@ private Q_SLOTS:
         const QByteArray settings = "[General]\nredlinePath=" + TestTools::redlineSim().toUtf8() +
                                     "\noutputDirectoryPath=" + stored.toUtf8() + "\n";
         env.writeSettingsFile(settings);
-        const auto settingsNow = [&] {
-            QFile f(env.settingsFile());
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        };
         const Outcome refused = run(cli(), {clip("A.R3D")});
         QCOMPARE(refused.status, 3);
         QVERIFY2(refused.err.contains(stored), qPrintable(refused.err));
-        QCOMPARE(settingsNow(), settings);
+        QCOMPARE(TestTools::readFile(env.settingsFile()).toUtf8(), settings);
         QVERIFY(!QFileInfo::exists(env.videos() + "/Tarnel"));
 
         const Outcome overridden = run(cli(), {"--output", m_out, clip("A.R3D")});
         QCOMPARE(overridden.status, 0);
         QVERIFY(QFile::exists(m_out + "/A_tarnel.mov"));
-        QCOMPARE(settingsNow(), settings);
+        QCOMPARE(TestTools::readFile(env.settingsFile()).toUtf8(), settings);
     }
 };
 

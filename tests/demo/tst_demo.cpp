@@ -19,18 +19,13 @@ class DemoTest : public QObject {
     const QString m_movies = m_profile + "/home/Videos/Tarnel";
     const QString m_clips = m_profile + "/Sample Clips";
 
-    static QString read(const QString &path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
-
 private Q_SLOTS:
     void initTestCase() { QVERIFY2(m_profile.contains("tarnel-demo"), "not in a demo profile"); }
 
     void threeMovies() {
         const QStringList movies = QDir(m_movies).entryList({"*_tarnel.mov"});
         QCOMPARE(movies.size(), 3);
-        const QString summary = read(m_profile + "/demo-output.txt");
+        const QString summary = TestTools::readFile(m_profile + "/demo-output.txt");
         QVERIFY(summary.contains("Movies:         " + m_movies));
         for (const QString &movie : movies) {
             const QString path = m_movies + '/' + movie;
@@ -49,7 +44,7 @@ private Q_SLOTS:
     // tarnel-cli's one document for the whole card: every clip at its own
     // timecode (14:07:40:17 at 25 fps for one), with its own reel.
     void shootDocument() {
-        const QString xml = read(m_clips + ".fcpxml");
+        const QString xml = TestTools::readFile(m_clips + ".fcpxml");
         const QString problems = TestTools::fcpxmlProblems(xml);
         QVERIFY2(problems.isEmpty(), qPrintable(problems + "\n" + xml));
         QSet<QString> starts;
@@ -64,7 +59,7 @@ private Q_SLOTS:
     }
 
     void logOfBothRuns() {
-        const QString log = read(m_profile + "/home/Desktop/Tarnel_debug.txt");
+        const QString log = TestTools::readFile(m_profile + "/home/Desktop/Tarnel_debug.txt");
         QVERIFY(log.contains(QRegularExpression("tarnel-cli\\[\\d+\\]: converting 3 file\\(s\\) "
                                                 "with ProRes 422 LT into " +
                                                 QRegularExpression::escape(m_movies) + "\n")));
@@ -79,7 +74,7 @@ private Q_SLOTS:
 
     void windowPictureShowsTheFinishedList() {
         const QStringList jobs =
-            read(m_profile + "/demo-window.jsonl").split('\n', Qt::SkipEmptyParts);
+            TestTools::readFile(m_profile + "/demo-window.jsonl").split('\n', Qt::SkipEmptyParts);
         QCOMPARE(jobs.size(), 3);
         for (const QString &line : jobs) {
             const QJsonObject job = QJsonDocument::fromJson(line.toUtf8()).object();

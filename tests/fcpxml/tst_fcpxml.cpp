@@ -17,11 +17,6 @@ namespace {
 
 const QDateTime kNoon(QDate(2026, 12, 5), QTime(12, 0), Qt::UTC);
 
-QString readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 // Every attribute of a document as "element.attribute" (the last element of
 // a name wins), and "error" when it is not well-formed.
 QHash<QString, QString> attributesOf(const QString &xml) {
@@ -305,7 +300,7 @@ private Q_SLOTS:
         QVERIFY(!generator.sendToFCP(*job, std::nullopt).has_value());
         const QString path = FCPXMLGenerator::documentPath(*job);
         QCOMPARE(path, TestEnvironment::instance().home() + "/run/tarnel/A001_C001_tarnel.fcpxml");
-        QVERIFY(readAll(path).contains(
+        QVERIFY(TestTools::readFile(path).contains(
             "duration=\"23023/24000s\" hasVideo=\"1\" format=\"r1\" videoSources=\"1\">"));
 
         // A second send (1080p25 with sound, rate not measured) replaces it.
@@ -316,7 +311,7 @@ private Q_SLOTS:
         m.frameCount = 100;
         m.hasAudio = true;
         QVERIFY(!generator.sendToFCP(*job, m));
-        const QString second = readAll(path);
+        const QString second = TestTools::readFile(path);
         QVERIFY(second.contains("FFVideoFormat1920x1080p25\" frameDuration=\"1000/25000s\""));
         QVERIFY(second.split('\n').at(5).endsWith(
             "videoSources=\"1\" hasAudio=\"1\" audioSources=\"1\" audioChannels=\"2\" "
@@ -384,12 +379,13 @@ private Q_SLOTS:
         TestTools::removeFinalCut(m_apps);
         QVERIFY2(!error, error ? qPrintable(error->debugDescription()) : "");
         const QFileInfo document(FCPXMLGenerator::documentPath(*job));
-        QVERIFY(readAll(document.filePath()).startsWith("<?xml") && !document.isSymLink());
+        QVERIFY(TestTools::readFile(document.filePath()).startsWith("<?xml") &&
+                !document.isSymLink());
         QCOMPARE(document.path() == ours, planted == "shared link" || planted == "own link");
         struct stat st {};
         QCOMPARE(::lstat(QFile::encodeName(document.path()).constData(), &st), 0);
         QVERIFY(S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0);
-        QCOMPARE(readAll(precious), QString(7, QChar(0)));
+        QCOMPARE(TestTools::readFile(precious), QString(7, QChar(0)));
         QCOMPARE(
             QDir(victim.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             QStringList{"precious"});

@@ -1,7 +1,6 @@
 #include "model/DebugText.h"
 #include "model/FileName.h"
 #include "model/ProResPreset.h"
-#include "model/TranscodeJob.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
@@ -51,16 +50,6 @@ private Q_SLOTS:
                                              QChar(0x7f) + QChar(0x2028)}),
             QString::fromUtf8("[\"/a\", \"/it\\'s \\\"Ü\\\"\\\\\\t\\n\\r\\0\\u{7f}\\u{2028}\"]"));
         QCOMPARE(DebugText::quotedList({}), QString("[]"));
-    }
-
-    // Every job has an id of its own; a source that cannot be read still
-    // becomes a queued job, of no size.
-    void jobCreation() {
-        TranscodeJob a(QUrl::fromLocalFile("/card/gone.R3D")),
-            b(QUrl::fromLocalFile("/card/gone.R3D"));
-        QVERIFY(a.id() != b.id());
-        QCOMPARE(a.sourceSizeBytes(), 0);
-        QCOMPARE(a.status(), JobStatus::queued);
     }
 };
 

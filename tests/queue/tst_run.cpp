@@ -23,11 +23,6 @@ QStringList diagnostics(const QString &file, const QString &outDir, const QStrin
             "step 1: launching REDline transcode..."};
 }
 
-QString readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 } // namespace
 
 class RunTest : public QObject {
@@ -116,7 +111,7 @@ private Q_SLOTS:
                                    "conversion: A_tarnel (");
         }));
         QVERIFY(log.contains("processNext: starting new\\nline.R3D"));
-        for (const QString &line : readAll(m_log).split('\n', Qt::SkipEmptyParts))
+        for (const QString &line : TestTools::readFile(m_log).split('\n', Qt::SkipEmptyParts))
             QVERIFY2(line.startsWith('['), qPrintable(line));
     }
 
@@ -145,7 +140,7 @@ private Q_SLOTS:
                      QString::fromUtf8("queue finished — 2 file(s), 2 failed")};
         QCOMPARE(logLines(), expected);
         // Every line of the log is an entry of its own, however many lines its text has.
-        for (const QString &line : readAll(m_log).split('\n', Qt::SkipEmptyParts))
+        for (const QString &line : TestTools::readFile(m_log).split('\n', Qt::SkipEmptyParts))
             QVERIFY2(line.startsWith('['), qPrintable(line));
         QCOMPARE(m_sounds.played, QStringList{"Basso"});
     }
@@ -174,7 +169,7 @@ private Q_SLOTS:
 
         const QString movie = m_out + "/" + clip + "_001_tarnel.mov";
         QCOMPARE(seen, (QList<JobStatus>{JobStatus::converting, JobStatus::done}));
-        QCOMPARE(readAll(runs), m_dir->filePath("card/" + clip + "_001.R3D") + "\n");
+        QCOMPARE(TestTools::readFile(runs), m_dir->filePath("card/" + clip + "_001.R3D") + "\n");
         QCOMPARE(QDir(m_out).entryList(QDir::Files), QStringList{clip + "_001_tarnel.mov"});
         QCOMPARE(job->outputURL().toLocalFile(), movie);
         QCOMPARE(job->outputSizeBytes(), QFileInfo(movie).size());
@@ -261,8 +256,8 @@ private Q_SLOTS:
         QVERIFY(run());
         QCOMPARE(sent->status(), JobStatus::sentToFCP);
         QCOMPARE(m_queue->lastSentToFCPName().value_or(""), QString("Take & Retake"));
-        QTRY_COMPARE_WITH_TIMEOUT(readAll(record), FCPXMLGenerator::documentPath(*sent) + "\n",
-                                  60000);
+        QTRY_COMPARE_WITH_TIMEOUT(TestTools::readFile(record),
+                                  FCPXMLGenerator::documentPath(*sent) + "\n", 60000);
         QCOMPARE(job->status(), JobStatus::done);
         QVERIFY(job->handOffFailed() && job->metadata());
         const QString beside = m_out + "/C1_tarnel_2.fcpxml";
@@ -270,7 +265,8 @@ private Q_SLOTS:
                  "Final Cut Pro was not found. The document for \u201CC1\u201D was saved to:\n" +
                      beside);
         QCOMPARE(QFileInfo(m_out + "/C1_tarnel.fcpxml").size(), 3);
-        QCOMPARE(readAll(beside), readAll(FCPXMLGenerator::documentPath(*job)));
+        QCOMPARE(TestTools::readFile(beside),
+                 TestTools::readFile(FCPXMLGenerator::documentPath(*job)));
         const QStringList lines = logLines();
         QVERIFY(lines.contains("step 3: sending to FCP (auto-send on)..."));
         QVERIFY(lines.contains("step 3 done: sent Take & Retake to FCP"));

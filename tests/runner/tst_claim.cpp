@@ -10,11 +10,6 @@
 class ClaimTest : public QObject {
     Q_OBJECT
 
-    static QByteArray read(const QString &path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
 private Q_SLOTS:
     // One claim per name: a second taker (even this process) learns who holds
     // it; the claim goes with its object, never taking a file that replaced it.
@@ -24,7 +19,8 @@ private Q_SLOTS:
         {
             auto first = OutputClaim::take(dir.path(), "A_tarnel");
             QVERIFY(std::holds_alternative<OutputClaim>(first));
-            const OutputClaim::Owner owner = OutputClaim::Owner::fromText(read(file));
+            const OutputClaim::Owner owner =
+                OutputClaim::Owner::fromText(TestTools::readFile(file).toUtf8());
             QCOMPARE(owner.pid, qint64(::getpid()));
             QVERIFY(owner.processStart > 0 && !owner.isGone());
             const auto second = OutputClaim::take(dir.path(), "A_tarnel");

@@ -89,6 +89,11 @@ QString TestTools::script(const QString &path, const QByteArray &body) {
                                                                                       : QString();
 }
 
+QString TestTools::readFile(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
 QStringList TestTools::recordedArguments(const QString &file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))

@@ -33,6 +33,8 @@ public:
     static QString fcpxmlProblems(const QString &document);
     // Writes an executable shell script and returns its path.
     static QString script(const QString &path, const QByteArray &body);
+    // A file's text (UTF-8), empty when it cannot be read.
+    static QString readFile(const QString &path);
     // Arguments that the stand-in recorded (NUL-terminated entries).
     static QStringList recordedArguments(const QString &file);
     // Creates (or resizes, sparsely) a file of the given size.
