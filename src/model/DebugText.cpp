@@ -1,5 +1,7 @@
 #include "DebugText.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isUnprintable(char32_t ucs4) {
@@ -66,6 +68,11 @@ QString DebugText::quoted(const QString &text) {
 }
 
 QString DebugText::printable(const QString &text) {
+    // Most texts (every log line passes here) are printable ASCII: nothing
+    // to escape, nothing to copy.
+    if (std::all_of(text.cbegin(), text.cend(),
+                    [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; }))
+        return text;
     QString out;
     out.reserve(text.size());
     appendEscaped(out, text, false);

@@ -304,9 +304,8 @@ void TranscodeQueue::failWithoutOutputFolder(TranscodeJob *job) {
     endRun(false);
 }
 
-void TranscodeQueue::logStep(const TranscodeJob *job, const QString &outputPath) const {
-    const QString redlinePath = m_settings.redlinePath();
-    const ProResPreset preset = m_settings.selectedPreset();
+void TranscodeQueue::logStep(const TranscodeJob *job, const QString &outputPath,
+                             const QString &redlinePath, ProResPreset preset) const {
     const auto yesNo = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
     log(u"processNext: starting " +
         DebugText::printable(FileName::lastComponent(job->sourcePath())));
@@ -320,7 +319,9 @@ void TranscodeQueue::logStep(const TranscodeJob *job, const QString &outputPath)
 
 void TranscodeQueue::launch(TranscodeJob *job, const QUrl &outputDirectory) {
     const QString outputPath = FileName::folderPath(outputDirectory);
-    logStep(job, outputPath);
+    const QString redlinePath = m_settings.redlinePath();
+    const ProResPreset preset = m_settings.selectedPreset();
+    logStep(job, outputPath, redlinePath, preset);
     job->setStatus(JobStatus::converting);
     job->setStartedAt(QDateTime::currentDateTime());
     job->setProgress(0);
@@ -336,9 +337,7 @@ void TranscodeQueue::launch(TranscodeJob *job, const QUrl &outputDirectory) {
     // the queue is gone. The job may be gone by then; the run goes on all the
     // same.
     m_runner->transcode(
-        {job->sourcePath(), outputName, m_settings.selectedPreset(), outputPath,
-         m_settings.redlinePath(), std::move(before)},
-        this,
+        {job->sourcePath(), outputName, preset, outputPath, redlinePath, std::move(before)}, this,
         [job = QPointer<TranscodeJob>(job)](double progress) {
             if (job)
                 job->setProgress(progress);

@@ -180,7 +180,8 @@ private:
     // The job fails at once: the settings name no output folder.
     void failWithoutOutputFolder(TranscodeJob *job);
     // What a step starts from, for the log.
-    void logStep(const TranscodeJob *job, const QString &outputPath) const;
+    void logStep(const TranscodeJob *job, const QString &outputPath, const QString &redlinePath,
+                 ProResPreset preset) const;
     // Starts converting the job into the folder.
     void launch(TranscodeJob *job, const QUrl &outputDirectory);
     // `job` is null when the job left the list meanwhile; the run goes on.
