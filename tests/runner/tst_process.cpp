@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include <cmath>
 #include <csignal>
 
 namespace {
@@ -95,14 +96,21 @@ private Q_SLOTS:
             QVERIFY(seen[i] >= 1.0 || seen[i] - seen[i - 1] >= 0.01);
     }
 
-    // Progress written a few bytes at a time is handed on line by line.
+    // Progress lines written a few bytes at a time are joined before they are
+    // read: every value handed on is one whole line's ("frame complete. i i/20"),
+    // never falling, ending with the last. Lines that arrive together in one read
+    // give only the last of them, so how many are seen depends on the reads.
     void progressWrittenAFewBytesAtATime() {
         const auto env = scopedEnv({{"REDLINE_SIM_SPLIT_PROGRESS", "1"}});
         QVERIFY(convert(job(), m_dir.path()).succeeded());
-        QList<double> lines; // "frame complete. i i/20" for the lines before the last
-        for (int i = 1; i < 20; ++i)
-            lines << i / 20.0;
-        QCOMPARE(m_progress.mid(0, lines.size()), lines);
+        // Line 19 is read while REDline waits for its encoder, before the last.
+        QVERIFY2(m_progress.contains(0.95) && m_progress.last() == 1.0,
+                 qPrintable(QString::number(m_progress.size())));
+        for (qsizetype i = 0; i < m_progress.size(); ++i) {
+            const double lines = m_progress[i] * 20;
+            QCOMPARE(lines, std::round(lines));
+            QVERIFY(i == 0 || m_progress[i] >= m_progress[i - 1]);
+        }
     }
 
     // A REDline that cannot run fails with the system's error; a relative path is not
