@@ -8,7 +8,6 @@
 #include "support/TestTools.h"
 
 #include <QDBusConnection>
-#include <QDBusUnixFileDescriptor>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,7 +15,6 @@
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -337,19 +335,9 @@ private Q_SLOTS:
         QDBusConnection fake = QDBusConnection::connectToBus(bus.address(), "fake-system");
         FakeObject logind;
         int lock = -1;
-        logind.answer = [&](const QDBusMessage &m) {
-            int fds[2];
-            QVERIFY(::pipe2(fds, O_CLOEXEC) == 0);
-            lock = fds[0];
-            fake.send(m.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))));
-            ::close(fds[1]); // tarnel-cli's copy is now the only write end
-        };
+        logind.answer = [&](const QDBusMessage &m) { lock = answerInhibit(fake, m); };
         QVERIFY(fake.registerVirtualObject("/org/freedesktop/login1", &logind));
         QVERIFY(fake.registerService("org.freedesktop.login1"));
-        const auto lockClosed = [&] {
-            pollfd p{lock, POLLIN, 0};
-            return ::poll(&p, 1, 0) == 1 && (p.revents & POLLHUP);
-        };
         clip("A.R3D");
         clip("B.R3D");
         QProcess p;
@@ -362,11 +350,11 @@ private Q_SLOTS:
         QCOMPARE(logind.calls.size(), 1);
         QCOMPARE(logind.calls[0].arguments(),
                  (QVariantList{"sleep:idle", "Tarnel", "Converting 2 clips", "block"}));
-        QVERIFY(!lockClosed());
+        QVERIFY(lock >= 0 && !lockClosed(lock));
         TestTools::touch(m_dir->filePath("go"));
         QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 120'000);
         QCOMPARE(p.exitCode(), 0);
-        QVERIFY(lockClosed());
+        QVERIFY(lockClosed(lock));
         const QStringList lines =
             TestTools::logLines(env.logFile())
                 .filter(QRegularExpression("^(inhibit|queue finished|tarnel)"));

@@ -15,8 +15,6 @@
 
 #include <QtDBus>
 #include <QtTest>
-#include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -46,16 +44,9 @@ class MonitorTest : public QObject {
         return TestTools::logLines(m_dir->filePath("log"))
             .filter(QRegularExpression("^(inhibit|launcher|notify): "));
     }
-    bool inhibitorClosed() const {
-        pollfd p{m_inhibitRead, POLLIN, 0};
-        return ::poll(&p, 1, 0) == 1 && (p.revents & POLLHUP);
-    }
+    bool inhibitorClosed() const { return lockClosed(m_inhibitRead); }
     void answerInhibit(const QDBusMessage &call) {
-        int fds[2];
-        QVERIFY(::pipe2(fds, O_CLOEXEC) == 0);
-        m_inhibitRead = fds[0];
-        m_fakeSystem.send(call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))));
-        ::close(fds[1]); // Tarnel's copy is now the only write end
+        m_inhibitRead = ::answerInhibit(m_fakeSystem, call);
     }
     // A session with a queue of two jobs, its services on the private buses or on the (absent)
     // user's buses. The clock reads 0 at the run's start and 1 h 2 min at its end.
