@@ -476,6 +476,10 @@
         <source>This window is still converting. Closing it stops REDline; the file being converted is left unfinished.</source>
         <translation>Dieses Fenster konvertiert noch. Beim Schließen wird REDline angehalten; die Datei, die gerade konvertiert wird, bleibt unfertig.</translation>
     </message>
+    <message>
+        <source>Tarnel Export</source>
+        <translation>Tarnel-Export</translation>
+    </message>
 </context>
 <context>
     <name>PlatformWords</name>
@@ -649,6 +653,17 @@ Der Film wurde behalten.</translation>
         <source>Open Debug Log</source>
         <translation>Debug-Protokoll öffnen</translation>
     </message>
+    <message>
+        <source>Converting 1 clip</source>
+        <translation>1 Clip wird konvertiert</translation>
+    </message>
+    <message numerus="yes">
+        <source>Converting %n clips</source>
+        <translation>
+            <numerusform>%n Clip wird konvertiert</numerusform>
+            <numerusform>%n Clips werden konvertiert</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>SettingsCard</name>
@@ -709,6 +724,68 @@ Der Film wurde behalten.</translation>
     <message>
         <source>the output folder “%1” is not a folder</source>
         <translation>der Ausgabeordner „%1“ ist kein Ordner</translation>
+    </message>
+</context>
+<context>
+    <name>UserText</name>
+    <message>
+        <source>No clip of the list has been converted yet.</source>
+        <translation>Noch ist kein Clip der Liste konvertiert.</translation>
+    </message>
+    <message>
+        <source>Could not write “%1”: %2</source>
+        <translation>„%1“ konnte nicht geschrieben werden: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source> and %n more</source>
+        <translation>
+            <numerusform> und noch %n</numerusform>
+            <numerusform> und noch %n</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>skipped %n R3D file(s) whose names are not valid UTF-8 (rename them to add them): %1</source>
+        <translation>
+            <numerusform>%n R3D-Datei übersprungen, deren Name kein gültiges UTF-8 ist (benennen Sie sie um, um sie hinzuzufügen): %1</numerusform>
+            <numerusform>%n R3D-Dateien übersprungen, deren Namen kein gültiges UTF-8 sind (benennen Sie sie um, um sie hinzuzufügen): %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>spanned clip %1 lacks %2; REDline cannot read it whole without every piece</source>
+        <translation>Beim geteilten Clip %1 fehlen Teile: %2; REDline kann ihn nur mit allen Teilen vollständig lesen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n clip folder(s) hold no R3D file: %1</source>
+        <translation>
+            <numerusform>%n Clip-Ordner enthält keine R3D-Datei: %1</numerusform>
+            <numerusform>%n Clip-Ordner enthalten keine R3D-Datei: %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n card or clip folder(s) lie more than %1 levels below the dropped folder and were not searched (drop a folder nearer to them): %2</source>
+        <translation>
+            <numerusform>%n Karten- oder Clip-Ordner liegt mehr als %1 Ebenen unter dem abgelegten Ordner und wurde nicht durchsucht (legen Sie einen näher gelegenen Ordner ab): %2</numerusform>
+            <numerusform>%n Karten- oder Clip-Ordner liegen mehr als %1 Ebenen unter dem abgelegten Ordner und wurden nicht durchsucht (legen Sie einen näher gelegenen Ordner ab): %2</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>stopped looking after %1 folders in %n dropped folder(s) (drop the card folders themselves to add the rest): %2</source>
+        <translation>
+            <numerusform>Suche nach %1 Ordnern in %n abgelegtem Ordner beendet (legen Sie die Kartenordner selbst ab, um den Rest hinzuzufügen): %2</numerusform>
+            <numerusform>Suche nach %1 Ordnern in %n abgelegten Ordnern beendet (legen Sie die Kartenordner selbst ab, um den Rest hinzuzufügen): %2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>no R3D files found in %1</source>
+        <translation>Keine R3D-Dateien gefunden in %1</translation>
+    </message>
+    <message>
+        <source>a conversion that never finished left %1 (%2); it may be incomplete</source>
+        <translation>Eine nie beendete Konvertierung hat %1 hinterlassen (%2); die Datei ist möglicherweise unvollständig</translation>
+    </message>
+    <message>
+        <source>a conversion that never finished left no movie at %1 (%2)</source>
+        <translation>Eine nie beendete Konvertierung hat keinen Film unter %1 hinterlassen (%2)</translation>
     </message>
 </context>
 </TS>

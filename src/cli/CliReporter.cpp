@@ -92,8 +92,8 @@ void CliReporter::follow(ConversionSession *session) {
             finished(*job);
         }
     });
-    const auto warnings = [this](const QStringList &messages) {
-        for (const QString &message : messages)
+    const auto warnings = [this](const QList<UserText> &messages) {
+        for (const UserText &message : messages)
             warning(message);
     };
     connect(queue, &TranscodeQueue::intakeWarnings, this, warnings);
@@ -328,10 +328,10 @@ void CliReporter::error(const QString &message) {
     err(u"tarnel-cli: " + printable(message) + u'\n');
 }
 
-void CliReporter::warning(const QString &message) {
+void CliReporter::warning(const UserText &message) {
     if (m_style == Style::json)
-        jsonEvent(QStringLiteral("warning"), {{QStringLiteral("message"), message}});
-    err(u"tarnel-cli: " + tr("warning: %1").arg(printable(message)) + u'\n');
+        jsonEvent(QStringLiteral("warning"), {{QStringLiteral("message"), message.english()}});
+    err(u"tarnel-cli: " + tr("warning: %1").arg(printable(message.shown())) + u'\n');
 }
 
 void CliReporter::out(const QString &text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ProResPreset.h"
+#include "model/UserText.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -48,7 +49,7 @@ public:
     void error(const QString &message);
     // Something the paths held that was not added as asked (a name that is
     // not UTF-8, a spanned clip with pieces missing); shown even when quiet.
-    void warning(const QString &message);
+    void warning(const UserText &message);
 
 private:
     // Jobs added at these rows.

@@ -152,7 +152,7 @@ int CliRun::convert() {
     }
     if (const QString path = m_options.fcpxmlPath; !path.isEmpty() && !signalled) {
         if (const auto error = FCPXMLGenerator::exportDocument(queue()->jobs(), path)) {
-            m_reporter->error(error->description);
+            m_reporter->error(error->shown());
             if (status == exitConverted)
                 status = exitSomeFailed;
         } else {

@@ -392,17 +392,17 @@ QList<FCPXMLGenerator::Clip> FCPXMLGenerator::convertedClips(const QList<Transco
     return clips;
 }
 
-std::optional<PlatformError> FCPXMLGenerator::exportDocument(const QList<TranscodeJob *> &jobs,
-                                                             const QString &path) {
+std::optional<UserText> FCPXMLGenerator::exportDocument(const QList<TranscodeJob *> &jobs,
+                                                        const QString &path) {
     const QList<Clip> clips = convertedClips(jobs);
     if (clips.isEmpty())
-        return PlatformError{QStringLiteral("Tarnel.Export"), 1,
-                             QStringLiteral("No clip of the list has been converted yet.")};
+        return UserText(
+            QT_TRANSLATE_NOOP("UserText", "No clip of the list has been converted yet."));
     QSaveFile file(path);
     const QByteArray document = generateXML(clips).toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() ||
         !file.commit())
-        return PlatformError{QStringLiteral("Tarnel.Export"), 2,
-                             u"Could not write \u201C" + path + u"\u201D: " + file.errorString()};
+        return UserText(QT_TRANSLATE_NOOP("UserText", "Could not write “%1”: %2"),
+                        {path, file.errorString()});
     return std::nullopt;
 }

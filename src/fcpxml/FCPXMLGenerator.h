@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/R3DMetadata.h"
+#include "model/UserText.h"
 #include "platform/PlatformError.h"
 #include "platform/PrivateFolder.h"
 
@@ -44,9 +45,9 @@ public:
     static QList<Clip> convertedClips(const QList<TranscodeJob *> &jobs);
     // Writes one document for every converted job of `jobs` to `path`,
     // replacing the file there in one step. Fails when no job has a movie or
-    // the file cannot be written.
-    static std::optional<PlatformError> exportDocument(const QList<TranscodeJob *> &jobs,
-                                                       const QString &path);
+    // the file cannot be written; the error is for the user and the log.
+    static std::optional<UserText> exportDocument(const QList<TranscodeJob *> &jobs,
+                                                  const QString &path);
 
     // True for the error of a hand-off that could not happen because Final
     // Cut Pro is not on this machine (the document was written).

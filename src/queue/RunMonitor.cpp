@@ -96,7 +96,10 @@ void RunMonitor::beginRun() {
     m_finished.clear();
     m_log = DebugLog(m_queue->logPath());
     m_estimate.begin();
-    m_inhibitor->hold(u"Converting " + clips(m_queue->queuedCount()));
+    // The reason the desktop shows in its list of what holds off sleep.
+    const int queued = m_queue->queuedCount();
+    m_inhibitor->hold(queued == 1 ? tr("Converting 1 clip")
+                                  : tr("Converting %n clips", nullptr, queued));
     log(m_launcher->isAvailable()
             ? QStringLiteral("launcher: task-bar progress sent on the session bus")
             : QStringLiteral("launcher: no session bus, no task-bar progress"));

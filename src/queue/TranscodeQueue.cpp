@@ -61,23 +61,19 @@ void TranscodeQueue::logAbandoned() const {
 
 namespace {
 
-// How many names a warning lists before it counts the rest.
-constexpr qsizetype shownNames = 5;
-
-// " and N more" for the names past the first few; empty when all are shown.
-QString andMore(qsizetype count) {
-    return count > shownNames ? u" and " + QString::number(count - shownNames) + u" more"
-                              : QString();
+UserText unreadableWarning(const QStringList &skipped) {
+    return UserText(QT_TRANSLATE_N_NOOP("UserText",
+                                        "skipped %n R3D file(s) whose names are not valid UTF-8 "
+                                        "(rename them to add them): %1"),
+                    {}, int(skipped.size()))
+        .listing(skipped);
 }
 
-QString unreadableWarning(const QStringList &skipped) {
-    return u"skipped " + QString::number(skipped.size()) +
-           u" R3D file(s) whose names are not valid UTF-8 (rename them to add them): ";
-}
-
-QString missingWarning(const QString &clipName, const QStringList &missing) {
-    return u"spanned clip " + clipName + u" lacks " + missing.mid(0, shownNames).join(u", ") +
-           andMore(missing.size()) + u"; REDline cannot read it whole without every piece";
+UserText missingWarning(const QString &clipName, const QStringList &missing) {
+    return UserText(QT_TRANSLATE_NOOP("UserText", "spanned clip %1 lacks %2; REDline cannot read "
+                                                  "it whole without every piece"),
+                    {clipName})
+        .listing(missing, UserText::List::plain);
 }
 
 QString folderOf(const QString &path) {
@@ -98,33 +94,38 @@ bool TranscodeQueue::isLookingForClips() const {
     return m_search->isSearching();
 }
 
-QStringList TranscodeQueue::reportFindings(const FoundClips &findings) const {
+QList<UserText> TranscodeQueue::reportFindings(const FoundClips &findings) const {
     if (findings.cardsEntered + findings.clipFoldersEntered > 0)
         log(u"addFiles: entered " + QString::number(findings.cardsEntered) +
             u" card folder(s) (.RDM) and " + QString::number(findings.clipFoldersEntered) +
             u" clip folder(s) (.RDC)");
     // What the user should know about this drop: the log has each whole,
     // the warnings name the first few paths of each.
-    QStringList warnings;
-    const auto warn = [&](const QStringList &paths, const QString &text) {
+    QList<UserText> warnings;
+    const auto warn = [&](const QStringList &paths, UserText text) {
         if (paths.isEmpty())
             return;
-        log(u"addFiles: " + text + DebugText::quotedList(paths));
-        warnings << text + DebugText::quotedList(paths.mid(0, shownNames)) + andMore(paths.size());
+        text.listing(paths);
+        log(u"addFiles: " + text.english(paths.size()));
+        warnings << text;
     };
-    const auto count = [](const QStringList &paths) { return QString::number(paths.size()); };
+    const auto count = [](const QStringList &paths) { return int(paths.size()); };
     const ClipCollector::Limits limits;
     warn(findings.unreadable, unreadableWarning(findings.unreadable));
     warn(findings.emptyClipFolders,
-         count(findings.emptyClipFolders) + u" clip folder(s) hold no R3D file: ");
-    warn(findings.tooDeep, count(findings.tooDeep) + u" card or clip folder(s) lie more than " +
-                               QString::number(limits.depth) +
-                               u" levels below the dropped folder and were not searched (drop "
-                               u"a folder nearer to them): ");
-    warn(findings.unfinished, u"stopped looking after " + QString::number(limits.folders) +
-                                  u" folders in " + count(findings.unfinished) +
-                                  u" dropped folder(s) (drop the card folders themselves to add "
-                                  u"the rest): ");
+         UserText(QT_TRANSLATE_N_NOOP("UserText", "%n clip folder(s) hold no R3D file: %1"), {},
+                  count(findings.emptyClipFolders)));
+    warn(findings.tooDeep,
+         UserText(QT_TRANSLATE_N_NOOP("UserText",
+                                      "%n card or clip folder(s) lie more than %1 levels below "
+                                      "the dropped folder and were not searched (drop a folder "
+                                      "nearer to them): %2"),
+                  {QString::number(limits.depth)}, count(findings.tooDeep)));
+    warn(findings.unfinished,
+         UserText(QT_TRANSLATE_N_NOOP("UserText",
+                                      "stopped looking after %1 folders in %n dropped folder(s) "
+                                      "(drop the card folders themselves to add the rest): %2"),
+                  {QString::number(limits.folders)}, count(findings.unfinished)));
     return warnings;
 }
 
@@ -132,7 +133,7 @@ void TranscodeQueue::addFound(const QList<QUrl> &urls, const FoundClips &finding
     // The found list holds clips: a spanned clip counts once, as its first
     // piece, so "found" in the log counts clips and equals the number of jobs
     // the drop would make in an empty list.
-    QStringList warnings = reportFindings(findings);
+    QList<UserText> warnings = reportFindings(findings);
     // Warnings about a drop alone hold until the next drop or removal.
     ++m_intakeRound;
     noteUnreadable(findings.unreadable);
@@ -157,11 +158,13 @@ void TranscodeQueue::noteUnreadable(const QStringList &skipped) {
         if (notice.kind == IntakeNotice::Kind::unreadable)
             notice.names.removeIf([&](const QString &path) { return skipped.contains(path); });
     }
-    m_notices.removeIf([](const IntakeNotice &n) { return n.names.isEmpty(); });
+    m_notices.removeIf([](const IntakeNotice &n) {
+        return n.kind == IntakeNotice::Kind::unreadable && n.names.isEmpty();
+    });
     m_notices.append({IntakeNotice::Kind::unreadable, {}, skipped});
 }
 
-void TranscodeQueue::reportNothingFound(const QList<QUrl> &urls, const QStringList &warnings) {
+void TranscodeQueue::reportNothingFound(const QList<QUrl> &urls, const QList<UserText> &warnings) {
     QStringList paths;
     paths.reserve(urls.size());
     for (const QUrl &url : urls)
@@ -169,11 +172,12 @@ void TranscodeQueue::reportNothingFound(const QList<QUrl> &urls, const QStringLi
     log(u"addFiles: no R3D files found in dropped URLs: " + DebugText::quotedList(paths));
     // Warnings about what the drop held say enough already.
     if (warnings.isEmpty())
-        m_notices.append({IntakeNotice::Kind::once,
-                          {},
-                          {u"no R3D files found in " +
-                           DebugText::quotedList(paths.mid(0, shownNames)) + andMore(paths.size())},
-                          m_intakeRound});
+        m_notices.append(
+            {IntakeNotice::Kind::once,
+             {},
+             {},
+             m_intakeRound,
+             UserText(QT_TRANSLATE_NOOP("UserText", "no R3D files found in %1")).listing(paths)});
     else
         Q_EMIT intakeWarnings(warnings);
 }
@@ -208,8 +212,8 @@ QList<FoundClip> TranscodeQueue::freshClips(const QList<FoundClip> &found) {
     return fresh;
 }
 
-QStringList TranscodeQueue::noteMissingPieces(const QList<FoundClip> &found) {
-    QStringList warnings;
+QList<UserText> TranscodeQueue::noteMissingPieces(const QList<FoundClip> &found) {
+    QList<UserText> warnings;
     for (const FoundClip &clip : found) {
         // This drop's view of the clip replaces an earlier one.
         const QString path = ClipCollector::pathText(clip.url);
@@ -220,7 +224,7 @@ QStringList TranscodeQueue::noteMissingPieces(const QList<FoundClip> &found) {
             continue;
         // A long gap is named by its first few pieces and counted.
         warnings << missingWarning(clip.url.fileName(), clip.missing);
-        log(u"addFiles: " + DebugText::printable(warnings.last()));
+        log(u"addFiles: " + DebugText::printable(warnings.constLast().english()));
         m_notices.append({IntakeNotice::Kind::missingPieces, path, clip.missing});
     }
     return warnings;
@@ -349,18 +353,21 @@ void TranscodeQueue::launch(TranscodeJob *job, const QUrl &outputDirectory) {
 
 QString TranscodeQueue::claimOutputName(TranscodeJob *job, const QString &outputPath,
                                         const QStringList &claimFiles) {
-    QStringList warnings;
+    QList<UserText> warnings;
     for (const OutputClaim::Abandoned &gone :
          OutputClaim::collectAbandoned(outputPath, claimFiles)) {
         const QString movie = outputPath + u'/' + gone.movieName + u".mov";
-        const QString who = u" (" + gone.owner.describe() + u')';
+        const QStringList values{DebugText::printable(movie), gone.owner.describe()};
         if (QFileInfo::exists(movie))
-            warnings << u"a conversion that never finished left " + DebugText::printable(movie) +
-                            who + u"; it may be incomplete";
+            warnings << UserText(QT_TRANSLATE_NOOP("UserText",
+                                                   "a conversion that never finished left %1 "
+                                                   "(%2); it may be incomplete"),
+                                 values);
         else
-            warnings << u"a conversion that never finished left no movie at " +
-                            DebugText::printable(movie) + who;
-        log(u"warning: " + warnings.constLast());
+            warnings << UserText(QT_TRANSLATE_NOOP("UserText", "a conversion that never "
+                                                               "finished left no movie at %1 (%2)"),
+                                 values);
+        log(u"warning: " + warnings.constLast().english());
     }
     if (!warnings.isEmpty())
         Q_EMIT runWarnings(warnings);
@@ -681,30 +688,28 @@ void TranscodeQueue::remeasure(const QString &path, const FoundClip &found) {
     }
 }
 
-QString TranscodeQueue::noticeText(const IntakeNotice &notice) {
+UserText TranscodeQueue::noticeText(const IntakeNotice &notice) {
     switch (notice.kind) {
     case IntakeNotice::Kind::missingPieces:
         return missingWarning(FileName::lastComponent(notice.subject), notice.names);
     case IntakeNotice::Kind::unreadable:
-        return unreadableWarning(notice.names) +
-               DebugText::quotedList(notice.names.mid(0, shownNames)) +
-               andMore(notice.names.size());
+        return unreadableWarning(notice.names);
     case IntakeNotice::Kind::once:
         break;
     }
-    return notice.names.value(0);
+    return notice.said;
 }
 
-void TranscodeQueue::keepAnnouncedWarnings(const QStringList &messages) {
+void TranscodeQueue::keepAnnouncedWarnings(const QList<UserText> &warnings) {
     // Warnings this queue follows up are kept as notices already; any other
     // (about a drop alone, or found by a run) holds until the next drop or
     // removal.
-    QSet<QString> followed;
+    QList<UserText> followed;
     for (const IntakeNotice &notice : std::as_const(m_notices))
-        followed.insert(noticeText(notice));
-    for (const QString &message : messages) {
-        if (!followed.contains(message))
-            m_notices.append({IntakeNotice::Kind::once, {}, {message}, m_intakeRound});
+        followed << noticeText(notice);
+    for (const UserText &warning : warnings) {
+        if (!followed.contains(warning))
+            m_notices.append({IntakeNotice::Kind::once, {}, {}, m_intakeRound, warning});
     }
     // After the drop has put its jobs in the list.
     QMetaObject::invokeMethod(this, &TranscodeQueue::reviewIntakeWarnings, Qt::QueuedConnection);
@@ -742,13 +747,13 @@ void TranscodeQueue::reviewIntakeWarnings() {
             });
             break;
         case IntakeNotice::Kind::once:
-            if (notice.round != m_intakeRound)
-                notice.names.clear();
             break;
         }
     }
-    m_notices.removeIf([](const IntakeNotice &n) { return n.names.isEmpty(); });
-    QStringList warnings;
+    m_notices.removeIf([this](const IntakeNotice &n) {
+        return n.kind == IntakeNotice::Kind::once ? n.round != m_intakeRound : n.names.isEmpty();
+    });
+    QList<UserText> warnings;
     warnings.reserve(m_notices.size());
     for (const IntakeNotice &notice : std::as_const(m_notices))
         warnings << noticeText(notice);

@@ -3,6 +3,7 @@
 #include "fcpxml/FCPXMLGenerator.h"
 #include "model/DebugText.h"
 #include "model/TranscodeJob.h"
+#include "model/UserText.h"
 #include "platform/DebugLog.h"
 #include "runner/OutputClaim.h"
 #include "runner/REDlineRunner.h"
@@ -94,14 +95,14 @@ public:
     // The expected size of all outputs at the selected preset.
     qint64 estimatedOutputBytes() const;
 
-    // The intake warnings that hold for the list as it is now, one text each
+    // The intake warnings that hold for the list as it is now, one each
     // (worded as intakeWarnings() words them): spanned clips of the list that
     // still lack pieces, files of a drop that could not be added and still
     // cannot (until the list is cleared), and, until the next drop or
     // removal, a drop that held no R3D file and any other warning a drop or
     // a run announced. Recomputed at every drop and every change of the list;
     // intakeWarningsChanged() announces a change.
-    const QStringList &currentIntakeWarnings() const { return m_currentWarnings; }
+    const QList<UserText> &currentIntakeWarnings() const { return m_currentWarnings; }
     // Checks the warnings against the disk again (a file renamed, a piece
     // copied in); the window does when it becomes active.
     void reviewIntakeWarnings();
@@ -149,14 +150,14 @@ Q_SIGNALS:
     // or it was handed to Final Cut Pro by hand.
     void jobUpdated(TranscodeJob *job);
     // What a drop held that the user should know about, once per drop, one
-    // text each, as the log has them without their prefix (but naming only
-    // the first few files): files that could not be added, spanned clips
-    // with pieces missing.
-    void intakeWarnings(const QStringList &messages);
+    // text each, worded as the log words them without their prefix (but
+    // naming only the first few files): files that could not be added,
+    // spanned clips with pieces missing.
+    void intakeWarnings(const QList<UserText> &warnings);
     void intakeWarningsChanged();
     // What a run found that the user should know about: conversions that
     // never finished (a claim whose owner is gone), one text each.
-    void runWarnings(const QStringList &messages);
+    void runWarnings(const QList<UserText> &warnings);
     // A search of addFilesInBackground began, or the last one ended.
     void lookingForClipsChanged(bool looking);
 
@@ -164,15 +165,15 @@ private:
     // Adds what a drop of `urls` held.
     void addFound(const QList<QUrl> &urls, const FoundClips &found);
     // Logs what else the drop held; the warnings to show for it.
-    QStringList reportFindings(const FoundClips &found) const;
+    QList<UserText> reportFindings(const FoundClips &found) const;
     // Keeps the files of a drop that could not be added as a notice.
     void noteUnreadable(const QStringList &skipped);
     // A drop without any clip: logged, and a warning unless `warnings` say enough.
-    void reportNothingFound(const QList<QUrl> &urls, const QStringList &warnings);
+    void reportNothingFound(const QList<QUrl> &urls, const QList<UserText> &warnings);
     // The clips not listed yet; a listed spanned clip takes its new size.
     QList<FoundClip> freshClips(const QList<FoundClip> &found);
     // Notices and warnings for the spanned clips that lack pieces.
-    QStringList noteMissingPieces(const QList<FoundClip> &found);
+    QList<UserText> noteMissingPieces(const QList<FoundClip> &found);
     // Lists the clips as queued jobs, measured where the search did not.
     void appendJobs(QList<FoundClip> &fresh);
     // One step of the run: the first queued job, or the end of the run.
@@ -211,7 +212,7 @@ private:
     // pieces' names (beside `subject`, the clip's first piece) or the paths
     // of the files that could not be added, each checked again at every
     // review; a warning about one drop alone (`once`: no R3D file in it, or
-    // any other a drop or run announced) is its one text and holds for its
+    // any other a drop or run announced) is `said` and holds for its
     // `round`, until the next drop or removal.
     struct IntakeNotice {
         enum class Kind { missingPieces, unreadable, once };
@@ -219,12 +220,13 @@ private:
         QString subject;
         QStringList names;
         int round = 0;
+        UserText said{};
     };
-    static QString noticeText(const IntakeNotice &notice);
+    static UserText noticeText(const IntakeNotice &notice);
     // Keeps announced warnings that no notice follows up, as `once` notices.
-    void keepAnnouncedWarnings(const QStringList &messages);
+    void keepAnnouncedWarnings(const QList<UserText> &warnings);
     QList<IntakeNotice> m_notices;
-    QStringList m_currentWarnings;
+    QList<UserText> m_currentWarnings;
     int m_intakeRound = 0;
     // The first queued job in list order, or null.
     TranscodeJob *nextQueued();

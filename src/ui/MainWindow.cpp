@@ -66,11 +66,13 @@ void MainWindow::showStatus() {
         m_statusLine->setText(tr("Looking for clips…"), StatusLine::Look::plain);
         return;
     }
-    const QStringList &messages = m_view->queue()->currentIntakeWarnings();
+    const QList<UserText> &messages = m_view->queue()->currentIntakeWarnings();
     constexpr qsizetype shown = 3;
     QStringList lines;
-    for (const QString &text : messages.mid(0, shown))
+    for (const UserText &message : messages.mid(0, shown)) {
+        const QString text = message.shown();
         lines << text.left(1).toUpper() + text.mid(1);
+    }
     if (messages.size() > shown)
         lines << tr("… and %1 more in the debug log").arg(messages.size() - shown);
     if (lines.isEmpty())
@@ -153,7 +155,7 @@ void MainWindow::buildOptionsMenu() {
 void MainWindow::chooseExportFile() {
     const QString folder = FileName::folderPath(m_settings->outputDirectoryURL());
     QString path = QFileDialog::getSaveFileName(this, tr("Export for Final Cut"),
-                                                folder + QStringLiteral("/Tarnel Export.fcpxml"),
+                                                folder + u'/' + tr("Tarnel Export") + u".fcpxml",
                                                 tr("Final Cut Pro XML (*.fcpxml)"));
     if (path.isEmpty())
         return;
@@ -167,8 +169,8 @@ void MainWindow::exportForFinalCut(const QString &path) {
     const auto error = FCPXMLGenerator::exportDocument(queue->jobs(), path);
     m_exportFailed = error.has_value();
     if (error) {
-        m_exportNote = error->description;
-        queue->log(u"export for Final Cut FAILED: " + error->description);
+        m_exportNote = error->shown();
+        queue->log(u"export for Final Cut FAILED: " + error->english());
     } else {
         const auto clips = FCPXMLGenerator::convertedClips(queue->jobs()).size();
         m_exportNote =

@@ -109,14 +109,14 @@ private Q_SLOTS:
         QTest::newRow("only a name that is not UTF-8")
             << QStringList{"CARD/latin1"} << none << 3
             << "tarnel-cli: warning: skipped 1 R3D file(s) whose names are not valid UTF-8";
-        QTest::newRow("only an empty clip folder on a card")
-            << QStringList{"CARD/Day"} << none << 3
-            << "tarnel-cli: warning: 1 clip folder(s) hold no R3D file: "
-               "[\"CARD/Day/A001/A001_0101AB.RDM/A001_C001_0101XY.RDC\"]";
         QTest::newRow("missing path")
             << QStringList{"CARD/gone.R3D"} << none << 3 << "no such file or folder";
         // The system locale's language for people; English for programs.
         const QStringList german{"LC_ALL=de_DE.UTF-8", "LANGUAGE="};
+        QTest::newRow("German, only an empty clip folder on a card")
+            << QStringList{"CARD/Day"} << german << 3
+            << "tarnel-cli: Warnung: 1 Clip-Ordner enthält keine R3D-Datei: "
+               "[\"CARD/Day/A001/A001_0101AB.RDM/A001_C001_0101XY.RDC\"]";
         QTest::newRow("German, one fails")
             << QStringList{"CARD"} << german + QStringList{"REDLINE_SIM_FAIL_MATCH=B"} << 1
             << "B.R3D: REDline wurde mit Code 3 beendet:\nR3D SDK";

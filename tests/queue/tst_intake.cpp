@@ -1,5 +1,6 @@
 #include "model/TranscodeJob.h"
 #include "platform/DebugLog.h"
+#include "platform/Translations.h"
 #include "queue/ClipCollector.h"
 #include "queue/ClipSearch.h"
 #include "queue/TranscodeQueue.h"
@@ -17,6 +18,14 @@ namespace {
 
 QUrl folderUrl(const QString &path) {
     return QUrl::fromLocalFile(path + u'/');
+}
+
+// The warnings as the log words them.
+QStringList english(const QList<UserText> &warnings) {
+    QStringList out;
+    for (const UserText &w : warnings)
+        out << w.english();
+    return out;
 }
 
 QStringList names(const TranscodeQueue &q) {
@@ -91,6 +100,9 @@ class IntakeTest : public QObject {
     }
 
 private Q_SLOTS:
+    // The log keeps its English under a German locale: every log line below
+    // is compared with the translation installed.
+    void initTestCase() { QVERIFY(Translations::install(QLocale("de_DE"))); }
     void init() {
         m_log = m_dir.filePath(QStringLiteral("log-%1.txt").arg(QTest::currentTestFunction()));
         QFile::remove(m_log);
@@ -280,35 +292,38 @@ private Q_SLOTS:
         touchRaw(odd);
         auto q = queue();
         QSignalSpy changed(q.get(), &TranscodeQueue::intakeWarningsChanged);
+        const auto now = [&q] { return english(q->currentIntakeWarnings()); };
         const QString lacks = "spanned clip H_001.R3D lacks H_002.R3D; REDline cannot read it "
                               "whole without every piece";
 
         q->addFiles({QUrl::fromLocalFile(card.filePath("H.RDC/H_003.R3D"))});
-        QCOMPARE(q->currentIntakeWarnings(), QStringList{lacks});
+        QCOMPARE(now(), QStringList{lacks});
+        QCOMPARE(q->currentIntakeWarnings().at(0).shown(),
+                 "Beim geteilten Clip H_001.R3D fehlen Teile: H_002.R3D; REDline kann ihn nur mit "
+                 "allen Teilen vollständig lesen");
         QCOMPARE(q->jobs().at(0)->sourceSizeBytes(), 7);
         q->addFiles({folderUrl(card.filePath("odd"))});
-        QCOMPARE(q->currentIntakeWarnings().size(), 2);
-        QVERIFY(q->currentIntakeWarnings().at(1).startsWith("skipped 1 R3D file(s)"));
+        QVERIFY(now().size() == 2 && now().at(1).startsWith("skipped 1 R3D file(s)"));
 
         TestTools::touch(card.filePath("H.RDC/H_002.R3D"), 5);
         QCOMPARE(::rename(odd.constData(), QFile::encodeName(card.filePath("odd/cafe.R3D"))), 0);
         q->reviewIntakeWarnings();
-        QCOMPARE(q->currentIntakeWarnings(), QStringList{});
+        QCOMPARE(now(), QStringList{});
         QCOMPARE(q->jobs().at(0)->sourceSizeBytes(), 7); // until the clip is dropped again
         q->addFiles({folderUrl(card.filePath("H.RDC"))});
         QCOMPARE(q->jobs().at(0)->sourceSizeBytes(), 12);
 
         q->addFiles({QUrl::fromLocalFile(card.filePath("clip.mov"))});
-        QCOMPARE(q->currentIntakeWarnings(),
+        QCOMPARE(now(),
                  QStringList{"no R3D files found in [\"" + card.filePath("clip.mov") + "\"]"});
         q->addFiles({folderUrl(card.filePath("odd"))});
-        QCOMPARE(q->currentIntakeWarnings(), QStringList{});
+        QCOMPARE(now(), QStringList{});
 
         QVERIFY(QFile::remove(card.filePath("H.RDC/H_002.R3D")));
         q->addFiles({folderUrl(card.filePath("H.RDC"))});
-        QCOMPARE(q->currentIntakeWarnings(), QStringList{lacks});
+        QCOMPARE(now(), QStringList{lacks});
         q->remove(q->jobs().at(0));
-        QCOMPARE(q->currentIntakeWarnings(), QStringList{});
+        QCOMPARE(now(), QStringList{});
         QCOMPARE(changed.count(), 7);
     }
 
@@ -401,8 +416,9 @@ private Q_SLOTS:
         const QStringList lines = logLines();
         QCOMPARE(lines.filter("addFiles: entered "),
                  entered.isEmpty() ? QStringList() : QStringList{"addFiles: entered " + entered});
-        QStringList warnings =
-            warned.isEmpty() ? QStringList() : warned.first().first().toStringList();
+        QStringList warnings = warned.isEmpty()
+                                   ? QStringList()
+                                   : english(warned.first().first().value<QList<UserText>>());
         QTEST(warnings.replaceInStrings(root.path(), "ROOT"), "warnings");
     }
 

@@ -161,8 +161,8 @@ private Q_SLOTS:
     // Sleep is held off through logind (else the portal) and let go of however
     // the run ends, also when logind answers after it; the task bar shows the
     // first state and is cleared; the end is notified (buttons when offered)
-    // unless a Tarnel window is active. The notification is in the user's
-    // language, its log line in English.
+    // unless a Tarnel window is active. The notification and the reason for
+    // holding off sleep are in the user's language, the log lines in English.
     void runOnTheDesktop_data() {
         QTest::addColumn<QString>("ending");
         QTest::addColumn<QString>("logind");           // answers, refuses, or late (after the run)
@@ -221,15 +221,15 @@ private Q_SLOTS:
             QTRY_VERIFY(unanswered.type() != QDBusMessage::InvalidMessage);
         else
             QTRY_VERIFY(monitorLines().contains(held));
+        const QString reason = german ? "2 Clips werden konvertiert" : "Converting 2 clips";
         QCOMPARE(m_logind.calls.size(), 1);
         QCOMPARE(m_logind.calls[0].arguments(),
-                 (QVariantList{"sleep:idle", "Tarnel", "Converting 2 clips", "block"}));
+                 (QVariantList{"sleep:idle", "Tarnel", reason, "block"}));
         if (logind == "refuses") {
             QCOMPARE(m_portal.calls.size(), 1);
             const QVariantList args = m_portal.calls[0].arguments();
             QCOMPARE(args.mid(0, 2), (QVariantList{"", 12u}));
-            QCOMPARE(qdbus_cast<QVariantMap>(args[2]),
-                     (QVariantMap{{"reason", "Converting 2 clips"}}));
+            QCOMPARE(qdbus_cast<QVariantMap>(args[2]), (QVariantMap{{"reason", reason}}));
         } else if (logind == "answers") {
             QVERIFY(!inhibitorClosed());
         }

@@ -93,19 +93,19 @@ private Q_SLOTS:
         QCOMPARE(m_queue->jobs().at(1)->status(), JobStatus::done);
 
         QCOMPARE(warnings.size(), 1);
-        const QStringList said = warnings.first().first().toStringList();
+        const auto said = warnings.first().first().value<QList<UserText>>();
         QCOMPARE(said.size(), 1);
-        QVERIFY2(said.first().startsWith("a conversion that never finished left " + m_out +
-                                         "/B_tarnel.mov (") &&
-                     said.first().contains(QString::number(gone.pid)),
-                 qPrintable(said.first()));
+        QVERIFY2(said.first().english().startsWith("a conversion that never finished left " +
+                                                   m_out + "/B_tarnel.mov (") &&
+                     said.first().english().contains(QString::number(gone.pid)),
+                 qPrintable(said.first().english()));
         QVERIFY(!stale.exists() && QFile::exists(m_out + "/B_tarnel.mov"));
         // Only the claim this test holds is left.
         QCOMPARE(QDir(m_out).entryList({".*claim*"}, QDir::Hidden | QDir::Files),
                  QStringList{".A_tarnel.tarnel-claim"});
 
         const QStringList log = logLines();
-        QVERIFY(log.contains("warning: " + said.first()));
+        QVERIFY(log.contains("warning: " + said.first().english()));
         QVERIFY(std::any_of(log.cbegin(), log.cend(), [](const QString &line) {
             return line.startsWith("  output name = A_2_tarnel (being written by another "
                                    "conversion: A_tarnel (");
