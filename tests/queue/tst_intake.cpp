@@ -10,8 +10,6 @@
 #include <QtTest>
 
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -50,11 +48,6 @@ void makeTree(const QString &root, const QStringList &entries) {
         else if (!folder)
             TestTools::touch(path, entry.section(u' ', -1).toLongLong());
     }
-}
-
-// Makes an empty file whose name need not be UTF-8.
-void touchRaw(const QByteArray &path) {
-    ::close(::open(path.constData(), O_CREAT | O_WRONLY, 0644));
 }
 
 } // namespace
@@ -109,8 +102,8 @@ private Q_SLOTS:
         for (const QString &name :
              clips + QStringList{"notes.txt", "clip.R3D.mov", "new\nline.mov", "C.RDC/C_001.R3D"})
             TestTools::touch(dir.filePath(name));
-        for (const char *latin1 : {"/caf\xe9.R3D", "/notes\xff.txt"})
-            touchRaw(QFile::encodeName(dir.path()) + latin1);
+        for (const char *latin1 : {"caf\xe9.R3D", "notes\xff.txt"})
+            TestTools::touchRaw(dir.path(), latin1);
         auto q = queue();
         q->addFiles({folderUrl(dir.path())});
         QCOMPARE(
@@ -275,9 +268,8 @@ private Q_SLOTS:
     // file renamed clears its warning, a drop without clips is news until the next.
     void warningsFollowTheList() {
         QTemporaryDir card;
-        makeTree(card.path(), {"H.RDC/H_001.R3D 3", "H.RDC/H_003.R3D 4", "clip.mov 10", "odd/"});
-        const QByteArray odd = QFile::encodeName(card.filePath("odd")) + "/caf\xe9.R3D";
-        touchRaw(odd);
+        makeTree(card.path(), {"H.RDC/H_001.R3D 3", "H.RDC/H_003.R3D 4", "clip.mov 10"});
+        const QByteArray odd = TestTools::touchRaw(card.filePath("odd"));
         auto q = queue();
         QSignalSpy changed(q.get(), &TranscodeQueue::intakeWarningsChanged);
         const QString lacks = "spanned clip H_001.R3D lacks H_002.R3D; REDline cannot read it "

@@ -2,15 +2,11 @@
 // what the status line says while a drop is searched and about what it skipped.
 #include "AddFilesDialog.h"
 #include "DropZone.h"
-#include "JobListView.h"
 #include "MainWindow.h"
 #include "StatusLine.h"
 #include "TarnelApp.h"
 #include "UiFixture.h"
 #include "queue/ClipSearch.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 class DropZoneTest : public UiFixture {
     Q_OBJECT
@@ -38,10 +34,8 @@ private Q_SLOTS:
         MainWindow *other = app.newWindow();
         MainWindow *window = app.newWindow();
         const QString card = path("card");
-        QDir().mkpath(card);
+        TestTools::touchRaw(card);
         TestTools::touch(card + "/B.R3D");
-        ::close(::open(QByteArray(QFile::encodeName(card) + "/caf\xe9.R3D").constData(),
-                       O_CREAT | O_WRONLY, 0644));
         TranscodeQueue *queue = window->view()->queue();
         queue->setLogPath(path("log.txt"));
         // The search, held at its first listing, shows as looking for clips. The hold

@@ -6,9 +6,6 @@
 #include "TarnelApp.h"
 #include "UiFixture.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 class PreferencesTest : public UiFixture {
     Q_OBJECT
 
@@ -46,9 +43,7 @@ private Q_SLOTS:
         // A name that is not UTF-8 leaves a warning in the second window.
         TranscodeQueue *queue = second->view()->queue();
         queue->setLogPath(path("log.txt"));
-        QDir().mkpath(path("card"));
-        ::close(::open(QByteArray(QFile::encodeName(path("card")) + "/caf\xe9.R3D").constData(),
-                       O_CREAT | O_WRONLY, 0644));
+        TestTools::touchRaw(path("card"));
         queue->addFiles({QUrl::fromLocalFile(path("card/"))});
         QTRY_COMPARE(status->look(), StatusLine::Look::warning);
         const QString warning = status->text();
