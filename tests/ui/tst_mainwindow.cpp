@@ -144,13 +144,8 @@ private Q_SLOTS:
              {QStringList{"one/A001_C001.R3D"}, QStringList{"two/A001_C001.R3D", "two/C001.R3D"}}) {
             MainWindow *window = app.newWindow();
             queues << window->view()->queue();
-            queues.last()->setLogPath(path("log.txt"));
             queues.last()->setSoundPlayer(&sounds);
-            for (const QString &clip : clips) {
-                QDir().mkpath(QFileInfo(path(clip)).path());
-                TestTools::touch(path(clip), 2000);
-                queues.last()->addFiles({QUrl::fromLocalFile(path(clip))});
-            }
+            addClips(queues.last(), clips);
             QTest::mouseClick(child<QPushButton>(window, "start"), Qt::LeftButton);
             QVERIFY(queues.last()->isConverting());
         }
@@ -175,11 +170,7 @@ private Q_SLOTS:
         TarnelApp app(workspace());
         MainWindow *window = app.newWindow();
         TranscodeQueue *queue = window->view()->queue();
-        queue->setLogPath(path("log.txt"));
-        for (const char *name : {"A.R3D", "B.R3D"}) {
-            TestTools::touch(path(name));
-            queue->addFiles({QUrl::fromLocalFile(path(name))});
-        }
+        addClips(queue, {"A.R3D", "B.R3D"});
         auto *exportAll = child<QAction>(window, "exportAction");
         QVERIFY(!exportAll->isEnabled());
         finish(queue->jobs()[0], "/o/A_tarnel.mov");
