@@ -388,10 +388,12 @@ private Q_SLOTS:
     }
 
     // Our folder is trusted only in a parent no one else can replace it in
-    // (ours or root's, sticky if others may write); else /tmp is used.
+    // (ours or root's, sticky if others may write); else, or when the
+    // temporary folder is missing, /tmp is used.
     void privateFolderNeedsASafeParent_data() {
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("mode"); // -1: no such folder
         QTest::addColumn<bool>("usable");
+        QTest::newRow("missing") << -1 << false;
         QTest::newRow("only ours") << 0700 << true;
         QTest::newRow("shared, sticky") << 01777 << true;
         QTest::newRow("shared, not sticky") << 0777 << false;
@@ -400,23 +402,16 @@ private Q_SLOTS:
     void privateFolderNeedsASafeParent() {
         QFETCH(int, mode);
         QFETCH(bool, usable);
-        QTemporaryDir parent;
-        QCOMPARE(::chmod(QFile::encodeName(parent.path()).constData(), mode_t(mode)), 0);
-        QCOMPARE(std::holds_alternative<PrivateFolder>(PrivateFolder::open(parent.filePath("f"))),
+        QTemporaryDir temporary;
+        const QString parent = mode < 0 ? QString("/no/such/folder") : temporary.path();
+        if (mode >= 0)
+            QCOMPARE(::chmod(QFile::encodeName(parent).constData(), mode_t(mode)), 0);
+        QCOMPARE(std::holds_alternative<PrivateFolder>(PrivateFolder::open(parent + "/f")), usable);
+        QCOMPARE(std::holds_alternative<PrivateFolder>(PrivateFolder::createUnique(parent + "/u-")),
                  usable);
-        QCOMPARE(std::holds_alternative<PrivateFolder>(
-                     PrivateFolder::createUnique(parent.filePath("u-"))),
-                 usable);
-
-        QCOMPARE(candidatesWithTemporaryFolder(parent.path())
-                     .constLast()
-                     .startsWith(parent.path() + '/'),
-                 usable);
-    }
-
-    void missingTemporaryFolderFallsBackToTmp() {
-        QCOMPARE(candidatesWithTemporaryFolder("/no/such/folder"),
-                 QStringList{"/tmp/tarnel-" + QString::number(::geteuid())});
+        QCOMPARE(
+            candidatesWithTemporaryFolder(parent),
+            QStringList{(usable ? parent : "/tmp") + "/tarnel-" + QString::number(::geteuid())});
     }
 };
 
