@@ -27,6 +27,8 @@ protected:
     UserSettings &settings() { return *m_settings; }
     RecordingWorkspace &workspace() { return m_workspace; }
 
+    // Adds the named files (made on disk) to a queue that logs to log.txt.
+    void addClips(TranscodeQueue *queue, const QStringList &names);
     // A shown main view whose list holds the named files (made on disk).
     std::unique_ptr<AppMainView> viewWith(const QStringList &names);
     // Starts converting A.R3D with the settings' REDline, which must be
