@@ -42,6 +42,7 @@ void UiFixture::finish(TranscodeJob *job, const QString &movie) {
     job->setOutputURL(QUrl::fromLocalFile(movie));
     job->setProgress(1.0);
     job->setStatus(JobStatus::done);
+    announce(job);
 }
 
 void UiFixture::dropUrls(QWidget *target, const QList<QUrl> &urls) {

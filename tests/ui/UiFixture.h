@@ -37,6 +37,10 @@ protected:
 
     // Marks a job converted, as the run does.
     static void finish(TranscodeJob *job, const QString &movie);
+    // Announces a job the test changed, as the queue does for its own changes.
+    static void announce(TranscodeJob *job) {
+        Q_EMIT qobject_cast<TranscodeQueue *>(job->parent())->jobUpdated(job);
+    }
     // Drops file URLs on a widget the way a file manager's drag does.
     static void dropUrls(QWidget *target, const QList<QUrl> &urls);
     // Clicks a row's button where it is drawn.
