@@ -1,5 +1,6 @@
 #include "fcpxml/FCPXMLGenerator.h"
 #include "model/TranscodeJob.h"
+#include "platform/Workspace.h"
 #include "runner/MediaProbe.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
@@ -292,7 +293,7 @@ private Q_SLOTS:
     void documentIsWrittenAndReplaced() {
         TestTools::installFinalCut(m_apps, m_dir.filePath("opened.txt"));
         TranscodeJob *job = convertedJob("A001_C001.R3D", "/Volumes/Out/A001_C001_tarnel.mov");
-        FCPXMLGenerator generator;
+        FCPXMLGenerator generator(Workspace::shared());
 
         // No record: the fallback record.
         QVERIFY(!generator.sendToFCP(*job, std::nullopt).has_value());
@@ -324,7 +325,7 @@ private Q_SLOTS:
         TestTools::installFinalCut(m_apps, m_dir.filePath("never.txt"));
         QVERIFY(QFile::remove(m_apps + "/fcp.sh"));
         TranscodeJob *job = convertedJob("C003.R3D", "/o/C003_tarnel.mov");
-        const auto error = FCPXMLGenerator().sendToFCP(*job, std::nullopt);
+        const auto error = FCPXMLGenerator(Workspace::shared()).sendToFCP(*job, std::nullopt);
         TestTools::removeFinalCut(m_apps);
         QVERIFY(error.has_value());
         QVERIFY2(error->description.contains("com.apple.FinalCut.desktop"),
@@ -371,7 +372,7 @@ private Q_SLOTS:
 
         TestTools::installFinalCut(m_apps, m_dir.filePath("opened-link.txt"));
         TranscodeJob *job = convertedJob("B.R3D", "/o/B_tarnel.mov");
-        const auto error = FCPXMLGenerator().sendToFCP(*job, std::nullopt);
+        const auto error = FCPXMLGenerator(Workspace::shared()).sendToFCP(*job, std::nullopt);
         TestTools::removeFinalCut(m_apps);
         QVERIFY2(!error, error ? qPrintable(error->debugDescription()) : "");
         const QFileInfo document(FCPXMLGenerator::documentPath(*job));

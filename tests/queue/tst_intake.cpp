@@ -4,6 +4,8 @@
 #include "queue/ClipSearch.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
+#include "support/RecordingSoundPlayer.h"
+#include "support/RecordingWorkspace.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
@@ -59,9 +61,11 @@ class IntakeTest : public QObject {
     QString m_log;
     // A real store in the throwaway home; intake reads no setting.
     mutable UserSettings m_settings;
+    mutable RecordingSoundPlayer m_sounds;
+    mutable RecordingWorkspace m_workspace;
 
     std::unique_ptr<TranscodeQueue> queue() const {
-        auto q = std::make_unique<TranscodeQueue>(m_settings);
+        auto q = std::make_unique<TranscodeQueue>(m_settings, m_sounds, m_workspace);
         q->setLogPath(m_log);
         return q;
     }
@@ -469,7 +473,7 @@ private Q_SLOTS:
         const QByteArray savedHome = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(home.path()));
         const QString location = DebugLog::defaultLocation(),
-                      used = TranscodeQueue(m_settings).logPath();
+                      used = TranscodeQueue(m_settings, m_sounds, m_workspace).logPath();
         qputenv("HOME", savedHome);
         QCOMPARE(location, home.path() + folder + "/Tarnel_debug.txt");
         QCOMPARE(used, location);

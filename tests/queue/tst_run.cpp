@@ -1,5 +1,6 @@
 #include "model/TranscodeJob.h"
 #include "platform/ByteCountFormatter.h"
+#include "platform/Workspace.h"
 #include "queue/TranscodeQueue.h"
 #include "runner/OutputClaim.h"
 #include "settings/UserSettings.h"
@@ -63,9 +64,8 @@ private Q_SLOTS:
         m_settings = std::make_unique<UserSettings>();
         m_settings->setRedlinePath(TestTools::redlineSim());
         m_settings->setOutputDirectory(QUrl::fromLocalFile(m_out + "/"));
-        m_queue = std::make_unique<TranscodeQueue>(*m_settings);
+        m_queue = std::make_unique<TranscodeQueue>(*m_settings, m_sounds, Workspace::shared());
         m_queue->setLogPath(m_log);
-        m_queue->setSoundPlayer(&m_sounds);
         m_sounds.played.clear();
     }
     void cleanup() {

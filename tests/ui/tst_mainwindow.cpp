@@ -85,7 +85,7 @@ private Q_SLOTS:
         settings().setRedlinePath(TestTools::redlineSim());
         auto view = viewWith({"A.R3D"});
         RecordingSoundPlayer sounds; // silent
-        view->queue()->setSoundPlayer(&sounds);
+        view->queue()->setSoundPlayer(sounds);
         QWidget *start = child(view.get(), "start");
         view->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(view.get()));
@@ -144,7 +144,7 @@ private Q_SLOTS:
              {QStringList{"one/A001_C001.R3D"}, QStringList{"two/A001_C001.R3D", "two/C001.R3D"}}) {
             MainWindow *window = app.newWindow();
             queues << window->view()->queue();
-            queues.last()->setSoundPlayer(&sounds);
+            queues.last()->setSoundPlayer(sounds);
             addClips(queues.last(), clips);
             QTest::mouseClick(child<QPushButton>(window, "start"), Qt::LeftButton);
             QVERIFY(queues.last()->isConverting());
