@@ -298,6 +298,7 @@ int main(int argc, char *argv[]) {
         addAndPaint(queue, list, folder);
         TranscodeJob *job = queue->jobs().first();
         job->setStatus(JobStatus::converting); // as the run marks it
+        Q_EMIT queue->jobStarted(job);
         settle(300);
         PaintLog listPaints, allPaints;
         list->viewport()->installEventFilter(&listPaints);

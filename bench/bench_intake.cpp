@@ -10,6 +10,8 @@
 // is converted (a check that runs once as each conversion starts).
 #include "CardTree.h"
 #include "model/TranscodeJob.h"
+#include "platform/SoundPlayer.h"
+#include "platform/Workspace.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 
@@ -63,7 +65,7 @@ int main(int argc, char *argv[]) {
             const QUrl url = QUrl::fromLocalFile(folder + u'/');
             std::vector<double> first, repeat;
             for (int run = 0; run < 5; ++run) {
-                TranscodeQueue q(settings);
+                TranscodeQueue q(settings, SoundPlayer::system(), Workspace::shared());
                 q.setLogPath(log);
                 QElapsedTimer t;
                 t.start();
@@ -91,7 +93,7 @@ int main(int argc, char *argv[]) {
         const QUrl day = QUrl::fromLocalFile(CardTree::make(scratch.path(), cards, 100, 4) + u'/');
         std::vector<double> times;
         for (int run = 0; run < 5; ++run) {
-            TranscodeQueue q(settings);
+            TranscodeQueue q(settings, SoundPlayer::system(), Workspace::shared());
             q.setLogPath(log);
             QElapsedTimer t;
             t.start();
@@ -112,7 +114,7 @@ int main(int argc, char *argv[]) {
     out << "\nnaming the next movie among converted jobs\n"
            "jobs    outputName (ms)\n";
     for (const int n : {10'000, 100'000}) {
-        TranscodeQueue q(settings);
+        TranscodeQueue q(settings, SoundPlayer::system(), Workspace::shared());
         q.setLogPath(log);
         QList<QUrl> urls;
         for (int i = 0; i < n; ++i)

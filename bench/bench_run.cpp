@@ -6,6 +6,8 @@
 // Runs in a throwaway home, so the real settings, desktop and Videos folder
 // are never touched.
 #include "model/TranscodeJob.h"
+#include "platform/SoundPlayer.h"
+#include "platform/Workspace.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
 
@@ -69,7 +71,7 @@ int main(int argc, char *argv[]) {
     const int jobs = 20;
     const QList<QUrl> sources = makeSources(home.path() + QStringLiteral("/card"), jobs);
     const auto runQueue = [&](int *done) {
-        TranscodeQueue queue(settings);
+        TranscodeQueue queue(settings, SoundPlayer::system(), Workspace::shared());
         queue.setLogPath(home.path() + QStringLiteral("/log.txt"));
         queue.addFiles(sources);
         QElapsedTimer t;
@@ -122,7 +124,7 @@ int main(int argc, char *argv[]) {
 
     // 2. Progress updates for 100,000 progress lines.
     qputenv("REDLINE_SIM_PROGRESS_LINES", "100000");
-    TranscodeQueue chatty(settings);
+    TranscodeQueue chatty(settings, SoundPlayer::system(), Workspace::shared());
     chatty.setLogPath(home.path() + QStringLiteral("/log2.txt"));
     chatty.addFiles(makeSources(home.path() + QStringLiteral("/card2"), 1));
     TranscodeJob *job = chatty.jobs().first();

@@ -3,6 +3,8 @@
 #include "model/FileName.h"
 #include "model/TranscodeJob.h"
 #include "platform/ByteCountFormatter.h"
+#include "platform/SignalWatcher.h"
+#include "platform/StandardOutput.h"
 #include "queue/ConversionSession.h"
 #include "queue/JobReport.h"
 #include "queue/TranscodeQueue.h"
@@ -12,11 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -60,10 +58,8 @@ QString saving(qint64 source, qint64 movie) {
 }
 
 int terminalColumns() {
-    winsize size{};
-    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 20)
-        return size.ws_col;
-    return 80;
+    const int columns = StandardOutput::columns();
+    return columns > 20 ? columns : 80;
 }
 
 void write(FILE *stream, const QString &text) {
@@ -253,15 +249,14 @@ void CliReporter::interrupted(int signal, bool immediately) {
               {{QStringLiteral("signal"), signal}, {QStringLiteral("immediately"), immediately}});
     if (m_style == Style::json)
         return;
-    const char *name = signal == SIGINT ? "Ctrl-C" : strsignal(signal);
+    const QString name =
+        signal == SIGINT ? QStringLiteral("Ctrl-C") : SignalWatcher::description(signal);
     if (immediately) {
-        err(u"tarnel-cli: " +
-            tr("%1 again: killing REDline and exiting now.").arg(QString::fromLocal8Bit(name)) +
-            u'\n');
+        err(u"tarnel-cli: " + tr("%1 again: killing REDline and exiting now.").arg(name) + u'\n');
     } else if (m_current) {
         err(u"tarnel-cli: " +
             tr("%1: stopping REDline (%2 is left unfinished); press Ctrl-C again to stop at once.")
-                .arg(QString::fromLocal8Bit(name), shownName(*m_current)) +
+                .arg(name, shownName(*m_current)) +
             u'\n');
     }
 }

@@ -8,6 +8,7 @@
 #include "model/TranscodeJob.h"
 #include "platform/DebugLog.h"
 #include "platform/SignalWatcher.h"
+#include "platform/StandardOutput.h"
 #include "platform/Workspace.h"
 #include "queue/ConversionSession.h"
 #include "queue/TranscodeQueue.h"
@@ -18,7 +19,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <unistd.h>
 
 CliRun::CliRun(CliOptions options, QObject *parent)
     : QObject(parent), m_options(std::move(options)) {
@@ -69,9 +69,9 @@ QList<QUrl> CliRun::urls() const {
 }
 
 int CliRun::exec() {
-    const CliReporter::Style style = m_options.json            ? CliReporter::Style::json
-                                     : ::isatty(STDOUT_FILENO) ? CliReporter::Style::terminal
-                                                               : CliReporter::Style::plain;
+    const CliReporter::Style style = m_options.json                 ? CliReporter::Style::json
+                                     : StandardOutput::isTerminal() ? CliReporter::Style::terminal
+                                                                    : CliReporter::Style::plain;
     m_reporter = std::make_unique<CliReporter>(style, m_options.quiet);
 
     // A folder given with --output is created like one picked in the

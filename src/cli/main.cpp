@@ -3,16 +3,14 @@
 // and debug log as the Tarnel window.
 #include "CliOptions.h"
 #include "CliRun.h"
+#include "platform/StandardOutput.h"
 #include "platform/Translations.h"
 
 #include <QCoreApplication>
-#include <csignal>
 #include <cstdio>
 
 int main(int argc, char *argv[]) {
-    // A reader that goes away (tarnel-cli | head) must not end tarnel-cli in
-    // the middle of a conversion; the write just fails.
-    std::signal(SIGPIPE, SIG_IGN);
+    StandardOutput::survivePipeReaderExit();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("tarnel-cli"));

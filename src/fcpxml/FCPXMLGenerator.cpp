@@ -334,8 +334,8 @@ FCPXMLGenerator::sendToFCP(const TranscodeJob &job, const std::optional<R3DMetad
     }
     const QString path = opened->path() + u'/' + documentName(job);
 
-    Workspace &workspace = Workspace::shared();
-    const auto application = workspace.applicationForIdentifier(QLatin1String(kFinalCutIdentifier));
+    const auto application =
+        m_workspace.applicationForIdentifier(QLatin1String(kFinalCutIdentifier));
     if (!application) {
         // The private folder is emptied at logout: a copy beside the movie
         // travels with it to the machine that has Final Cut Pro.
@@ -345,7 +345,7 @@ FCPXMLGenerator::sendToFCP(const TranscodeJob &job, const std::optional<R3DMetad
                                  FileName::baseName(job.sourceURL()) + u"\u201D was saved to:\n" +
                                  beside.value_or(path)};
     }
-    return workspace.open({path}, *application);
+    return m_workspace.open({path}, *application);
 }
 
 bool FCPXMLGenerator::isFinalCutMissing(const PlatformError &error) {

@@ -13,12 +13,15 @@
 #include <variant>
 
 class TranscodeJob;
+class Workspace;
 
 // Describes a converted clip to Final Cut Pro: builds its FCPXML 1.14
-// document and opens that document with the application. Belongs to the
-// main thread.
+// document and opens that document with the application, found and asked
+// through the given workspace. Belongs to the main thread.
 class FCPXMLGenerator {
 public:
+    explicit FCPXMLGenerator(Workspace &workspace) : m_workspace(workspace) {}
+
     static constexpr auto kFinalCutIdentifier = "com.apple.FinalCut";
     // The error domain of "Final Cut Pro is not installed".
     static constexpr auto kFinalCutMissingDomain = "Tarnel.FinalCut";
@@ -92,4 +95,7 @@ public:
     // isFinalCutMissing()) or when it cannot be started.
     std::optional<PlatformError> sendToFCP(const TranscodeJob &job,
                                            const std::optional<R3DMetadata> &metadata);
+
+private:
+    Workspace &m_workspace;
 };

@@ -28,38 +28,34 @@ int TranscodeJob::savingPercent(qint64 sourceBytes, qint64 outputBytes) {
     return int((1.0 - double(outputBytes) / double(sourceBytes)) * 100.0);
 }
 
-template <typename T> void TranscodeJob::publish(T &field, const T &value, Signal fieldChanged) {
-    field = value;
-    if (fieldChanged)
-        Q_EMIT(this->*fieldChanged)();
-    Q_EMIT changed();
-}
-
 void TranscodeJob::setSourceSizeBytes(qint64 value) {
-    publish(m_sourceSizeBytes, value, &TranscodeJob::sourceSizeBytesChanged);
+    m_sourceSizeBytes = value;
+    Q_EMIT sourceSizeBytesChanged();
 }
 void TranscodeJob::setOutputURL(const QUrl &value) {
-    publish(m_outputURL, value, &TranscodeJob::outputURLChanged);
+    m_outputURL = value;
+    Q_EMIT outputURLChanged();
 }
 void TranscodeJob::setOutputSizeBytes(qint64 value) {
-    publish(m_outputSizeBytes, value);
+    m_outputSizeBytes = value;
 }
 void TranscodeJob::setProgress(double value) {
     m_progress = value;
     Q_EMIT progressChanged();
 }
 void TranscodeJob::setStartedAt(const QDateTime &value) {
-    publish(m_startedAt, value);
+    m_startedAt = value;
 }
 void TranscodeJob::setFinishedAt(const QDateTime &value) {
-    publish(m_finishedAt, value);
+    m_finishedAt = value;
 }
 void TranscodeJob::setStatus(JobStatus value) {
-    publish(m_status, value, &TranscodeJob::statusChanged);
+    m_status = value;
+    Q_EMIT statusChanged();
 }
 void TranscodeJob::setErrorMessage(const QString &value) {
-    publish(m_errorMessage, std::optional<QString>(value));
+    m_errorMessage = value;
 }
 void TranscodeJob::setHandOffFailed(bool value) {
-    publish(m_handOffFailed, value);
+    m_handOffFailed = value;
 }

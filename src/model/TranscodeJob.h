@@ -9,13 +9,10 @@
 #include <QUuid>
 #include <optional>
 
-// One R3D source file on its way through the queue. Observable: every
-// assignment of a field but `progress` and `metadata` stores the value, then
-// emits the field's own change signal where it has one (the queue keeps its
-// counts by these), then changed(), so observers can redraw from the new
-// value. `progress` announces itself through progressChanged() alone: it
-// rises many times a second, and ConversionSession passes it on batched.
-// `metadata` is plain and announces nothing.
+// One R3D source file on its way through the queue. Status, sizes and the
+// output announce their changes (the queue keeps its counts by these), and
+// progress its rises, which ConversionSession passes on batched. Observers of
+// a whole row follow the session's job events instead.
 //
 // Jobs belong to the main thread; the runner hands progress over through a
 // queued call.
@@ -25,12 +22,12 @@ class TranscodeJob : public QObject {
     Q_PROPERTY(QUrl sourceURL READ sourceURL CONSTANT)
     Q_PROPERTY(qint64 sourceSizeBytes READ sourceSizeBytes NOTIFY sourceSizeBytesChanged)
     Q_PROPERTY(QUrl outputURL READ outputURL NOTIFY outputURLChanged)
-    Q_PROPERTY(qint64 outputSizeBytes READ outputSizeBytes NOTIFY changed)
+    Q_PROPERTY(qint64 outputSizeBytes READ outputSizeBytes)
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
-    Q_PROPERTY(QDateTime startedAt READ startedAt NOTIFY changed)
-    Q_PROPERTY(QDateTime finishedAt READ finishedAt NOTIFY changed)
+    Q_PROPERTY(QDateTime startedAt READ startedAt)
+    Q_PROPERTY(QDateTime finishedAt READ finishedAt)
     Q_PROPERTY(JobStatus status READ status NOTIFY statusChanged)
-    Q_PROPERTY(bool handOffFailed READ handOffFailed NOTIFY changed)
+    Q_PROPERTY(bool handOffFailed READ handOffFailed)
 
 public:
     // Creates a queued job and looks up the source file's size (0 when it
@@ -83,14 +80,8 @@ Q_SIGNALS:
     void outputURLChanged();
     void progressChanged();
     void statusChanged();
-    // Emitted after any field but progress was stored, following its own
-    // signal: one connection is enough to follow the rest of the job.
-    void changed();
 
 private:
-    using Signal = void (TranscodeJob::*)();
-    template <typename T> void publish(T &field, const T &value, Signal fieldChanged = nullptr);
-
     const QUuid m_id;
     const QUrl m_sourceURL;
     qint64 m_sourceSizeBytes = 0;

@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -65,4 +66,21 @@ void SignalWatcher::drain() {
             Q_EMIT received(int(bytes[i]));
         }
     }
+}
+
+QString SignalWatcher::name(int signal) {
+    switch (signal) {
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return u"signal " + QString::number(signal);
+    }
+}
+
+QString SignalWatcher::description(int signal) {
+    return QString::fromLocal8Bit(::strsignal(signal));
 }

@@ -23,6 +23,11 @@ public:
     SignalWatcher(const SignalWatcher &) = delete;
     SignalWatcher &operator=(const SignalWatcher &) = delete;
 
+    // "SIGTERM", "SIGINT" or "SIGHUP"; "signal N" for another.
+    static QString name(int signal);
+    // The system's description of a signal ("Terminated", "Hangup").
+    static QString description(int signal);
+
     // How many watched signals have arrived so far.
     int count() const { return m_count; }
 

@@ -17,7 +17,8 @@ ConversionSession::Services ConversionSession::desktopServices(Workspace &worksp
 }
 
 ConversionSession::ConversionSession(UserSettings &settings, Services services, QObject *parent)
-    : QObject(parent), m_settings(settings), m_queue(new TranscodeQueue(settings, this)) {
+    : QObject(parent), m_settings(settings),
+      m_queue(new TranscodeQueue(settings, services.sounds, services.workspace, this)) {
     using Q = TranscodeQueue;
     using S = ConversionSession;
     connect(m_queue, &Q::jobsAboutToBeAdded, this, &S::jobsAboutToBeAdded);
@@ -29,11 +30,9 @@ ConversionSession::ConversionSession(UserSettings &settings, Services services, 
     connect(m_queue, &Q::jobUpdated, this, &S::jobUpdated);
     connect(m_queue, &Q::runStarted, this, &S::runStarted);
     connect(m_queue, &Q::runFinished, this, &S::runFinished);
-    m_queue->setSoundPlayer(&services.sounds);
     // Built last: it observes the events connected above.
     m_monitor = new RunMonitor(this, services.inhibitor, services.notifier, services.launcher,
-                               std::move(services.clock));
-    m_monitor->setWorkspace(&services.workspace);
+                               services.workspace, std::move(services.clock));
 }
 
 ConversionSession::~ConversionSession() = default;

@@ -39,11 +39,11 @@ QString RunMonitor::shownSummary(qsizetype converted, qsizetype failed) {
 }
 
 RunMonitor::RunMonitor(ConversionSession *session, SleepInhibitor *inhibitor,
-                       DesktopNotifier *notifier, LauncherProgress *launcher,
+                       DesktopNotifier *notifier, LauncherProgress *launcher, Workspace &workspace,
                        RunEstimate::Clock clock)
     : QObject(session->queue()), m_queue(session->queue()), m_inhibitor(inhibitor),
-      m_notifier(notifier), m_launcher(launcher), m_estimate(std::move(clock)),
-      m_log(m_queue->logPath()) {
+      m_notifier(notifier), m_launcher(launcher), m_workspace(workspace),
+      m_estimate(std::move(clock)), m_log(m_queue->logPath()) {
     for (QObject *service : {static_cast<QObject *>(inhibitor), static_cast<QObject *>(notifier),
                              static_cast<QObject *>(launcher)})
         service->setParent(this);
@@ -196,7 +196,7 @@ void RunMonitor::notifyRunEnd(const QString &summary, const QString &body) {
 }
 
 void RunMonitor::openFromNotification(const QString &action) {
-    Workspace &workspace = m_workspace ? *m_workspace : Workspace::shared();
+    Workspace &workspace = m_workspace;
     // The default application for a folder is the file manager, for the log
     // a text editor.
     if (action == QLatin1String(kShowOutputAction) && !m_outputFolder.isEmpty())

@@ -36,16 +36,15 @@ public:
     static constexpr auto kShowOutputAction = "show-output";
     static constexpr auto kOpenLogAction = "open-log";
 
-    // With these services, which it takes over; the clock times the run.
+    // With these services, which it takes over, and the workspace that opens
+    // what the notification's buttons name; the clock times the run.
     RunMonitor(ConversionSession *session, SleepInhibitor *inhibitor, DesktopNotifier *notifier,
-               LauncherProgress *launcher, RunEstimate::Clock clock = {});
+               LauncherProgress *launcher, Workspace &workspace, RunEstimate::Clock clock = {});
     ~RunMonitor() override;
 
     // Answers whether a Tarnel window is active; set by the windowing layer.
     // Without it, no window counts as active.
     void setWindowActiveCheck(std::function<bool()> check) { m_windowActive = std::move(check); }
-    // Opens what the notification's buttons name; the platform's by default.
-    void setWorkspace(Workspace *workspace) { m_workspace = workspace; }
 
     // "About 12 min left" while a run converts and has an estimate, else empty.
     QString remainingText() const { return m_remainingText; }
@@ -71,7 +70,7 @@ private:
     SleepInhibitor *m_inhibitor;
     DesktopNotifier *m_notifier;
     LauncherProgress *m_launcher;
-    Workspace *m_workspace = nullptr;
+    Workspace &m_workspace;
     std::function<bool()> m_windowActive;
     RunEstimate m_estimate;
     // The queue's log as the run started, so lines written as the queue

@@ -13,9 +13,10 @@
 #include <QPointer>
 #include <QSet>
 
-TranscodeQueue::TranscodeQueue(UserSettings &settings, QObject *parent)
+TranscodeQueue::TranscodeQueue(UserSettings &settings, SoundPlayer &sounds, Workspace &workspace,
+                               QObject *parent)
     : QObject(parent), m_settings(settings), m_runner(new REDlineRunner(this)),
-      m_search(new ClipSearch(this)) {
+      m_search(new ClipSearch(this)), m_generator(workspace), m_soundPlayer(&sounds) {
     connect(m_search, &ClipSearch::found, this, &TranscodeQueue::addFound);
     connect(m_search, &ClipSearch::searchingChanged, this, &TranscodeQueue::lookingForClipsChanged);
     // What drops and runs announce is shown with the list's warnings.
@@ -502,8 +503,7 @@ void TranscodeQueue::queueFinished() {
         QString::number(failed) + u" failed");
     if (!m_settings.playCompletionSound())
         return;
-    SoundPlayer &player = m_soundPlayer ? *m_soundPlayer : SoundPlayer::system();
-    player.play(QLatin1String(failed > 0 ? SoundPlayer::kFailure : SoundPlayer::kSuccess));
+    m_soundPlayer->play(QLatin1String(failed > 0 ? SoundPlayer::kFailure : SoundPlayer::kSuccess));
 }
 
 void TranscodeQueue::manualSend(TranscodeJob *job) {

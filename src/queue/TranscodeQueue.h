@@ -22,6 +22,7 @@ class ClipSearch;
 struct FoundClip;
 struct FoundClips;
 class SoundPlayer;
+class Workspace;
 
 // Owns the list of jobs of one main window: turns dropped or chosen files and
 // folders into queued jobs, removes jobs, answers the window's questions
@@ -41,7 +42,10 @@ class TranscodeQueue : public QObject {
 
 public:
     // The settings are read at every step and outlive the queue.
-    explicit TranscodeQueue(UserSettings &settings, QObject *parent = nullptr);
+    // Plays the end-of-run sound with `sounds` and hands clips to Final Cut
+    // Pro through `workspace`; both outlive the queue.
+    TranscodeQueue(UserSettings &settings, SoundPlayer &sounds, Workspace &workspace,
+                   QObject *parent = nullptr);
     ~TranscodeQueue() override;
 
     const QList<TranscodeJob *> &jobs() const { return m_jobs; }
@@ -121,8 +125,8 @@ public:
     // text can start a line that reads as an entry of its own.
     void log(const QString &message) const { m_log.append(DebugText::printable(message)); }
 
-    // The completion sound's player; the platform's by default.
-    void setSoundPlayer(SoundPlayer *player) { m_soundPlayer = player; }
+    // Replaces the end-of-run sound's player.
+    void setSoundPlayer(SoundPlayer &player) { m_soundPlayer = &player; }
 
 Q_SIGNALS:
     // The list's rows: jobs about to be added at rows first to last (at the
@@ -249,7 +253,7 @@ private:
     REDlineRunner *m_runner = nullptr; // owned as a child
     ClipSearch *m_search = nullptr;    // owned as a child
     FCPXMLGenerator m_generator;
-    SoundPlayer *m_soundPlayer = nullptr;
+    SoundPlayer *m_soundPlayer; // never null
     DebugLog m_log;
     // What the counts last took from each job: its state, its source bytes,
     // and the folder and base name of its movie (empty without one).

@@ -3,16 +3,13 @@
 #include "model/DebugText.h"
 #include "model/FileName.h"
 #include "platform/DebugLog.h"
+#include "platform/StaleLock.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QStandardPaths>
-#include <cerrno>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -29,26 +26,6 @@ std::optional<bool> storedBoolean(const QVariant &value) {
             return false;
     }
     return std::nullopt;
-}
-
-// Removes a lock that no live process holds. A regular file is asked
-// whether its owner still runs; anything else at its name (a folder, a pipe,
-// a link, dangling or not) is never a lock that anyone holds and is removed
-// (an empty folder) or moved aside. False when something is still in the
-// way.
-bool clearStaleLock(const QString &lock) {
-    const QByteArray path = QFile::encodeName(lock);
-    struct stat st {};
-    if (::lstat(path.constData(), &st) != 0)
-        return errno == ENOENT;
-    if (S_ISREG(st.st_mode)) {
-        QLockFile(lock).removeStaleLockFile();
-        return true;
-    }
-    if (S_ISDIR(st.st_mode) ? ::rmdir(path.constData()) == 0 : ::unlink(path.constData()) == 0)
-        return true;
-    const QByteArray aside = path + ".in-the-way." + QByteArray::number(::getpid());
-    return ::rename(path.constData(), aside.constData()) == 0;
 }
 
 QUrl folderURL(const QString &path) {
@@ -88,7 +65,7 @@ void UserSettings::store(const char *key, const QVariant &value) {
     // freeze the window that long. A lock that no live process holds (no
     // native lock on it) is stale whatever its age: remove it first.
     const QString lock = m_store.fileName() + QStringLiteral(".lock");
-    if (!clearStaleLock(lock)) {
+    if (!StaleLock::clear(lock)) {
         // Something that cannot be a lock stays in the way: trying to save
         // would wait for it forever.
         setSaveError(QT_TR_NOOP("Settings could not be saved to “%1” (“%2” is in the way). "

@@ -12,10 +12,14 @@ JobListModel::JobListModel(ConversionSession *session, QObject *parent)
     connect(session, &S::jobsAdded, this, &JobListModel::added);
     connect(session, &S::jobsAboutToBeRemoved, this, &JobListModel::aboutToRemove);
     connect(session, &S::jobsRemoved, this, &JobListModel::removed);
+    // A job changes only in these events: its row is announced, nothing else.
+    connect(session, &S::jobStarted, this, &JobListModel::jobChanged);
     connect(session, &S::progressed, this, [this](const QList<TranscodeJob *> &jobs) {
         for (const TranscodeJob *job : jobs)
             jobChanged(job);
     });
+    connect(session, &S::jobFinished, this, &JobListModel::jobChanged);
+    connect(session, &S::jobUpdated, this, &JobListModel::jobChanged);
     // The queue deletes its jobs after announcing its end; forget them first.
     connect(m_queue, &QObject::destroyed, this, [this] {
         beginResetModel();
@@ -24,8 +28,6 @@ JobListModel::JobListModel(ConversionSession *session, QObject *parent)
         endResetModel();
     });
     m_jobs = m_queue->jobs();
-    for (TranscodeJob *job : std::as_const(m_jobs))
-        watch(job);
     indexRows();
 }
 
@@ -77,29 +79,19 @@ void JobListModel::aboutToAdd(int first, int last) {
 void JobListModel::added(int first, int last) {
     m_jobs = m_queue->jobs(); // shares the queue's list
     m_rows.reserve(m_jobs.size());
-    for (int row = first; row <= last; ++row) {
-        TranscodeJob *job = m_jobs.at(row);
-        m_rows.insert(job, row);
-        watch(job);
-    }
+    for (int row = first; row <= last; ++row)
+        m_rows.insert(m_jobs.at(row), row);
     endInsertRows();
 }
 
 void JobListModel::aboutToRemove(int first, int last) {
     beginRemoveRows(QModelIndex(), first, last);
-    for (int row = first; row <= last; ++row)
-        disconnect(m_jobs.at(row), nullptr, this, nullptr);
 }
 
 void JobListModel::removed(int first, int last) {
     m_jobs.remove(first, last - first + 1);
     indexRows();
     endRemoveRows();
-}
-
-void JobListModel::watch(TranscodeJob *job) {
-    // One connection per job: a list of 100,000 files stays light.
-    connect(job, &TranscodeJob::changed, this, [this, job] { jobChanged(job); });
 }
 
 void JobListModel::jobChanged(const TranscodeJob *job) {

@@ -12,9 +12,9 @@ class TranscodeJob;
 class TranscodeQueue;
 
 // The session's jobs as a list, one row per job in list order. It observes
-// the session's events: jobs added become rows inserted at the end, removed
-// jobs removed rows, and a change inside a job (its batched progress too)
-// announces that job's row alone. It reads the jobs and never changes them.
+// the session's events alone: jobs added become rows inserted at the end,
+// removed jobs removed rows, and a job started, progressed (batched),
+// finished or updated announces that job's row alone. It reads the jobs and never changes them.
 class JobListModel : public QAbstractListModel {
     Q_OBJECT
 
@@ -43,7 +43,6 @@ private:
     void added(int first, int last);
     void aboutToRemove(int first, int last);
     void removed(int first, int last);
-    void watch(TranscodeJob *job);
     void jobChanged(const TranscodeJob *job);
     void indexRows();
 

@@ -6,7 +6,6 @@
 #include "settings/UserSettings.h"
 
 #include <QApplication>
-#include <csignal>
 
 TarnelApp::TarnelApp(Workspace &workspace, QObject *parent)
     : QObject(parent), m_workspace(workspace), m_settings(new UserSettings(this)),
@@ -15,10 +14,7 @@ TarnelApp::TarnelApp(Workspace &workspace, QObject *parent)
 }
 
 void TarnelApp::endOnSignal(int signal) {
-    const QString name = signal == SIGTERM  ? QStringLiteral("SIGTERM")
-                         : signal == SIGINT ? QStringLiteral("SIGINT")
-                         : signal == SIGHUP ? QStringLiteral("SIGHUP")
-                                            : u"signal " + QString::number(signal);
+    const QString name = SignalWatcher::name(signal);
     // A question open at that moment is answered by the signal.
     for (int i = 0; i < 8; ++i) {
         QWidget *modal = QApplication::activeModalWidget();

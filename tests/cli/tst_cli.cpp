@@ -14,7 +14,6 @@
 #include <QRegularExpression>
 #include <QtTest>
 #include <csignal>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -128,19 +127,16 @@ private Q_SLOTS:
     void exitStatus() {
         QFETCH(QStringList, args);
         QFETCH(QStringList, env);
-        QFETCH(int, status);
         QFETCH(QString, says);
         clip("A.R3D");
         clip("B.R3D");
         clip("A.R3D.txt");
-        QDir().mkpath(m_card + "/latin1");
-        ::close(::open(QByteArray(QFile::encodeName(m_card) + "/latin1/caf\xe9.R3D").constData(),
-                       O_CREAT | O_WRONLY, 0644));
+        TestTools::touchRaw(m_card + "/latin1");
         QDir().mkpath(m_card + "/Day/A001/A001_0101AB.RDM/A001_C001_0101XY.RDC");
         args.replaceInStrings("CARD", m_card);
         says.replace("CARD", m_card);
         const Outcome o = run(cli(), args, env);
-        QCOMPARE(o.status, status);
+        QTEST(o.status, "status");
         QVERIFY2(o.err.contains(says), qPrintable(o.err));
     }
 
@@ -182,7 +178,6 @@ private Q_SLOTS:
         std::sort(expected.begin(), expected.end());
         std::sort(got.begin(), got.end());
         QCOMPARE(got, expected);
-        QCOMPARE(got.first().size(), 17);
     }
 
     // The events of a run with one clip converted and one failed, and the
@@ -214,17 +209,20 @@ private Q_SLOTS:
         QCOMPARE(events["done"].size(), 1);
         const QJsonObject done = events["done"].first();
         const QString movie = m_out + "/Good_tarnel.mov";
-        QCOMPARE(done["file"].toString(), m_card + "/Good.R3D");
-        QCOMPARE(done["movie"].toString(), movie);
-        QCOMPARE(done["movieBytes"].toInteger(), QFileInfo(movie).size());
-        QCOMPARE(done["flavour"].toString(), "ProRes 422 HQ");
-        QCOMPARE(done["width"].toInt(), 640);
-        QCOMPARE(done["frames"].toInt(), 24);
-        QCOMPARE(done["rate"].toString(), "24/1");
-        QCOMPARE(done["timecode"].toString(), "10:00:00:00");
-        QCOMPARE(done["reel"].toString(), "Good");
-        QCOMPARE(done["audioTracks"].toArray(),
-                 QJsonArray({QJsonObject{{"channels", 1}, {"sampleRate", 48000}}}));
+        const QJsonObject expected{
+            {"file", QString(m_card + "/Good.R3D")},
+            {"movie", movie},
+            {"movieBytes", QFileInfo(movie).size()},
+            {"flavour", "ProRes 422 HQ"},
+            {"width", 640},
+            {"frames", 24},
+            {"rate", "24/1"},
+            {"timecode", "10:00:00:00"},
+            {"reel", "Good"},
+            {"audioTracks", QJsonArray({QJsonObject{{"channels", 1}, {"sampleRate", 48000}}})}};
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            QVERIFY2(done[it.key()] == it.value(),
+                     qPrintable(it.key() + " = " + done[it.key()].toVariant().toString()));
         QCOMPARE(events["fcpxml"].size(), 1);
         QCOMPARE(events["fcpxml"].first()["file"].toString(), document);
         QCOMPARE(events["fcpxml"].first()["clips"].toInt(), 1);
@@ -348,8 +346,6 @@ private Q_SLOTS:
         const QString held = "inhibit: logind holds off sleep until the run ends";
         QTRY_VERIFY(TestTools::logLines(env.logFile()).contains(held));
         QCOMPARE(logind.calls.size(), 1);
-        QCOMPARE(logind.calls[0].arguments(),
-                 (QVariantList{"sleep:idle", "Tarnel", "Converting 2 clips", "block"}));
         QVERIFY(lock >= 0 && !lockClosed(lock));
         TestTools::touch(m_dir->filePath("go"));
         QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 120'000);
@@ -367,37 +363,13 @@ private Q_SLOTS:
         QDBusConnection::disconnectFromBus("fake-system");
     }
 
-    // The README's recipe: GNU parallel runs two tarnel-cli at once, which
-    // share the debug log line by line.
-    void twoProcessesShareTheLog() {
-        if (QStandardPaths::findExecutable("parallel").isEmpty())
-            QSKIP("GNU parallel is not on PATH (Debian package \"parallel\")");
-        if (!run("parallel", {"--version"}).out.startsWith("GNU parallel"))
-            QSKIP("the parallel on PATH is not GNU parallel");
-        const QString redline = TestTools::pairedRedline(m_dir->filePath("REDline"));
-        const Outcome o = run("parallel", {"-j2", cli(), "--quiet", "--redline", redline,
-                                           ":::", clip("A.R3D"), clip("B.R3D")});
-        QVERIFY2(o.status == 0, qPrintable(o.err));
-        QCOMPARE(QDir(m_out).entryList({"*_tarnel.mov"}).size(), 2);
-        QFile log(env.logFile());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        static const QRegularExpression entry(
-            "^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\+0000\\] (\\S.*|  .*)$");
-        const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
-        for (const QString &line : lines)
-            QVERIFY2(entry.match(line).hasMatch(), qPrintable(line));
-        QCOMPARE(lines.filter(QRegularExpression("tarnel-cli\\[\\d+\\]: exit status 0$")).size(),
-                 2);
-        QCOMPARE(lines.filter("queue finished").size(), 2);
-    }
-
-    // Two processes, one output folder, clips of one name (two copies of a
-    // card) and a name that holds another (C001 in A001_C001), REDline
-    // writing slowly in pieces while both run: every "done" names a whole,
-    // playable movie of its own clip, and no two name the same movie.
+    // Two processes at once (as the README runs them with GNU parallel), one output
+    // folder, clips of one name (two copies of a card) and a name that holds another
+    // (C001 in A001_C001), REDline writing slowly in pieces while both run: every
+    // "done" names a whole, playable movie of its own clip, no two name the same
+    // movie, and the shared debug log holds whole lines.
     void twoProcessesClipsOfOneName() {
-        const QString redline = TestTools::pairedRedline(
-            m_dir->filePath("REDline"), "REDLINE_SIM_PIECES=6 REDLINE_SIM_PIECE_DELAY_MS=30");
+        const QString redline = TestTools::pairedRedline(m_dir->filePath("REDline"));
         QStringList cards;
         for (const QString card : {"one", "two"}) {
             cards << m_dir->filePath(card);
@@ -425,16 +397,22 @@ private Q_SLOTS:
             delete p;
         }
         QCOMPARE(sourceOf.size(), 3);
-        QCOMPARE(
-            QDir(m_out).entryList({"*.mov"}),
-            QStringList({"A001_C001_2_tarnel.mov", "A001_C001_tarnel.mov", "C001_tarnel.mov"}));
         for (auto it = sourceOf.cbegin(); it != sourceOf.cend(); ++it) {
             QVERIFY2(MediaProbe::unreadableReason(it.key()).isEmpty(), qPrintable(it.key()));
             QCOMPARE(TestTools::movieSource(it.key()), it.value());
         }
         // The claims went with the conversions.
-        QCOMPARE(QDir(m_out).entryList(QDir::Hidden | QDir::Files | QDir::NoDotAndDotDot),
-                 QDir(m_out).entryList({"*.mov"}));
+        QCOMPARE(
+            QDir(m_out).entryList(QDir::Hidden | QDir::Files),
+            QStringList({"A001_C001_2_tarnel.mov", "A001_C001_tarnel.mov", "C001_tarnel.mov"}));
+        static const QRegularExpression entry(
+            "^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\+0000\\] (\\S.*|  .*)$");
+        const QStringList lines =
+            TestTools::readFile(env.logFile()).split('\n', Qt::SkipEmptyParts);
+        for (const QString &line : lines)
+            QVERIFY2(entry.match(line).hasMatch(), qPrintable(line));
+        QCOMPARE(lines.filter(QRegularExpression("tarnel-cli\\[\\d+\\]: exit status 0$")).size(),
+                 2);
     }
 
     // A REDline that exits 0 after writing nothing, or half a movie: the
@@ -458,48 +436,34 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(m_out + "/A_tarnel.mov").size() > 10, mode.contains("CUT"));
     }
 
-    // --name-like-clip: movies named exactly like their clips, the second
-    // clip of one name "_2"; each found and measured under that name.
-    void namesLikeClips() {
-        clip("A001_C001.R3D");
-        const QString other = m_dir->filePath("card2/A001_C001.R3D");
-        QDir().mkpath(m_dir->filePath("card2"));
-        TestTools::touch(other, 2000);
-        const Outcome o = run(cli(), {"--json", "--quiet", "--name-like-clip", m_card, other});
-        QCOMPARE(o.status, 0);
-        for (const QString movie : {"/A001_C001.mov", "/A001_C001_2.mov"})
-            QVERIFY2(o.out.contains("\"movie\":\"" + m_out + movie), qPrintable(o.out));
-        QVERIFY(TestTools::logLines(env.logFile())
-                    .contains("  output name = A001_C001_2 (A001_C001 is the movie of another "
-                              "clip of that name in the list)"));
-        QFile settings(env.settingsFile()); // the option holds for this run only
-        QVERIFY(settings.open(QIODevice::ReadOnly) &&
-                !settings.readAll().contains("nameMoviesLikeClips"));
-    }
-
-    void settingsUntouchedByOverrides_data() {
+    // Options on the command line hold for that run only: the settings stay byte for
+    // byte. --name-like-clip names movies exactly like their clips (the second clip of
+    // one name "_2"). Sent to Final Cut Pro, which is not installed here, a clip is
+    // converted all the same, and its document waits beside its movie.
+    void overridesHoldForTheRunOnly_data() {
         QTest::addColumn<bool>("stored");
         QTest::newRow("stored settings") << true;
         QTest::newRow("empty store") << false;
     }
-    void settingsUntouchedByOverrides() {
+    void overridesHoldForTheRunOnly() {
         QFETCH(bool, stored);
         if (!stored)
             QFile::remove(env.settingsFile());
         const QString before = TestTools::readFile(env.settingsFile());
-        const QString other = m_dir->filePath("other/out");
-        const QString args = m_dir->filePath("args");
+        const QString other = m_dir->filePath("other/out"), args = m_dir->filePath("args");
+        QDir().mkpath(m_dir->filePath("card2"));
+        TestTools::touch(m_dir->filePath("card2/A.R3D"), 2000);
         const Outcome o = run(cli(),
-                              {"--preset", "proxy", "--output", other, "--send-to-fcp", "--redline",
-                               TestTools::redlineSim(), clip("A.R3D")},
+                              {"--preset", "proxy", "--output", other, "--send-to-fcp",
+                               "--name-like-clip", "--redline", TestTools::redlineSim(),
+                               clip("A.R3D"), m_dir->filePath("card2/A.R3D")},
                               {"REDLINE_SIM_ARGS_FILE=" + args});
-        // Sent to Final Cut Pro, which is not installed here: the clip is
-        // converted all the same, and its document waits beside the movie.
         QCOMPARE(o.status, 0);
         QVERIFY2(o.err.contains("A.R3D: Final Cut Pro was not found."), qPrintable(o.err));
-        QVERIFY(QFile::exists(other + "/A_tarnel.mov"));
-        QVERIFY(o.err.contains(other + "/A_tarnel.fcpxml"));
-        QVERIFY(QFile::exists(other + "/A_tarnel.fcpxml"));
+        for (const QString name : {"/A", "/A_2"})
+            QVERIFY2(QFile::exists(other + name + ".mov") &&
+                         o.err.contains(other + name + ".fcpxml"),
+                     qPrintable(name));
         QCOMPARE(TestTools::recordedArguments(args).at(9), "3"); // Proxy's codec
         QCOMPARE(QFile::exists(env.settingsFile()), stored);
         QCOMPARE(TestTools::readFile(env.settingsFile()), before);

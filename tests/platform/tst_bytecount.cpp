@@ -37,12 +37,10 @@ private Q_SLOTS:
     void fileSize() {
         QFETCH(qint64, bytes);
         QFETCH(QString, locale);
-        QFETCH(QString, shown);
-        QFETCH(QString, logged);
         QLocale::setDefault(QLocale(locale));
         QCOMPARE(Translations::install(QLocale(locale)), locale == "de_DE");
-        QCOMPARE(ByteCountFormatter::fileSize(bytes), shown);
-        QCOMPARE(ByteCountFormatter::logText(bytes), logged);
+        QTEST(ByteCountFormatter::fileSize(bytes), "shown");
+        QTEST(ByteCountFormatter::logText(bytes), "logged");
     }
 };
 

@@ -5,14 +5,14 @@
 #include "queue/ClipSearch.h"
 #include "queue/TranscodeQueue.h"
 #include "settings/UserSettings.h"
+#include "support/RecordingSoundPlayer.h"
+#include "support/RecordingWorkspace.h"
 #include "support/TestEnvironment.h"
 #include "support/TestTools.h"
 
 #include <QtTest>
 
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -61,11 +61,6 @@ void makeTree(const QString &root, const QStringList &entries) {
     }
 }
 
-// Makes an empty file whose name need not be UTF-8.
-void touchRaw(const QByteArray &path) {
-    ::close(::open(path.constData(), O_CREAT | O_WRONLY, 0644));
-}
-
 } // namespace
 
 class IntakeTest : public QObject {
@@ -75,9 +70,11 @@ class IntakeTest : public QObject {
     QString m_log;
     // A real store in the throwaway home; intake reads no setting.
     mutable UserSettings m_settings;
+    mutable RecordingSoundPlayer m_sounds;
+    mutable RecordingWorkspace m_workspace;
 
     std::unique_ptr<TranscodeQueue> queue() const {
-        auto q = std::make_unique<TranscodeQueue>(m_settings);
+        auto q = std::make_unique<TranscodeQueue>(m_settings, m_sounds, m_workspace);
         q->setLogPath(m_log);
         return q;
     }
@@ -121,8 +118,8 @@ private Q_SLOTS:
         for (const QString &name :
              clips + QStringList{"notes.txt", "clip.R3D.mov", "new\nline.mov", "C.RDC/C_001.R3D"})
             TestTools::touch(dir.filePath(name));
-        for (const char *latin1 : {"/caf\xe9.R3D", "/notes\xff.txt"})
-            touchRaw(QFile::encodeName(dir.path()) + latin1);
+        for (const char *latin1 : {"caf\xe9.R3D", "notes\xff.txt"})
+            TestTools::touchRaw(dir.path(), latin1);
         auto q = queue();
         q->addFiles({folderUrl(dir.path())});
         QCOMPARE(
@@ -287,9 +284,8 @@ private Q_SLOTS:
     // file renamed clears its warning, a drop without clips is news until the next.
     void warningsFollowTheList() {
         QTemporaryDir card;
-        makeTree(card.path(), {"H.RDC/H_001.R3D 3", "H.RDC/H_003.R3D 4", "clip.mov 10", "odd/"});
-        const QByteArray odd = QFile::encodeName(card.filePath("odd")) + "/caf\xe9.R3D";
-        touchRaw(odd);
+        makeTree(card.path(), {"H.RDC/H_001.R3D 3", "H.RDC/H_003.R3D 4", "clip.mov 10"});
+        const QByteArray odd = TestTools::touchRaw(card.filePath("odd"));
         auto q = queue();
         QSignalSpy changed(q.get(), &TranscodeQueue::intakeWarningsChanged);
         const auto now = [&q] { return english(q->currentIntakeWarnings()); };
@@ -355,8 +351,6 @@ private Q_SLOTS:
         };
         const QString oneCard = "1 card folder(s) (.RDM) and 3 clip folder(s) (.RDC)";
 
-        QTest::newRow("card root")
-            << cardIn("Mag A/") << "Mag A" << jobsIn("Mag A/") << oneCard << QStringList{};
         QTest::newRow("card folder") << card << rdm << jobsIn("") << oneCard << QStringList{};
         QTest::newRow("clip folder")
             << card << rdm + "/" + c1 + ".RDC" << QStringList{jobsIn("").first()}
@@ -378,7 +372,7 @@ private Q_SLOTS:
             << QStringList{"K/K1.R3D 1", "K/K2.RDC/K2_001.R3D 2", "K/K4.R3D 4", "K/K5.R3D 5",
                            "K/K10.R3D 10"}
             << "0 card folder(s) (.RDM) and 1 clip folder(s) (.RDC)" << QStringList{};
-        QTest::newRow("links and hidden folders are not followed")
+        QTest::newRow("card root; links and hidden folders are not followed")
             << cardIn("Card/") + QStringList{"Card/" + rdm + "/" + c1 + ".RDC/loop -> ..",
                                              "Card/" + rdm + "/Z.RDC -> ../../Elsewhere/Z.RDC",
                                              "Elsewhere/Z.RDC/Z_001.R3D 1",
@@ -495,7 +489,7 @@ private Q_SLOTS:
         const QByteArray savedHome = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(home.path()));
         const QString location = DebugLog::defaultLocation(),
-                      used = TranscodeQueue(m_settings).logPath();
+                      used = TranscodeQueue(m_settings, m_sounds, m_workspace).logPath();
         qputenv("HOME", savedHome);
         QCOMPARE(location, home.path() + folder + "/Tarnel_debug.txt");
         QCOMPARE(used, location);

@@ -115,6 +115,7 @@ private Q_SLOTS:
 
     // A REDline that cannot run fails with the system's error; a relative path is not
     // found (nor run from the working folder); no output folder or no movie fails too.
+    // A stop right after the hand-over ends REDline with SIGTERM, started yet or not.
     void failuresAroundREDline() {
         const QString path = m_dir.filePath("REDline-not-executable");
         TestTools::touch(path);
@@ -138,15 +139,12 @@ private Q_SLOTS:
         QDir().mkpath(m_dir.filePath("empty-out"));
         QCOMPARE(failure(convert(job(), m_dir.filePath("empty-out"))),
                  REDlineError::outputFileMissing());
-    }
 
-    // A stop right after the hand-over ends REDline with SIGTERM, started yet or not.
-    void stopRightAfterTheHandOver() {
         QDir().mkpath(m_dir.filePath("stopped"));
-        const auto r =
-            convert(job(), m_dir.path(), TestTools::gatedRedline(m_dir.filePath("stopped")),
-                    ProResPreset::proRes422, true);
-        QCOMPARE(failure(r), REDlineError::processFailure(SIGTERM, QString()));
+        QCOMPARE(
+            failure(convert(job(), m_dir.path(), TestTools::gatedRedline(m_dir.filePath("stopped")),
+                            ProResPreset::proRes422, true)),
+            REDlineError::processFailure(SIGTERM, QString()));
     }
 
     // The failure quotes the last 800 characters of a long standard error.

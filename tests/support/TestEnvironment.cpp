@@ -26,6 +26,10 @@ TestEnvironment::TestEnvironment()
     set("DBUS_SESSION_BUS_ADDRESS", u"unix:path=" + h + u"/no-session-bus");
     set("DBUS_SYSTEM_BUS_ADDRESS", u"unix:path=" + h + u"/no-system-bus");
     set("XDG_RUNTIME_DIR", h + QStringLiteral("/run"));
+    // The programs a test starts (tarnel-cli, the stand-in, ffmpeg) speak English
+    // whatever the machine's language; a test that wants another sets it itself.
+    set("LC_ALL", QStringLiteral("C.UTF-8"));
+    qunsetenv("LANGUAGE");
     qunsetenv("XDG_DESKTOP_DIR");
     qunsetenv("XDG_VIDEOS_DIR");
     QLocale::setDefault(QLocale::c());

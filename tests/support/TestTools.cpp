@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <utility>
 
 QString TestTools::redlineSim() {
@@ -22,11 +24,12 @@ QString TestTools::gatedRedline(const QString &dir) {
                                  QFile::encodeName(redlineSim()) + "' \"$@\"\n");
 }
 
-QString TestTools::pairedRedline(const QString &path, const QByteArray &environment) {
-    return script(path, "touch \"$0.$$\"; i=0\nwhile [ $(ls \"$0\".* | wc -l) -lt 2 ]; do\n" +
-                            giveUpAfter(600, "the other REDline never started") +
-                            "  sleep 0.1\ndone\n" + environment + " exec '" +
-                            QFile::encodeName(redlineSim()) + "' \"$@\"\n");
+QString TestTools::pairedRedline(const QString &path) {
+    return script(
+        path, "touch \"$0.$$\"; i=0\nwhile [ $(ls \"$0\".* | wc -l) -lt 2 ]; do\n" +
+                  giveUpAfter(600, "the other REDline never started") +
+                  "  sleep 0.1\ndone\nREDLINE_SIM_PIECES=6 REDLINE_SIM_PIECE_DELAY_MS=30 exec '" +
+                  QFile::encodeName(redlineSim()) + "' \"$@\"\n");
 }
 
 QByteArray TestTools::giveUpAfter(int rounds, const QByteArray &why) {
@@ -87,6 +90,13 @@ QString TestTools::script(const QString &path, const QByteArray &body) {
     f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
     return std::rename(QFile::encodeName(f.fileName()), QFile::encodeName(path)) == 0 ? path
                                                                                       : QString();
+}
+
+QByteArray TestTools::touchRaw(const QString &folder, const QByteArray &name) {
+    QDir().mkpath(folder);
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    ::close(::open(path.constData(), O_CREAT | O_WRONLY, 0644));
+    return path;
 }
 
 QString TestTools::readFile(const QString &path) {

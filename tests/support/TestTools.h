@@ -17,9 +17,9 @@ public:
     // it gives up with status 9, so a failed test leaves nothing behind.
     static QString gatedRedline(const QString &dir);
     // A REDline at `path` that waits until a second process runs it, then
-    // runs the stand-in with `environment` ("NAME=value …") added: two
-    // conversions surely overlap. After a minute alone it exits with status 9.
-    static QString pairedRedline(const QString &path, const QByteArray &environment = {});
+    // runs the stand-in writing its movie slowly in pieces: two conversions
+    // surely overlap. After a minute alone it exits with status 9.
+    static QString pairedRedline(const QString &path);
     // Runs ffmpeg with the given arguments (quiet, overwriting); true on success.
     static bool ffmpeg(const QStringList &arguments);
     // ffprobe's account of a movie's streams and format (its JSON output),
@@ -39,6 +39,9 @@ public:
     static QStringList recordedArguments(const QString &file);
     // Creates (or resizes, sparsely) a file of the given size.
     static void touch(const QString &path, qint64 size = 10);
+    // Creates an empty file whose name need not be UTF-8 in `folder` (made
+    // first); returns its path.
+    static QByteArray touchRaw(const QString &folder, const QByteArray &name = "caf\xe9.R3D");
     // The debug log's lines, time stamps taken off the first line of each
     // entry (continuation lines of multi-line messages stay as they are).
     static QStringList logLines(const QString &path);

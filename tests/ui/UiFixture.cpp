@@ -14,21 +14,24 @@ void UiFixture::cleanup() {
     m_settings.reset();
 }
 
+void UiFixture::addClips(TranscodeQueue *queue, const QStringList &names) {
+    queue->setLogPath(path("log.txt"));
+    for (const QString &name : names) {
+        QDir().mkpath(QFileInfo(path(name)).path());
+        TestTools::touch(path(name), 1000);
+        queue->addFiles({QUrl::fromLocalFile(path(name))});
+    }
+}
+
 std::unique_ptr<AppMainView> UiFixture::viewWith(const QStringList &names) {
     auto view = std::make_unique<AppMainView>(m_settings.get(), m_workspace);
-    view->queue()->setLogPath(path("log.txt"));
-    for (const QString &name : names) {
-        TestTools::touch(path(name), 1000);
-        view->queue()->addFiles({QUrl::fromLocalFile(path(name))});
-    }
+    addClips(view->queue(), names);
     view->show();
     return view;
 }
 
 qint64 UiFixture::startGatedRun(TranscodeQueue *queue) {
-    TestTools::touch(path("A.R3D"), 1000);
-    queue->setLogPath(path("log.txt"));
-    queue->addFiles({QUrl::fromLocalFile(path("A.R3D"))});
+    addClips(queue, {"A.R3D"});
     queue->start();
     if (!QTest::qWaitFor([&] { return QFile::exists(path("started")); }, 30'000))
         return 0;
@@ -39,6 +42,7 @@ void UiFixture::finish(TranscodeJob *job, const QString &movie) {
     job->setOutputURL(QUrl::fromLocalFile(movie));
     job->setProgress(1.0);
     job->setStatus(JobStatus::done);
+    announce(job);
 }
 
 void UiFixture::dropUrls(QWidget *target, const QList<QUrl> &urls) {

@@ -27,6 +27,8 @@ protected:
     UserSettings &settings() { return *m_settings; }
     RecordingWorkspace &workspace() { return m_workspace; }
 
+    // Adds the named files (made on disk) to a queue that logs to log.txt.
+    void addClips(TranscodeQueue *queue, const QStringList &names);
     // A shown main view whose list holds the named files (made on disk).
     std::unique_ptr<AppMainView> viewWith(const QStringList &names);
     // Starts converting A.R3D with the settings' REDline, which must be
@@ -35,6 +37,10 @@ protected:
 
     // Marks a job converted, as the run does.
     static void finish(TranscodeJob *job, const QString &movie);
+    // Announces a job the test changed, as the queue does for its own changes.
+    static void announce(TranscodeJob *job) {
+        Q_EMIT qobject_cast<TranscodeQueue *>(job->parent())->jobUpdated(job);
+    }
     // Drops file URLs on a widget the way a file manager's drag does.
     static void dropUrls(QWidget *target, const QList<QUrl> &urls);
     // Clicks a row's button where it is drawn.

@@ -88,6 +88,7 @@ private Q_SLOTS:
         job->setOutputSizeBytes(output);
         job->setProgress(progress);
         job->setStatus(JobStatus(status));
+        announce(job);
         const QModelIndex row = model.index(0);
         QCOMPARE(row.data().toString(), QString("clip.take"));
         QStringList buttons;
@@ -125,8 +126,10 @@ private Q_SLOTS:
         queue.addFiles({url("C.R3D"), url("A.R3D")}); // A is listed already
         TranscodeJob *b = queue.jobs()[1];
         b->setStatus(JobStatus::converting);
+        announce(b);
         queue.remove(queue.jobs()[0]);
         b->setErrorMessage("at row 0 now");
+        announce(b);
         queue.addFiles({url("D.R3D")});
         queue.clearList(); // keeps the converting job
         QCOMPARE(model.job(0), b);
@@ -141,6 +144,7 @@ private Q_SLOTS:
         JobListView *list = view->jobList();
         TranscodeJob *a = view->queue()->jobs()[0];
         a->setStatus(JobStatus::converting);
+        announce(a);
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
         QCoreApplication::processEvents();
         const auto row = [&](int r) { return list->visualRect(list->model()->index(r, 0)); };
@@ -148,11 +152,13 @@ private Q_SLOTS:
 
         PaintRecorder paints(list->viewport());
         a->setSourceSizeBytes(2'000'000);
+        announce(a);
         QTRY_VERIFY(!paints.painted.isEmpty());
         QVERIFY(row(0).contains(paints.painted.boundingRect()));
 
         a->setErrorMessage("REDline exited with code 3:\ndecode error\ngiving up");
         a->setStatus(JobStatus::failed);
+        announce(a);
         const int growth = row(1).top() - b.top();
         QVERIFY(growth > 0);
         QCOMPARE(row(1).height(), b.height());
@@ -160,7 +166,8 @@ private Q_SLOTS:
         QTRY_COMPARE(list->height(), row(2).bottom() + 1);
 
         a->setErrorMessage(QString::fromLatin1(QByteArray(600, '\0').toBase64())); // one word
-        QTRY_COMPARE(list->height(), row(2).bottom() + 1);                         // laid out again
+        announce(a);
+        QTRY_COMPARE(list->height(), row(2).bottom() + 1); // laid out again
         QCOMPARE(view->findChild<QScrollArea *>()->horizontalScrollBar()->maximum(), 0);
         QCOMPARE(row(0).width(), list->viewport()->width());
     }
@@ -210,6 +217,7 @@ private Q_SLOTS:
         TranscodeJob *c = view->queue()->jobs()[2];
         c->setErrorMessage("REDline was not found");
         c->setStatus(JobStatus::failed);
+        announce(c);
         JobListView *list = view->jobList();
         QAccessibleInterface *rows = QAccessible::queryAccessibleInterface(list);
         QCOMPARE(rows->role(), QAccessible::List);

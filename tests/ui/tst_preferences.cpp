@@ -6,9 +6,6 @@
 #include "TarnelApp.h"
 #include "UiFixture.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 class PreferencesTest : public UiFixture {
     Q_OBJECT
 
@@ -19,20 +16,17 @@ private Q_SLOTS:
         TarnelApp app(workspace());
         MainWindow *first = app.newWindow();
         MainWindow *second = app.newWindow();
-        const auto action = [](MainWindow *window, const char *name) {
-            return child<QAction>(window, name);
-        };
-        QVERIFY(!action(first, "autoSendAction")->isChecked()); // empty store: off, on, off
-        QVERIFY(action(first, "soundAction")->isChecked());
-        QVERIFY(!action(first, "nameLikeClipsAction")->isChecked());
-        for (const char *name : {"autoSendAction", "soundAction", "nameLikeClipsAction"})
-            action(first, name)->trigger();
+        // An empty store: off, on, off.
+        for (const auto &[name, initially] : {std::pair{"autoSendAction", false},
+                                              {"soundAction", true},
+                                              {"nameLikeClipsAction", false}}) {
+            QCOMPARE(child<QAction>(first, name)->isChecked(), initially);
+            child<QAction>(first, name)->trigger();
+            QCOMPARE(child<QAction>(second, name)->isChecked(), !initially);
+        }
         const UserSettings stored;
         QVERIFY(stored.autoSendToFCP() && !stored.playCompletionSound() &&
                 stored.nameMoviesLikeClips());
-        QVERIFY(action(second, "autoSendAction")->isChecked());
-        QVERIFY(!action(second, "soundAction")->isChecked());
-        QVERIFY(action(second, "nameLikeClipsAction")->isChecked());
     }
 
     // Settings that cannot be saved show in Preferences and in every window's status
@@ -46,9 +40,7 @@ private Q_SLOTS:
         // A name that is not UTF-8 leaves a warning in the second window.
         TranscodeQueue *queue = second->view()->queue();
         queue->setLogPath(path("log.txt"));
-        QDir().mkpath(path("card"));
-        ::close(::open(QByteArray(QFile::encodeName(path("card")) + "/caf\xe9.R3D").constData(),
-                       O_CREAT | O_WRONLY, 0644));
+        TestTools::touchRaw(path("card"));
         queue->addFiles({QUrl::fromLocalFile(path("card/"))});
         QTRY_COMPARE(status->look(), StatusLine::Look::warning);
         const QString warning = status->text();
