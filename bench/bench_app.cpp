@@ -356,13 +356,19 @@ int main(int argc, char *argv[]) {
         tarnel.settings()->setOutputDirectory(
             QUrl::fromLocalFile(scratch + QStringLiteral("/out-steps/")));
         addAndPaint(queue, list, folder);
-        QList<qint64> starts;
+        // Each job's start: the wall clock, and the CPU time of this process
+        // (all its threads, not REDline's), which other load hardly moves.
+        QList<qint64> starts, cpu;
         QElapsedTimer t;
         t.start();
         for (TranscodeJob *job : queue->jobs())
-            QObject::connect(job, &TranscodeJob::statusChanged, &app, [&starts, &t, job] {
-                if (job->status() == JobStatus::converting)
-                    starts << t.nsecsElapsed();
+            QObject::connect(job, &TranscodeJob::statusChanged, &app, [&, job] {
+                if (job->status() != JobStatus::converting)
+                    return;
+                starts << t.nsecsElapsed();
+                timespec now{};
+                clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+                cpu << qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
             });
         QEventLoop loop;
         QObject::connect(queue, &TranscodeQueue::runFinished, &loop, &QEventLoop::quit);
@@ -377,15 +383,23 @@ int main(int argc, char *argv[]) {
             steps << (starts.at(i) - starts.at(i - 1)) / 1e6;
         const double first = median(steps.mid(0, 100));
         const double last = median(steps.mid(std::max<qsizetype>(steps.size() - 100, 0)));
+        // CPU per step over the first and the last 100 steps.
+        const qsizetype n = cpu.size();
+        const double cpuFirst = n > 100 ? (cpu.at(100) - cpu.at(0)) / 1e8 : 0.0;
+        const double cpuLast = n > 100 ? (cpu.at(n - 1) - cpu.at(n - 101)) / 1e8 : 0.0;
         out << QStringLiteral("steps (window): %1 conversions, %2 failed; median step, first 100: "
-                              "%3 ms, last 100: %4 ms; last/first %5\n")
+                              "%3 ms, last 100: %4 ms; last/first %5; CPU per step %6 ms, "
+                              "%7 ms; last/first %8\n")
                    .arg(queue->jobs().size())
                    .arg(std::count_if(
                        queue->jobs().cbegin(), queue->jobs().cend(),
                        [](const TranscodeJob *j) { return j->status() == JobStatus::failed; }))
                    .arg(first, 0, 'f', 2)
                    .arg(last, 0, 'f', 2)
-                   .arg(first > 0 ? last / first : 0.0, 0, 'f', 2);
+                   .arg(first > 0 ? last / first : 0.0, 0, 'f', 2)
+                   .arg(cpuFirst, 0, 'f', 2)
+                   .arg(cpuLast, 0, 'f', 2)
+                   .arg(cpuFirst > 0 ? cpuLast / cpuFirst : 0.0, 0, 'f', 2);
         return 0;
     }
     if (mode == u"run") {
