@@ -787,5 +787,15 @@ Der Film wurde behalten.</translation>
         <source>a conversion that never finished left no movie at %1 (%2)</source>
         <translation>Eine nie beendete Konvertierung hat keinen Film unter %1 hinterlassen (%2)</translation>
     </message>
+    <message>
+        <source>The Final Cut Pro document could not be saved: %1</source>
+        <translation>Das Final-Cut-Pro-Dokument konnte nicht gesichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Final Cut Pro was not found. The document for “%1” was saved to:
+%2</source>
+        <translation>Final Cut Pro wurde nicht gefunden. Das Dokument für „%1“ wurde hier gesichert:
+%2</translation>
+    </message>
 </context>
 </TS>

@@ -194,7 +194,9 @@ void CliReporter::finished(const TranscodeJob &job) {
     // not happen.
     if ((failed && !stopped) || (!failed && job.handOffFailed()))
         err(u"tarnel-cli: " + shownName(job) + QStringLiteral(": ") +
-            REDlineError::shown(job.errorMessage().value_or(QString())) + u'\n');
+            (job.errorText() ? job.errorText()->shown()
+                             : REDlineError::shown(job.errorMessage().value_or(QString()))) +
+            u'\n');
 }
 
 QString CliReporter::liveLine() const {

@@ -327,11 +327,12 @@ FCPXMLGenerator::sendToFCP(const TranscodeJob &job, const std::optional<R3DMetad
     std::optional<PlatformError> error =
         opened ? opened->writeFile(documentName(job), document.toUtf8())
                : std::get<PlatformError>(folder);
-    if (error) {
-        error->description =
-            u"The Final Cut Pro document could not be saved: " + error->description;
-        return error;
-    }
+    if (error)
+        return PlatformError::worded(
+            error->domain, error->code,
+            UserText(
+                QT_TRANSLATE_NOOP("UserText", "The Final Cut Pro document could not be saved: %1"),
+                {error->description}));
     const QString path = opened->path() + u'/' + documentName(job);
 
     const auto application =
@@ -340,10 +341,11 @@ FCPXMLGenerator::sendToFCP(const TranscodeJob &job, const std::optional<R3DMetad
         // The private folder is emptied at logout: a copy beside the movie
         // travels with it to the machine that has Final Cut Pro.
         const auto beside = saveBesideMovie(job, document.toUtf8());
-        return PlatformError{QLatin1String(kFinalCutMissingDomain), 1,
-                             u"Final Cut Pro was not found. The document for \u201C" +
-                                 FileName::baseName(job.sourceURL()) + u"\u201D was saved to:\n" +
-                                 beside.value_or(path)};
+        return PlatformError::worded(
+            QLatin1String(kFinalCutMissingDomain), 1,
+            UserText(QT_TRANSLATE_NOOP("UserText", "Final Cut Pro was not found. The document "
+                                                   "for “%1” was saved to:\n%2"),
+                     {FileName::baseName(job.sourceURL()), beside.value_or(path)}));
     }
     return m_workspace.open({path}, *application);
 }

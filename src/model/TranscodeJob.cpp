@@ -55,6 +55,11 @@ void TranscodeJob::setStatus(JobStatus value) {
 }
 void TranscodeJob::setErrorMessage(const QString &value) {
     m_errorMessage = value;
+    m_errorText.reset();
+}
+void TranscodeJob::setErrorText(const UserText &value) {
+    m_errorMessage = value.english();
+    m_errorText = value;
 }
 void TranscodeJob::setHandOffFailed(bool value) {
     m_handOffFailed = value;

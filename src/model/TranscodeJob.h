@@ -2,6 +2,7 @@
 
 #include "JobStatus.h"
 #include "R3DMetadata.h"
+#include "UserText.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -57,7 +58,11 @@ public:
     QDateTime startedAt() const { return m_startedAt; }
     QDateTime finishedAt() const { return m_finishedAt; }
     JobStatus status() const { return m_status; }
+    // In English, as the log and tarnel-cli's JSON have it.
     std::optional<QString> errorMessage() const { return m_errorMessage; }
+    // The error as Tarnel worded it, when it did (a hand-off to Final Cut
+    // Pro that failed), for showing in the user's language.
+    std::optional<UserText> errorText() const { return m_errorText; }
     std::optional<R3DMetadata> metadata() const { return m_metadata; }
     // Whether the last manual hand-off to Final Cut Pro failed; errorMessage
     // then says why. A later successful hand-off clears it.
@@ -71,6 +76,8 @@ public:
     void setFinishedAt(const QDateTime &value);
     void setStatus(JobStatus value);
     void setErrorMessage(const QString &value);
+    // Sets errorText and, as its English, errorMessage.
+    void setErrorText(const UserText &value);
     void setHandOffFailed(bool value);
     // Plain field: no announcement.
     void setMetadata(const R3DMetadata &value) { m_metadata = value; }
@@ -94,4 +101,5 @@ private:
     std::optional<QString> m_errorMessage;
     std::optional<R3DMetadata> m_metadata;
     bool m_handOffFailed = false;
+    std::optional<UserText> m_errorText;
 };

@@ -77,6 +77,14 @@ UserText missingWarning(const QString &clipName, const QStringList &missing) {
         .listing(missing, UserText::List::plain);
 }
 
+// The job's message: the error's English, and its wording when Tarnel wrote it.
+void setError(TranscodeJob *job, const PlatformError &error) {
+    if (error.text)
+        job->setErrorText(*error.text);
+    else
+        job->setErrorMessage(error.description);
+}
+
 QString folderOf(const QString &path) {
     return path.left(path.lastIndexOf(u'/') + 1);
 }
@@ -469,12 +477,12 @@ void TranscodeQueue::finishMeasurement(TranscodeJob *job, const R3DMetadata &met
         } else if (FCPXMLGenerator::isFinalCutMissing(*error)) {
             // The movie is fine and the document was kept: the job stays
             // done and its row says why nothing was handed over.
-            job->setErrorMessage(error->description);
+            setError(job, *error);
             job->setHandOffFailed(true);
             log(u"step 3: the hand-off did not happen: " + error->description);
         } else {
             job->setStatus(JobStatus::failed);
-            job->setErrorMessage(error->description);
+            setError(job, *error);
             log(u"FAILED: " + error->debugDescription());
             log(u"FAILED description: " + error->description);
         }
@@ -515,7 +523,7 @@ void TranscodeQueue::manualSend(TranscodeJob *job) {
         if (job->handOffFailed())
             job->setHandOffFailed(false);
     } else {
-        job->setErrorMessage(error->description);
+        setError(job, *error);
         // The state stays; the flag lets the row show why the click did nothing.
         job->setHandOffFailed(true);
         log(u"manual send FAILED: " + error->description);

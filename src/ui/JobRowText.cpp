@@ -46,6 +46,8 @@ QString JobRowText::noticeText(const TranscodeJob &job) {
     // REDline ends its words with a line break, which would show as an empty
     // last line under the row.
     const auto trimmed = [&] {
+        if (const auto text = job.errorText())
+            return text->shown();
         qsizetype end = error->size();
         while (end > 0 && error->at(end - 1).isSpace())
             --end;

@@ -1,5 +1,6 @@
 #include "model/TranscodeJob.h"
 #include "platform/ByteCountFormatter.h"
+#include "platform/Translations.h"
 #include "platform/Workspace.h"
 #include "queue/TranscodeQueue.h"
 #include "runner/OutputClaim.h"
@@ -53,6 +54,8 @@ class RunTest : public QObject {
     QStringList logLines() const { return TestTools::logLines(m_log); }
 
 private Q_SLOTS:
+    // Under a German locale the log and the jobs' messages keep their English.
+    void initTestCase() { QVERIFY(Translations::install(QLocale("de_DE"))); }
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         QDir().mkpath(m_dir->filePath("card"));
@@ -260,6 +263,10 @@ private Q_SLOTS:
         QCOMPARE(job->errorMessage().value_or(""),
                  "Final Cut Pro was not found. The document for \u201CC1\u201D was saved to:\n" +
                      beside);
+        QCOMPARE(job->errorText().value_or(UserText()).shown(),
+                 "Final Cut Pro wurde nicht gefunden. Das Dokument für „C1“ wurde hier "
+                 "gesichert:\n" +
+                     beside);
         QCOMPARE(QFileInfo(m_out + "/C1_tarnel.fcpxml").size(), 3);
         QCOMPARE(TestTools::readFile(beside),
                  TestTools::readFile(FCPXMLGenerator::documentPath(*job)));
@@ -279,8 +286,7 @@ private Q_SLOTS:
         QDir().mkpath(FCPXMLGenerator::documentPath(*job)); // the document cannot be written
         m_queue->manualSend(job);
         QDir(FCPXMLGenerator::documentPath(*job)).removeRecursively();
-        QCOMPARE(job->status(), JobStatus::done);
-        QVERIFY(job->handOffFailed());
+        QVERIFY(job->status() == JobStatus::done && job->handOffFailed());
         QVERIFY(job->errorMessage().value_or("").contains("could not be saved"));
         QVERIFY(logLines().last().startsWith("manual send FAILED: The Final Cut Pro document"));
 
