@@ -29,11 +29,19 @@ int TranscodeJob::savingPercent(qint64 sourceBytes, qint64 outputBytes) {
 }
 
 void TranscodeJob::setSourceSizeBytes(qint64 value) {
+    if (m_watcher)
+        m_watcher->jobWillChange(this);
     m_sourceSizeBytes = value;
+    if (m_watcher)
+        m_watcher->jobChanged(this);
     Q_EMIT sourceSizeBytesChanged();
 }
 void TranscodeJob::setOutputURL(const QUrl &value) {
+    if (m_watcher)
+        m_watcher->jobWillChange(this);
     m_outputURL = value;
+    if (m_watcher)
+        m_watcher->jobChanged(this);
     Q_EMIT outputURLChanged();
 }
 void TranscodeJob::setOutputSizeBytes(qint64 value) {
@@ -50,7 +58,11 @@ void TranscodeJob::setFinishedAt(const QDateTime &value) {
     m_finishedAt = value;
 }
 void TranscodeJob::setStatus(JobStatus value) {
+    if (m_watcher)
+        m_watcher->jobWillChange(this);
     m_status = value;
+    if (m_watcher)
+        m_watcher->jobChanged(this);
     Q_EMIT statusChanged();
 }
 void TranscodeJob::setErrorMessage(const QString &value) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "JobStatus.h"
+#include "JobWatcher.h"
 #include "R3DMetadata.h"
 #include "UserText.h"
 
@@ -10,10 +11,11 @@
 #include <QUuid>
 #include <optional>
 
-// One R3D source file on its way through the queue. Status, sizes and the
-// output announce their changes (the queue keeps its counts by these), and
-// progress its rises, which ConversionSession passes on batched. Observers of
-// a whole row follow the session's job events instead.
+// One R3D source file on its way through the queue. Status, source size and
+// movie tell the job's watcher first (the queue keeps its counts by it) and
+// then announce their change; progress announces its rises, which
+// ConversionSession passes on batched. Observers of a whole row follow the
+// session's job events instead.
 //
 // Jobs belong to the main thread; the runner hands progress over through a
 // queued call.
@@ -79,6 +81,9 @@ public:
     // Sets errorText and, as its English, errorMessage.
     void setErrorText(const UserText &value);
     void setHandOffFailed(bool value);
+    // The one watcher told of changes to status, source size and movie
+    // first; none by default.
+    void setWatcher(JobWatcher *watcher) { m_watcher = watcher; }
     // Plain field: no announcement.
     void setMetadata(const R3DMetadata &value) { m_metadata = value; }
 
@@ -102,4 +107,5 @@ private:
     std::optional<R3DMetadata> m_metadata;
     bool m_handOffFailed = false;
     std::optional<UserText> m_errorText;
+    JobWatcher *m_watcher = nullptr;
 };

@@ -550,7 +550,7 @@ QString TranscodeQueue::outputName(const TranscodeJob *job, const QString &outpu
     const QString prefix = earlier.isEmpty() ? FileName::baseName(job->sourcePath()) : QString();
     QSet<QString> taken;
     if (const auto names = m_movieNames.constFind(outputFolder); names != m_movieNames.cend()) {
-        const Tally own = m_tallies.value(job);
+        const Tally own = tallyOf(job);
         for (auto it = names->lowerBound(prefix);
              it != names->cend() && it.key().startsWith(prefix); ++it) {
             // The job's own movie is no other job's.
@@ -597,35 +597,26 @@ TranscodeJob *TranscodeQueue::nextQueued() {
 }
 
 void TranscodeQueue::track(TranscodeJob *job) {
-    const Tally t = tallyOf(job);
-    tally(t, 1);
-    m_tallies.insert(job, t);
-    for (auto signal : {&TranscodeJob::statusChanged, &TranscodeJob::sourceSizeBytesChanged,
-                        &TranscodeJob::outputURLChanged})
-        connect(job, signal, this, [this, job] { retally(job); });
+    tally(tallyOf(job), 1);
+    job->setWatcher(this);
 }
 
 void TranscodeQueue::untrack(TranscodeJob *job) {
-    for (auto signal : {&TranscodeJob::statusChanged, &TranscodeJob::sourceSizeBytesChanged,
-                        &TranscodeJob::outputURLChanged})
-        disconnect(job, signal, this, nullptr);
-    if (const auto it = m_tallies.constFind(job); it != m_tallies.cend()) {
-        tally(*it, -1);
-        m_tallies.erase(it);
-    }
+    job->setWatcher(nullptr);
+    tally(tallyOf(job), -1);
     // The jobs after it move up, maybe past the place the search starts.
     m_nextFrom = 0;
 }
 
-void TranscodeQueue::retally(const TranscodeJob *job) {
-    const auto it = m_tallies.find(job);
-    if (it == m_tallies.end())
-        return;
-    tally(*it, -1);
-    if (job->status() == JobStatus::queued && it->status != JobStatus::queued)
+void TranscodeQueue::jobWillChange(const TranscodeJob *job) {
+    tally(tallyOf(job), -1);
+    m_wasQueued = job->status() == JobStatus::queued;
+}
+
+void TranscodeQueue::jobChanged(const TranscodeJob *job) {
+    if (job->status() == JobStatus::queued && !m_wasQueued)
         m_nextFrom = 0;
-    *it = tallyOf(job);
-    tally(*it, 1);
+    tally(tallyOf(job), 1);
 }
 
 TranscodeQueue::Tally TranscodeQueue::tallyOf(const TranscodeJob *job) {

@@ -36,7 +36,7 @@ class Workspace;
 // It announces events (rows added and removed, jobs started, updated and
 // finished, runs started and finished); ConversionSession passes them on to
 // the faces, with the converting job's progress batched.
-class TranscodeQueue : public QObject {
+class TranscodeQueue : public QObject, private JobWatcher {
     Q_OBJECT
     Q_PROPERTY(bool isConverting READ isConverting NOTIFY isConvertingChanged)
 
@@ -238,7 +238,8 @@ private:
     // Counts a job in (its state and bytes, followed from now on) or out.
     void track(TranscodeJob *job);
     void untrack(TranscodeJob *job);
-    void retally(const TranscodeJob *job);
+    void jobWillChange(const TranscodeJob *job) override;
+    void jobChanged(const TranscodeJob *job) override;
     struct Tally;
     static Tally tallyOf(const TranscodeJob *job);
     void tally(const Tally &t, int sign);
@@ -255,15 +256,17 @@ private:
     FCPXMLGenerator m_generator;
     SoundPlayer *m_soundPlayer; // never null
     DebugLog m_log;
-    // What the counts last took from each job: its state, its source bytes,
-    // and the folder and base name of its movie (empty without one).
+    // What the counts take from a job: its state, its source bytes, and the
+    // folder and base name of its movie (empty without one). Taken out just
+    // before a change and put back just after it.
     struct Tally {
         JobStatus status;
         qint64 bytes;
         QString movieFolder;
         QString movieName;
     };
-    QHash<const TranscodeJob *, Tally> m_tallies;
+    // Whether the job changing now was queued before the change.
+    bool m_wasQueued = false;
     // The base names of the jobs' movies by folder, each with the number of
     // jobs that have it, in order so that the names with a prefix are found
     // at once.
