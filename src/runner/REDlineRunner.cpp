@@ -31,6 +31,11 @@ REDlineRunner::REDlineRunner(QObject *parent) : QObject(parent) {
 REDlineRunner::~REDlineRunner() {
     // The run's loop kills REDline if it is still running a grace period later.
     processRunner.requestStop(false);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_closing = true;
+    }
+    m_wake.notify_one();
     if (m_worker.joinable())
         m_worker.join();
 }
@@ -94,10 +99,29 @@ ProcessRunner::OutputHandler REDlineRunner::progressReader(ProgressHandler deliv
 }
 
 void REDlineRunner::startWorker(std::function<void()> work) {
-    // The previous operation's result has arrived, so its thread is ending.
-    if (m_worker.joinable())
-        m_worker.join();
-    m_worker = std::thread(std::move(work));
+    {
+        const std::lock_guard lock(m_mutex);
+        m_work.push_back(std::move(work));
+    }
+    m_wake.notify_one();
+    if (!m_worker.joinable())
+        m_worker = std::thread(&REDlineRunner::serve, this);
+}
+
+void REDlineRunner::serve() {
+    for (;;) {
+        std::function<void()> work;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_closing || !m_work.empty(); });
+            // Closing: an operation not begun is dropped, as its callbacks are.
+            if (m_closing)
+                return;
+            work = std::move(m_work.front());
+            m_work.pop_front();
+        }
+        work();
+    }
 }
 
 void REDlineRunner::post(std::function<void()> call) {

@@ -10,7 +10,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <variant>
@@ -105,8 +108,12 @@ private:
     // On the worker: the whole conversion.
     static TranscodeResult convert(const TranscodeRequest &request, const ProcessRunner &runner,
                                    const ProgressHandler &onProgress);
-    // Runs `work` on a new worker thread, once the previous one has ended.
+    // Hands `work` to the worker thread, started with the first operation
+    // and kept for the runner's life: operations run there one after another.
     void startWorker(std::function<void()> work);
+    // The worker thread's loop: runs each operation handed over until the
+    // runner closes.
+    void serve();
     // From the worker: runs `call` on the main thread, later. The runner
     // outlives its worker (its destructor waits), so posting to it is safe.
     void post(std::function<void()> call);
@@ -120,5 +127,10 @@ private:
     ProgressHandler m_onProgress;
     TranscodeDone m_transcodeDone;
     MetadataDone m_metadataDone;
+    // Shared with the worker, under m_mutex.
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_work;
+    bool m_closing = false;
     std::thread m_worker;
 };
