@@ -28,21 +28,21 @@ int TranscodeJob::savingPercent(qint64 sourceBytes, qint64 outputBytes) {
     return int((1.0 - double(outputBytes) / double(sourceBytes)) * 100.0);
 }
 
-void TranscodeJob::setSourceSizeBytes(qint64 value) {
+template <typename T>
+void TranscodeJob::setCounted(T &field, const T &value, void (TranscodeJob::*changed)()) {
     if (m_watcher)
         m_watcher->jobWillChange(this);
-    m_sourceSizeBytes = value;
+    field = value;
     if (m_watcher)
         m_watcher->jobChanged(this);
-    Q_EMIT sourceSizeBytesChanged();
+    Q_EMIT(this->*changed)();
+}
+
+void TranscodeJob::setSourceSizeBytes(qint64 value) {
+    setCounted(m_sourceSizeBytes, value, &TranscodeJob::sourceSizeBytesChanged);
 }
 void TranscodeJob::setOutputURL(const QUrl &value) {
-    if (m_watcher)
-        m_watcher->jobWillChange(this);
-    m_outputURL = value;
-    if (m_watcher)
-        m_watcher->jobChanged(this);
-    Q_EMIT outputURLChanged();
+    setCounted(m_outputURL, value, &TranscodeJob::outputURLChanged);
 }
 void TranscodeJob::setOutputSizeBytes(qint64 value) {
     m_outputSizeBytes = value;
@@ -58,12 +58,7 @@ void TranscodeJob::setFinishedAt(const QDateTime &value) {
     m_finishedAt = value;
 }
 void TranscodeJob::setStatus(JobStatus value) {
-    if (m_watcher)
-        m_watcher->jobWillChange(this);
-    m_status = value;
-    if (m_watcher)
-        m_watcher->jobChanged(this);
-    Q_EMIT statusChanged();
+    setCounted(m_status, value, &TranscodeJob::statusChanged);
 }
 void TranscodeJob::setErrorMessage(const QString &value) {
     m_errorMessage = value;

@@ -94,6 +94,11 @@ Q_SIGNALS:
     void statusChanged();
 
 private:
+    // Stores a field the watcher counts: the watcher is told around the
+    // change, then `changed` is emitted.
+    template <typename T>
+    void setCounted(T &field, const T &value, void (TranscodeJob::*changed)());
+
     const QUuid m_id;
     const QUrl m_sourceURL;
     qint64 m_sourceSizeBytes = 0;
