@@ -780,14 +780,6 @@ Der Film wurde behalten.</translation>
         <translation>Keine R3D-Dateien gefunden in %1</translation>
     </message>
     <message>
-        <source>a conversion that never finished left %1 (%2); it may be incomplete</source>
-        <translation>Eine nie beendete Konvertierung hat %1 hinterlassen (%2); die Datei ist möglicherweise unvollständig</translation>
-    </message>
-    <message>
-        <source>a conversion that never finished left no movie at %1 (%2)</source>
-        <translation>Eine nie beendete Konvertierung hat keinen Film unter %1 hinterlassen (%2)</translation>
-    </message>
-    <message>
         <source>The Final Cut Pro document could not be saved: %1</source>
         <translation>Das Final-Cut-Pro-Dokument konnte nicht gesichert werden: %1</translation>
     </message>
@@ -796,6 +788,22 @@ Der Film wurde behalten.</translation>
 %2</source>
         <translation>Final Cut Pro wurde nicht gefunden. Das Dokument für „%1“ wurde hier gesichert:
 %2</translation>
+    </message>
+    <message>
+        <source>a conversion that never finished left %1 (%2, process %3 on %4, since %5); it may be incomplete</source>
+        <translation>Eine nie beendete Konvertierung hat %1 hinterlassen (%2, Prozess %3 auf %4, seit %5); die Datei ist möglicherweise unvollständig</translation>
+    </message>
+    <message>
+        <source>a conversion that never finished left %1 (%2, process %3 on %4); it may be incomplete</source>
+        <translation>Eine nie beendete Konvertierung hat %1 hinterlassen (%2, Prozess %3 auf %4); die Datei ist möglicherweise unvollständig</translation>
+    </message>
+    <message>
+        <source>a conversion that never finished left no movie at %1 (%2, process %3 on %4, since %5)</source>
+        <translation>Eine nie beendete Konvertierung hat keinen Film unter %1 hinterlassen (%2, Prozess %3 auf %4, seit %5)</translation>
+    </message>
+    <message>
+        <source>a conversion that never finished left no movie at %1 (%2, process %3 on %4)</source>
+        <translation>Eine nie beendete Konvertierung hat keinen Film unter %1 hinterlassen (%2, Prozess %3 auf %4)</translation>
     </message>
 </context>
 </TS>

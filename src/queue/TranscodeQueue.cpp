@@ -360,22 +360,41 @@ void TranscodeQueue::launch(TranscodeJob *job, const QUrl &outputDirectory) {
         });
 }
 
+namespace {
+
+// What a conversion that never finished left at `movie`, and whose it was:
+// the owner's words are part of the text, so they are translated with it.
+UserText abandonedWarning(const QString &movie, const OutputClaim::Owner &owner) {
+    QStringList values{DebugText::printable(movie),
+                       owner.program.isEmpty() ? QStringLiteral("Tarnel") : owner.program,
+                       QString::number(owner.pid), owner.host};
+    const bool since = owner.claimedAt.isValid();
+    if (since)
+        values << owner.claimedAt.toString(Qt::ISODate);
+    if (QFileInfo::exists(movie))
+        return UserText(
+            since ? QT_TRANSLATE_NOOP("UserText", "a conversion that never finished left %1 (%2, "
+                                                  "process %3 on %4, since %5); it may be "
+                                                  "incomplete")
+                  : QT_TRANSLATE_NOOP("UserText", "a conversion that never finished left %1 (%2, "
+                                                  "process %3 on %4); it may be incomplete"),
+            values);
+    return UserText(
+        since ? QT_TRANSLATE_NOOP("UserText", "a conversion that never finished left no movie "
+                                              "at %1 (%2, process %3 on %4, since %5)")
+              : QT_TRANSLATE_NOOP("UserText", "a conversion that never finished left no movie "
+                                              "at %1 (%2, process %3 on %4)"),
+        values);
+}
+
+} // namespace
+
 QString TranscodeQueue::claimOutputName(TranscodeJob *job, const QString &outputPath,
                                         const QStringList &claimFiles) {
     QList<UserText> warnings;
     for (const OutputClaim::Abandoned &gone :
          OutputClaim::collectAbandoned(outputPath, claimFiles)) {
-        const QString movie = outputPath + u'/' + gone.movieName + u".mov";
-        const QStringList values{DebugText::printable(movie), gone.owner.describe()};
-        if (QFileInfo::exists(movie))
-            warnings << UserText(QT_TRANSLATE_NOOP("UserText",
-                                                   "a conversion that never finished left %1 "
-                                                   "(%2); it may be incomplete"),
-                                 values);
-        else
-            warnings << UserText(QT_TRANSLATE_NOOP("UserText", "a conversion that never "
-                                                               "finished left no movie at %1 (%2)"),
-                                 values);
+        warnings << abandonedWarning(outputPath + u'/' + gone.movieName + u".mov", gone.owner);
         log(u"warning: " + warnings.constLast().english());
     }
     if (!warnings.isEmpty())
