@@ -507,22 +507,6 @@
         <source>Use default folder (%1 ▸ Tarnel)</source>
         <translation>Standardordner verwenden (%1 ▸ Tarnel)</translation>
     </message>
-    <message>
-        <source>No output folder selected. Tap &apos;Change&apos; to pick a destination.</source>
-        <translation>Kein Ausgabeordner gewählt. Tippen Sie auf „Ändern“, um ein Ziel zu wählen.</translation>
-    </message>
-    <message>
-        <source>No output folder selected. Tap &apos;Change&apos; to pick one.</source>
-        <translation>Kein Ausgabeordner gewählt. Tippen Sie auf „Ändern“, um einen zu wählen.</translation>
-    </message>
-    <message>
-        <source>No output folder selected. Click &apos;Change&apos; to pick a destination.</source>
-        <translation>Kein Ausgabeordner gewählt. Klicken Sie auf „Ändern“, um ein Ziel zu wählen.</translation>
-    </message>
-    <message>
-        <source>No output folder selected. Click &apos;Change&apos; to pick one.</source>
-        <translation>Kein Ausgabeordner gewählt. Klicken Sie auf „Ändern“, um einen zu wählen.</translation>
-    </message>
 </context>
 <context>
     <name>PreferencesView</name>
@@ -581,35 +565,6 @@
     <message>
         <source>Not set</source>
         <translation>Nicht festgelegt</translation>
-    </message>
-</context>
-<context>
-    <name>REDlineError</name>
-    <message>
-        <source>REDline not found at:
-%1
-
-Please install REDCINE-X Professional.</source>
-        <translation>REDline nicht gefunden unter:
-%1
-
-Bitte installieren Sie REDCINE-X Professional.</translation>
-    </message>
-    <message>
-        <source>REDline exited with code %1:
-%2</source>
-        <translation>REDline wurde mit Code %1 beendet:
-%2</translation>
-    </message>
-    <message>
-        <source>Conversion finished but the movie it wrote cannot be played (%1): %2
-The movie was kept.</source>
-        <translation>Konvertierung beendet, aber der geschriebene Film lässt sich nicht abspielen (%1): %2
-Der Film wurde behalten.</translation>
-    </message>
-    <message>
-        <source>Conversion finished but no output .mov was found in the destination folder.</source>
-        <translation>Konvertierung beendet, aber im Zielordner wurde keine .mov-Datei gefunden.</translation>
     </message>
 </context>
 <context>
@@ -804,6 +759,48 @@ Der Film wurde behalten.</translation>
     <message>
         <source>a conversion that never finished left no movie at %1 (%2, process %3 on %4)</source>
         <translation>Eine nie beendete Konvertierung hat keinen Film unter %1 hinterlassen (%2, Prozess %3 auf %4)</translation>
+    </message>
+    <message>
+        <source>REDline not found at:
+%1
+
+Please install REDCINE-X Professional.</source>
+        <translation>REDline nicht gefunden unter:
+%1
+
+Bitte installieren Sie REDCINE-X Professional.</translation>
+    </message>
+    <message>
+        <source>REDline exited with code %1:
+%2</source>
+        <translation>REDline wurde mit Code %1 beendet:
+%2</translation>
+    </message>
+    <message>
+        <source>Conversion finished but the movie it wrote cannot be played (%1): %2
+The movie was kept.</source>
+        <translation>Konvertierung beendet, aber der geschriebene Film lässt sich nicht abspielen (%1): %2
+Der Film wurde behalten.</translation>
+    </message>
+    <message>
+        <source>Conversion finished but no output .mov was found in the destination folder.</source>
+        <translation>Konvertierung beendet, aber im Zielordner wurde keine .mov-Datei gefunden.</translation>
+    </message>
+    <message>
+        <source>No output folder selected. Tap &apos;Change&apos; to pick a destination.</source>
+        <translation>Kein Ausgabeordner gewählt. Tippen Sie auf „Ändern“, um ein Ziel zu wählen.</translation>
+    </message>
+    <message>
+        <source>No output folder selected. Tap &apos;Change&apos; to pick one.</source>
+        <translation>Kein Ausgabeordner gewählt. Tippen Sie auf „Ändern“, um einen zu wählen.</translation>
+    </message>
+    <message>
+        <source>No output folder selected. Click &apos;Change&apos; to pick a destination.</source>
+        <translation>Kein Ausgabeordner gewählt. Klicken Sie auf „Ändern“, um ein Ziel zu wählen.</translation>
+    </message>
+    <message>
+        <source>No output folder selected. Click &apos;Change&apos; to pick one.</source>
+        <translation>Kein Ausgabeordner gewählt. Klicken Sie auf „Ändern“, um einen zu wählen.</translation>
     </message>
 </context>
 </TS>

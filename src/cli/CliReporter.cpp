@@ -8,7 +8,6 @@
 #include "queue/ConversionSession.h"
 #include "queue/JobReport.h"
 #include "queue/TranscodeQueue.h"
-#include "runner/REDlineError.h"
 #include "settings/UserSettings.h"
 
 #include <QJsonArray>
@@ -194,8 +193,7 @@ void CliReporter::finished(const TranscodeJob &job) {
     // not happen.
     if ((failed && !stopped) || (!failed && job.handOffFailed()))
         err(u"tarnel-cli: " + shownName(job) + QStringLiteral(": ") +
-            (job.errorText() ? job.errorText()->shown()
-                             : REDlineError::shown(job.errorMessage().value_or(QString()))) +
+            (job.errorText() ? job.errorText()->shown() : job.errorMessage().value_or(QString())) +
             u'\n');
 }
 

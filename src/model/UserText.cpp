@@ -19,7 +19,8 @@ QString UserText::english(qsizetype names) const {
 }
 
 QString UserText::shown() const {
-    return filled(tr(m_pattern, nullptr, m_count), true, kShownNames);
+    return filled(tr(m_shownPattern ? m_shownPattern : m_pattern, nullptr, m_count), true,
+                  kShownNames);
 }
 
 QString UserText::filled(const QString &pattern, bool translated, qsizetype names) const {
@@ -48,7 +49,10 @@ QString UserText::filled(const QString &pattern, bool translated, qsizetype name
 }
 
 bool operator==(const UserText &a, const UserText &b) {
-    return std::strcmp(a.m_pattern, b.m_pattern) == 0 && a.m_values == b.m_values &&
-           a.m_count == b.m_count && a.m_listed == b.m_listed && a.m_names == b.m_names &&
-           a.m_style == b.m_style;
+    const auto same = [](const char *x, const char *y) {
+        return x == y || (x && y && std::strcmp(x, y) == 0);
+    };
+    return same(a.m_pattern, b.m_pattern) && same(a.m_shownPattern, b.m_shownPattern) &&
+           a.m_values == b.m_values && a.m_count == b.m_count && a.m_listed == b.m_listed &&
+           a.m_names == b.m_names && a.m_style == b.m_style;
 }

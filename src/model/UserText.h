@@ -26,6 +26,12 @@ public:
     UserText() = default;
     explicit UserText(const char *pattern, QStringList values = {}, int count = -1)
         : m_pattern(pattern), m_values(std::move(values)), m_count(count) {}
+    // Shows `pattern` (same values) instead of the English one: the platform's
+    // words for a text the log keeps as written.
+    UserText &shownAs(const char *pattern) {
+        m_shownPattern = pattern;
+        return *this;
+    }
     // Adds the list of names as the last value.
     UserText &listing(QStringList names, List style = List::quoted);
 
@@ -40,6 +46,7 @@ private:
     QString filled(const QString &pattern, bool translated, qsizetype names) const;
 
     const char *m_pattern = "";
+    const char *m_shownPattern = nullptr;
     QStringList m_values;
     int m_count = -1;
     bool m_listed = false;

@@ -312,7 +312,7 @@ void TranscodeQueue::processNext() {
 void TranscodeQueue::failWithoutOutputFolder(TranscodeJob *job) {
     log(QStringLiteral("processNext: outputDirectoryURL is nil \u2014 aborting"));
     job->setStatus(JobStatus::failed);
-    job->setErrorMessage(QStringLiteral("No output folder selected. Tap 'Change' to pick one."));
+    job->setErrorText(REDlineError::noOutputFolder(false));
     Q_EMIT jobFinished(job);
     endRun(false);
 }
@@ -440,7 +440,10 @@ void TranscodeQueue::finishConversion(TranscodeJob *job, const TranscodeResult &
         const QString description = result.error->description();
         if (job) {
             job->setStatus(JobStatus::failed);
-            job->setErrorMessage(description);
+            if (const auto wording = result.error->wording())
+                job->setErrorText(*wording);
+            else
+                job->setErrorMessage(description);
         }
         log(u"FAILED: " + result.error->debugDescription());
         log(u"FAILED description: " + description);

@@ -2,78 +2,51 @@
 
 #include "model/DebugText.h"
 
-#include <QRegularExpression>
-#include <array>
-
 namespace {
 
-// The descriptions with details, as the English source texts of their
-// translations; shown() recognises a message by its fixed parts.
+// The descriptions, as the English source texts of their translations.
 constexpr const char *kNotFound =
-    QT_TRANSLATE_NOOP("REDlineError", "REDline not found at:\n%1\n\nPlease install REDCINE-X "
-                                      "Professional.");
-constexpr const char *kExited =
-    QT_TRANSLATE_NOOP("REDlineError", "REDline exited with code %1:\n%2");
+    QT_TRANSLATE_NOOP("UserText", "REDline not found at:\n%1\n\nPlease install REDCINE-X "
+                                  "Professional.");
+constexpr const char *kExited = QT_TRANSLATE_NOOP("UserText", "REDline exited with code %1:\n%2");
 constexpr const char *kUnreadable =
-    QT_TRANSLATE_NOOP("REDlineError", "Conversion finished but the movie it wrote cannot be "
-                                      "played (%1): %2\nThe movie was kept.");
+    QT_TRANSLATE_NOOP("UserText", "Conversion finished but the movie it wrote cannot be "
+                                  "played (%1): %2\nThe movie was kept.");
 constexpr const char *kNoMovie = QT_TRANSLATE_NOOP(
-    "REDlineError", "Conversion finished but no output .mov was found in the destination folder.");
-
-constexpr std::array<const char *, 4> kShownPatterns{kNotFound, kExited, kUnreadable, kNoMovie};
-
-// What matches `pattern` filled in: its fixed parts, %1 as short as it can
-// be, %2 the rest.
-QRegularExpression matcher(const char *pattern) {
-    static const QRegularExpression placeholder(QStringLiteral("%[12]"));
-    const QString text = QString::fromUtf8(pattern);
-    QString expression;
-    qsizetype from = 0;
-    for (const QRegularExpressionMatch &m : placeholder.globalMatch(text)) {
-        expression += QRegularExpression::escape(text.mid(from, m.capturedStart() - from)) +
-                      QLatin1String(m.captured() == u"%1" ? "(.*?)" : "(.*)");
-        from = m.capturedEnd();
-    }
-    expression += QRegularExpression::escape(text.mid(from));
-    return QRegularExpression(QRegularExpression::anchoredPattern(expression),
-                              QRegularExpression::DotMatchesEverythingOption);
-}
+    "UserText", "Conversion finished but no output .mov was found in the destination folder.");
 
 } // namespace
 
-QString REDlineError::description() const {
-    const auto fill = [](const char *pattern) { return QString::fromUtf8(pattern); };
+UserText REDlineError::wording() const {
     switch (m_case) {
     case Case::executableNotFound:
-        return fill(kNotFound).arg(m_text);
+        return UserText(kNotFound, {m_text});
     case Case::processFailure:
-        return fill(kExited).arg(QString::number(m_status), m_text);
+        return UserText(kExited, {QString::number(m_status), m_text});
     case Case::outputDirectoryMissing:
-        return QStringLiteral("No output folder selected. Tap 'Change' to pick a destination.");
+        return noOutputFolder(true);
     case Case::outputFileMissing:
-        return fill(kNoMovie);
+        return UserText(kNoMovie);
     case Case::outputUnreadable:
-        return fill(kUnreadable).arg(m_text.section(u'\n', 0, 0), m_text.section(u'\n', 1));
+        return UserText(kUnreadable, {m_text.section(u'\n', 0, 0), m_text.section(u'\n', 1)});
     }
     return {};
 }
 
-QString REDlineError::shown(const QString &message) {
-    static const std::array<QRegularExpression, kShownPatterns.size()> matchers{
-        matcher(kShownPatterns[0]), matcher(kShownPatterns[1]), matcher(kShownPatterns[2]),
-        matcher(kShownPatterns[3])};
-    for (std::size_t i = 0; i < kShownPatterns.size(); ++i) {
-        const QRegularExpressionMatch match = matchers[i].match(message);
-        if (!match.hasMatch())
-            continue;
-        QString text = tr(kShownPatterns[i]);
-        if (match.lastCapturedIndex() == 1)
-            text = text.arg(match.captured(1));
-        else if (match.lastCapturedIndex() == 2)
-            text = text.arg(match.captured(1), match.captured(2));
-        return text;
-    }
-    return message;
+UserText REDlineError::noOutputFolder(bool destination) {
+    UserText text(destination
+                      ? QT_TRANSLATE_NOOP("UserText",
+                                          "No output folder selected. Tap 'Change' to pick a "
+                                          "destination.")
+                      : QT_TRANSLATE_NOOP("UserText",
+                                          "No output folder selected. Tap 'Change' to pick one."));
+#ifndef Q_OS_MACOS
+    text.shownAs(destination ? QT_TRANSLATE_NOOP("UserText", "No output folder selected. Click "
+                                                             "'Change' to pick a destination.")
+                             : QT_TRANSLATE_NOOP("UserText", "No output folder selected. Click "
+                                                             "'Change' to pick one."));
+#endif
+    return text;
 }
 
 QString REDlineError::debugDescription() const {

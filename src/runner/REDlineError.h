@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QCoreApplication>
+#include "model/UserText.h"
+
 #include <QString>
 
 // The runner's own failures, each with a fixed description for the user.
 class REDlineError {
-    Q_DECLARE_TR_FUNCTIONS(REDlineError)
-
 public:
     enum class Case {
         executableNotFound,
@@ -40,11 +39,13 @@ public:
 
     // What the user reads, in English: a job's error message, also written
     // to the debug log.
-    QString description() const;
-    // A job's error message as the window and tarnel-cli show it: a
-    // description() in the user's language (REDline's own words and paths as
-    // they are), any other text unchanged.
-    static QString shown(const QString &message);
+    QString description() const { return wording().english(); }
+    // The description as a text the window and tarnel-cli show in the user's
+    // language (REDline's own words and paths as they are).
+    UserText wording() const;
+    // "No output folder selected. Tap 'Change' to pick one." (or "… a
+    // destination."), shown in the platform's words ("Click" on Linux).
+    static UserText noOutputFolder(bool destination);
     // The case name with its payload on one line, e.g.
     // processFailure(3, "tail of standard error").
     QString debugDescription() const;

@@ -20,6 +20,12 @@ QString TranscodeError::description() const {
     return std::get<REDlineError>(error).description();
 }
 
+std::optional<UserText> TranscodeError::wording() const {
+    if (const auto *redline = std::get_if<REDlineError>(&error))
+        return redline->wording();
+    return std::nullopt;
+}
+
 QString TranscodeError::debugDescription() const {
     return std::visit([](const auto &e) { return e.debugDescription(); }, error);
 }

@@ -24,6 +24,9 @@ struct TranscodeError {
     std::variant<REDlineError, PlatformError> error;
 
     QString description() const;
+    // REDline's failures as a text to show in the user's language; none for
+    // the system's own (a launch that failed).
+    std::optional<UserText> wording() const;
     QString debugDescription() const;
 };
 

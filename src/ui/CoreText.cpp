@@ -1,8 +1,5 @@
 #include "CoreText.h"
 
-#include "PlatformWords.h"
-#include "runner/REDlineError.h"
-
 namespace {
 
 // How each preset compares with its source, as the core's detailed label says.
@@ -28,12 +25,4 @@ const char *presetHint(ProResPreset preset) {
 
 QString CoreText::presetLabel(ProResPreset preset) {
     return ProResPresets::rawValue(preset) + u"  \u2014  " + tr(presetHint(preset));
-}
-
-QString CoreText::message(const QString &text) {
-    if (text == u"No output folder selected. Tap 'Change' to pick one.")
-        return PlatformWords::clickChange(false);
-    if (text == u"No output folder selected. Tap 'Change' to pick a destination.")
-        return PlatformWords::clickChange(true);
-    return REDlineError::shown(text);
 }

@@ -1,6 +1,5 @@
 #include "JobRowText.h"
 
-#include "CoreText.h"
 #include "PlatformWords.h"
 #include "model/FileName.h"
 #include "model/TranscodeJob.h"
@@ -43,15 +42,16 @@ QString JobRowText::noticeText(const TranscodeJob &job) {
     const std::optional<QString> error = job.errorMessage();
     if (!error)
         return {};
-    // REDline ends its words with a line break, which would show as an empty
-    // last line under the row.
+    // In the user's language where Tarnel worded it. REDline ends its words
+    // with a line break, which would show as an empty last line under the row.
     const auto trimmed = [&] {
-        if (const auto text = job.errorText())
-            return text->shown();
-        qsizetype end = error->size();
-        while (end > 0 && error->at(end - 1).isSpace())
+        const auto text = job.errorText();
+        QString shown = text ? text->shown() : *error;
+        qsizetype end = shown.size();
+        while (end > 0 && shown.at(end - 1).isSpace())
             --end;
-        return CoreText::message(error->left(end));
+        shown.truncate(end);
+        return shown;
     };
     switch (job.status()) {
     case JobStatus::failed:

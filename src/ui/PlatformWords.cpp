@@ -33,13 +33,3 @@ QString PlatformWords::useDefaultFolder(const QUrl &defaultFolder) {
     return tr("Use default folder (%1 ▸ Tarnel)").arg(parent);
 #endif
 }
-
-QString PlatformWords::clickChange(bool destination) {
-#ifdef Q_OS_MACOS
-    return destination ? tr("No output folder selected. Tap 'Change' to pick a destination.")
-                       : tr("No output folder selected. Tap 'Change' to pick one.");
-#else
-    return destination ? tr("No output folder selected. Click 'Change' to pick a destination.")
-                       : tr("No output folder selected. Click 'Change' to pick one.");
-#endif
-}

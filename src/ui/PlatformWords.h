@@ -19,6 +19,4 @@ public:
     // The link back to the default folder, naming the folder that holds it
     // (`defaultFolder` is the default output folder, "…/Tarnel").
     static QString useDefaultFolder(const QUrl &defaultFolder);
-    // "Click", for the core's texts that say "Tap".
-    static QString clickChange(bool destination);
 };

@@ -2,7 +2,6 @@
 // window under a German locale, and never in place of the English source
 // texts (tarnel-cli's language: tst_cli).
 #include "AppMainView.h"
-#include "CoreText.h"
 #include "platform/Translations.h"
 #include "runner/REDlineError.h"
 #include "settings/UserSettings.h"
@@ -105,8 +104,7 @@ private Q_SLOTS:
             view.findChild<QPushButton *>("start")->text(),
             view.findChild<QLabel *>("placeholder")->text(),
             view.findChild<QToolButton *>("revealFolder")->toolTip(), AppMainView::fileCountText(1),
-            CoreText::message(
-                REDlineError::outputUnreadable("/out/A (1).mov", "cut short").description())};
+            REDlineError::outputUnreadable("/out/A (1).mov", "cut short").wording().shown()};
         QCOMPARE(texts.join(" | "), shown);
     }
 };
