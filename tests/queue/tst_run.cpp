@@ -226,6 +226,10 @@ private Q_SLOTS:
         QCOMPARE(first->status(), JobStatus::failed);
         QCOMPARE(first->errorMessage().value_or(""),
                  QString("No output folder selected. Tap 'Change' to pick one."));
+        // Shown in German and in this desktop's words, the log's English kept.
+        QCOMPARE(
+            first->errorText().value().shown(),
+            QString("Kein Ausgabeordner gewählt. Klicken Sie auf „Ändern“, um einen zu wählen."));
         QCOMPARE(first->progress(), 0.0);
         QCOMPARE(m_queue->jobs()[1]->status(), JobStatus::queued);
         QCOMPARE(
